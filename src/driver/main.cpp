@@ -1,0 +1,8 @@
+// Entry point: one run context per process, handed to the run sequence.
+#include "driver/run.h"
+#include "driver/run_sequence.h"
+
+int main(int argc, char** argv) {
+    morvel::Run run;
+    return morvel::run_morvel(run, argc, argv);
+}

@@ -1,0 +1,80 @@
+#include "driver/messages.h"
+
+#include <cerrno>
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace morvel {
+namespace {
+
+TEST(Messages, LevelsChooseLocationAndSystemText) {
+    test::CapturedRun c;
+    c.run.current_line = 7;
+    c.run.current_file = "job.def";
+    errno = ENOENT;
+    report_error(c.run, 3, "Unable to open file %s", "x.txt");
+    errno = 0;
+    report_error(c.run, 2, "Unable to open spool_file %s", "y");
+    report_error(c.run, 0, "plain");
+    report_warning(c.run, 1, "located warning");
+    report_warning(c.run, 2, "unlocated warning");
+    report_info(c.run, "info %d", 5);
+    const char* expected =
+        "Unable to open file x.txt at line 7 of job.def\n"
+        "No such file or directory\n"
+        "Unable to open spool_file y\n"
+        "plain\n"
+        "located warning at line 7 of job.def\n"
+        "unlocated warning\n"
+        "info 5\n";
+    EXPECT_EQ(c.log(), expected);
+    EXPECT_EQ(c.console(), expected);
+    EXPECT_EQ(c.run.MEMORY_ERROR, 1);
+    EXPECT_FALSE(c.run.with_location);
+}
+
+TEST(Messages, WarningsAndInfoLeaveTheRunGood) {
+    test::CapturedRun c;
+    report_warning(c.run, 0, "w");
+    report_info(c.run, "i");
+    log_large_message(c.run, "%s", std::string(300, 'x').c_str());
+    EXPECT_EQ(c.run.MEMORY_ERROR, 0);
+    // Long texts are bounded, never written past: info lines at 255 characters.
+    report_info(c.run, "%s", std::string(400, 'y').c_str());
+    std::string log = c.log();
+    EXPECT_NE(log.find(std::string(300, 'x') + "\n"), std::string::npos);
+    EXPECT_NE(log.find("\n" + std::string(255, 'y') + "\n"), std::string::npos);
+}
+
+TEST(Messages, SilentKeepsConsoleQuietButLogs) {
+    test::CapturedRun c;
+    c.run.options.silent = true;
+    report_error(c.run, 0, "quiet");
+    debug_prompt(c.run, "pause\n");
+    EXPECT_EQ(c.log(), "quiet\n");
+    EXPECT_EQ(c.console(), "pause\n");  // the pause always reaches the console
+}
+
+TEST(Messages, UnwritableLogStillReachesConsole) {
+    test::CapturedRun c;
+    c.run.options.log_file_name = c.dir.file("no/such/dir/x.log");
+    report_info(c.run, "still here");
+    EXPECT_EQ(c.console(), "still here\n");
+}
+
+TEST(Messages, DebugPromptAnswers) {
+    test::CapturedRun c;
+    c.run.trace_flags = 0x2;
+    c.set_input("vnobody\nr");
+    debug_prompt(c.run, "Leaving reformat program %s\n", "r1");
+    EXPECT_EQ(c.console(), "Leaving reformat program r1\nValue of >nobody not found\n");
+    // The newline after the word ends the pause; "r" was not read.
+    EXPECT_EQ(c.run.trace_flags, 0x2);
+    debug_prompt(c.run, "again\n");
+    EXPECT_EQ(c.run.trace_flags, 0);
+}
+
+}  // namespace
+}  // namespace morvel
