@@ -9,7 +9,9 @@ namespace morvel {
 
 namespace {
 
-Token end_token() { return Token{}; }
+Token end_token() {
+    return Token{};
+}
 
 // A loaded token stream. A malformed stream (an unknown code, a text without its
 // zero byte) ends there like the end token, and the position stays put, so every
@@ -128,11 +130,17 @@ int register_source_file(Run& run, std::string_view name, bool read_only) {
     return static_cast<int>(list.size() - 1);
 }
 
-void set_file_switch_forbidden(Run& run) { run.scanner.file_switch_forbidden = true; }
+void set_file_switch_forbidden(Run& run) {
+    run.scanner.file_switch_forbidden = true;
+}
 
-void clear_file_switch_forbidden(Run& run) { run.scanner.file_switch_forbidden = false; }
+void clear_file_switch_forbidden(Run& run) {
+    run.scanner.file_switch_forbidden = false;
+}
 
-bool file_switch_forbidden(const Run& run) { return run.scanner.file_switch_forbidden; }
+bool file_switch_forbidden(const Run& run) {
+    return run.scanner.file_switch_forbidden;
+}
 
 void append_token_bytes(std::string& stream, const Token& token) {
     stream += static_cast<char>(static_cast<unsigned char>(token.code));

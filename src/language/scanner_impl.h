@@ -35,9 +35,9 @@ struct Scanner::Impl {
     bool main_read_failed = false;  ///< the definition could not be read whole
     bool nested_active = false;     ///< an include or uses file is being read
     ScanInput nested;
-    std::string outer_file;         ///< current_file of the definition, kept aside
-    int outer_line = 0;             ///< current_line of the definition, kept aside
-    bool end_recorded = false;      ///< this pass's end token is already in the record
+    std::string outer_file;     ///< current_file of the definition, kept aside
+    int outer_line = 0;         ///< current_line of the definition, kept aside
+    bool end_recorded = false;  ///< this pass's end token is already in the record
 };
 
 /// Equality of two words ignoring the case of ASCII letters.

@@ -11,9 +11,15 @@ namespace morvel {
 
 namespace {
 
-bool is_letter(int c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool is_digit(int c) { return c >= '0' && c <= '9'; }
-bool is_word_char(int c) { return is_letter(c) || is_digit(c) || c == '_'; }
+bool is_letter(int c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool is_digit(int c) {
+    return c >= '0' && c <= '9';
+}
+bool is_word_char(int c) {
+    return is_letter(c) || is_digit(c) || c == '_';
+}
 
 int hex_value(int c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -71,11 +77,21 @@ void decode_escape(Run& run, ScanInput& in, std::string& text) {
     switch (c) {
         case -1:
             return;
-        case 'b': text += '\b'; return;
-        case 'f': text += '\f'; return;
-        case 'n': text += '\n'; return;
-        case 'r': text += '\r'; return;
-        case 't': text += '\t'; return;
+        case 'b':
+            text += '\b';
+            return;
+        case 'f':
+            text += '\f';
+            return;
+        case 'n':
+            text += '\n';
+            return;
+        case 'r':
+            text += '\r';
+            return;
+        case 't':
+            text += '\t';
+            return;
         case '\n':
             // An escaped line end is kept, and still counted so later positions are right.
             ++run.current_line;
@@ -198,21 +214,36 @@ Lexed scan_bracket(ScanInput& in) {
 
 Tok single_char_token(int c) {
     switch (c) {
-        case '!': return Tok::BANG;
-        case '(': return Tok::LPAREN;
-        case ')': return Tok::RPAREN;
-        case ',': return Tok::COMMA;
-        case '.': return Tok::DOT;
-        case ']': return Tok::RBRACKET;
-        case '{': return Tok::LBRACE;
-        case '}': return Tok::RBRACE;
-        case '=': return Tok::EQ;
-        case '+': return Tok::PLUS;
-        case '-': return Tok::MINUS;
-        case '*': return Tok::STAR;
-        case '/': return Tok::SLASH;
-        case ':': return Tok::COLON;
-        default: return Tok::END;  // not a token character
+        case '!':
+            return Tok::BANG;
+        case '(':
+            return Tok::LPAREN;
+        case ')':
+            return Tok::RPAREN;
+        case ',':
+            return Tok::COMMA;
+        case '.':
+            return Tok::DOT;
+        case ']':
+            return Tok::RBRACKET;
+        case '{':
+            return Tok::LBRACE;
+        case '}':
+            return Tok::RBRACE;
+        case '=':
+            return Tok::EQ;
+        case '+':
+            return Tok::PLUS;
+        case '-':
+            return Tok::MINUS;
+        case '*':
+            return Tok::STAR;
+        case '/':
+            return Tok::SLASH;
+        case ':':
+            return Tok::COLON;
+        default:
+            return Tok::END;  // not a token character
     }
 }
 
@@ -241,7 +272,10 @@ Lexed lex_one(Run& run, ScanInput& in) {
             case '\r': {
                 std::size_t start = in.pos;
                 while (in.peek() == ' ' || in.peek() == '\t' || in.peek() == '\r') ++in.pos;
-                check_lexeme(run, in.pos - start);
+                std::size_t length = in.pos - start;
+                // A CR ending the line is part of the line end, as a text-mode read sees it.
+                if (in.peek() == '\n' && in.data[in.pos - 1] == '\r') --length;
+                check_lexeme(run, length);
                 continue;
             }
             case ';': {
