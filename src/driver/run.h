@@ -7,6 +7,7 @@
 #include "driver/options.h"
 #include "driver/settings.h"
 #include "language/scanner.h"
+#include "output/output_file.h"
 #include "values/identifiers.h"
 
 namespace morvel {
@@ -43,6 +44,9 @@ struct Run {
 
     // Nesting depth of reformat REPEAT loops; line-wise reads stop restarting inside one.
     int reformat_repeat_depth = 0;
+
+    // The temporary output files of the output programs (src/output/output_file.h).
+    OutputFiles output_files;
 };
 
 }  // namespace morvel
