@@ -179,6 +179,13 @@ Text evaluate_operand(Run& run, const Operand* o) {
     return t;
 }
 
+Text evaluate_argument(Run& run, const Expression* e) {
+    int line = run.current_line;
+    Text t = evaluate(run, e);
+    run.current_line = line;
+    return t;
+}
+
 Text evaluate(Run& run, const Expression* e) {
     if (!e || (!e->left && !e->has_arguments && e->arguments.empty() && !takes_no_operand(e->op))) {
         report_error(run, 0, "Invalid expression");

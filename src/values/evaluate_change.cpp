@@ -77,7 +77,7 @@ std::optional<Span> find_cell(const std::string& text, std::size_t start, long c
 
 // Reads an argument that must be a number; reports with `what` ("row" or "col").
 std::optional<long> number_argument(Run& run, const Expression* arg, const char* what) {
-    Text t = evaluate(run, arg);
+    Text t = evaluate_argument(run, arg);
     if (!is_number(t)) {
         report_error(run, 1, "%s position (%s) is not a number in CHANGE", what,
                      t ? t->c_str() : "(null)");
@@ -108,14 +108,14 @@ Text change_cell(Run& run, const Expression& e) {
         report_error(run, 1, "col position (%ld) is less than 0", *column);
         return std::string();
     }
-    Text value = evaluate(run, e.arguments[2].get());
+    Text value = evaluate_argument(run, e.arguments[2].get());
     if (!value) {
         report_error(run, 1, "Cannot determine value in CHANGE");
         return std::string();
     }
     char separator = run.csv_delimiter;
     if (e.arguments.size() > 3) {
-        Text s = evaluate(run, e.arguments[3].get());
+        Text s = evaluate_argument(run, e.arguments[3].get());
         if (s && !s->empty()) separator = (*s)[0];
     }
 

@@ -25,6 +25,9 @@ Text current_line(Run& run, const Value& v);
 Text next_line(Run& run, const Value& v);
 // ---- end of pending declarations ----
 
+/// Evaluates an argument-list entry; the caller's line is the position again afterwards.
+Text evaluate_argument(Run& run, const Expression* e);
+
 /// Letter-case-insensitive byte comparison (ASCII letters folded to lower case): <0, 0, >0.
 int compare_ignoring_case(std::string_view a, std::string_view b);
 

@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cfloat>
 #include <climits>
+#include <cmath>
 
 #include "driver/messages.h"
 #include "driver/run.h"
@@ -140,8 +142,11 @@ Text eval_round(Run& run, const Expression& e) {
     // A negative count keeps printf's meaning (six decimals); a huge one is cut so
     // the text stays bounded.
     int decimals = static_cast<int>(std::clamp<long>(n, INT_MIN, kRoundMaxDecimals));
-    // The tiny absolute nudge makes halves round up (2.5 -> 3, -2.5 -> -2, 1.005 -> 1.01).
-    return strfmt("%.*f", decimals, x + 0.00000000000001);
+    // A tiny nudge makes halves round up (2.5 -> 3, -2.5 -> -2, 1.005 -> 1.01). The
+    // absolute 1e-14 vanishes in the rounding of larger numbers (1234.5 would give
+    // 1234, printf rounding the exact half to even), so it grows with x's magnitude.
+    double nudge = std::max(0.00000000000001, std::fabs(x) * 4 * DBL_EPSILON);
+    return strfmt("%.*f", decimals, x + nudge);
 }
 
 Text eval_total(Run& run, const Expression& e) {
