@@ -6,6 +6,8 @@
 #include <string>
 
 #include "driver/options.h"
+#include "driver/settings.h"
+#include "language/scanner.h"
 #include "values/command_runner.h"
 #include "values/identifiers.h"
 
@@ -31,6 +33,11 @@ struct Run {
     std::FILE* in = stdin;
 
     IdentifierTable ids;
+    Scanner scanner;
+    Settings settings;  // morvel.ini
+
+    // The -d stream: page-index lines while the input program runs, then the return code.
+    std::FILE* return_stream = nullptr;
 
     // Run-wide preferences of #uses "*CSV_DEFAULT_DELIMITER=..." and "*CSV_AUTO_TRIM=...".
     char csv_delimiter = ',';

@@ -4,6 +4,7 @@
 #include "driver/run.h"
 #include "values/evaluate_internal.h"
 #include "values/functions.h"
+#include "values/text_util.h"
 
 namespace morvel {
 
@@ -111,7 +112,7 @@ Text eval_comparison(Run& run, const Expression& e) {
     if (!b) return std::nullopt;
     if (is_number(a) && is_number(b))
         return truth(compare_by(e.op, to_number(run, *a), to_number(run, *b)));
-    return truth(compare_by(e.op, compare_ignoring_case(*a, *b), 0));
+    return truth(compare_by(e.op, compare_ignore_case(*a, *b), 0));
 }
 
 // AND and OR look at their right side only when the left side does not decide:
@@ -146,21 +147,6 @@ Text eval_not(Run& run, const Expression& e) {
 }
 
 }  // namespace
-
-int compare_ignoring_case(std::string_view a, std::string_view b) {
-    auto fold = [](char c) {
-        auto u = static_cast<unsigned char>(c);
-        return u >= 'A' && u <= 'Z' ? u + ('a' - 'A') : static_cast<unsigned>(u);
-    };
-    std::size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        unsigned ca = fold(a[i]);
-        unsigned cb = fold(b[i]);
-        if (ca != cb) return ca < cb ? -1 : 1;
-    }
-    if (a.size() == b.size()) return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
 
 const Value* name_value(const Operand* o) {
     return o && !o->expr ? &o->value : nullptr;

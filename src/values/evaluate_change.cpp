@@ -6,6 +6,7 @@
 #include "driver/run.h"
 #include "values/evaluate.h"
 #include "values/evaluate_internal.h"
+#include "values/text_util.h"
 
 namespace morvel {
 
@@ -18,15 +19,25 @@ struct Span {
 
 Text truth(bool b) { return std::string(b ? "1" : "0"); }
 
+// The text cell of a variable or field operand, or nullptr for anything else.
+LineCell* cell_of(const Value* v, bool variables_only) {
+    if (!v) return nullptr;
+    if (v->kind == ValueKind::Identifier) {
+        if (v->cell) return v->cell;
+        auto* var = dynamic_cast<VariableRecord*>(v->record);
+        return var ? &var->cell : nullptr;
+    }
+    return v->kind == ValueKind::Field && !variables_only ? v->cell : nullptr;
+}
+
 // CHANGE(a): whether the current text differs from the text before the last
 // assignment or extraction. An absent text compares as empty.
 Text change_test(const Expression& e) {
-    const Value* v = name_value(e.left.get());
-    if (!v || !v->cell || (v->kind != ValueKind::Identifier && v->kind != ValueKind::Field))
-        return truth(false);
-    const std::string current = v->cell->value.value_or("");
-    const std::string previous = v->cell->previous.value_or("");
-    return truth(compare_ignoring_case(current, previous) != 0);
+    const LineCell* cell = cell_of(name_value(e.left.get()), false);
+    if (!cell) return truth(false);
+    const std::string current = cell->value.value_or("");
+    const std::string previous = cell->previous.value_or("");
+    return truth(compare_ignore_case(current, previous) != 0);
 }
 
 // Finds cell `column` (from 1) of the line starting at `start`. A quoted cell
@@ -87,8 +98,8 @@ std::optional<long> number_argument(Run& run, const Expression* arg, const char*
 }
 
 Text change_cell(Run& run, const Expression& e) {
-    const Value* v = name_value(e.left.get());
-    if (!v || v->kind != ValueKind::Identifier || !v->cell) {
+    LineCell* target = cell_of(name_value(e.left.get()), true);
+    if (!target) {
         report_error(run, 1, "Unknown value for CHANGE");
         return std::string();
     }
@@ -119,7 +130,7 @@ Text change_cell(Run& run, const Expression& e) {
         if (s && !s->empty()) separator = (*s)[0];
     }
 
-    LineCell& cell = *v->cell;
+    LineCell& cell = *target;
     const std::string table = cell.value.value_or("");
     std::size_t start = 0;
     for (long r = 1; r < *row; ++r) {

@@ -28,16 +28,15 @@ bool is_variable_or_field(const Value* v) {
     return v && (v->kind == ValueKind::Identifier || v->kind == ValueKind::Field);
 }
 
-bool is_known_kind(const Value& v) {
-    return v.kind == ValueKind::Identifier || v.kind == ValueKind::Literal ||
-           v.kind == ValueKind::Field;
-}
-
 // The whole text of an operand: all lines of a name's value, or the result of a
-// nested expression.
+// nested expression. A name holding no text (after a failed LET) reads as empty,
+// as its plain read does.
 Text operand_whole_text(Run& run, const Operand* o) {
-    if (const Value* v = name_value(o)) return whole_text(run, *v);
-    return evaluate_operand(run, o);
+    const Value* v = name_value(o);
+    if (!v) return evaluate_operand(run, o);
+    Text whole = whole_text(run, *v);
+    if (!whole && held_text(*v)) return std::string();
+    return whole;
 }
 
 std::string last_line(const std::string& text) {
@@ -84,24 +83,21 @@ Text eval_line_function(Run& run, const Expression& e) {
         if (v) return first_line(run, *v);
         return evaluate_operand(run, e.left.get());
     case Tok::CURRENT:
+        if (v) return current_line(run, *v);
+        return evaluate_operand(run, e.left.get());
     case Tok::NEXT:
-        if (!v) return evaluate_operand(run, e.left.get());
-        if (!is_known_kind(*v)) {
-            report_error(run, 1, "Unknown value");
-            return std::nullopt;
-        }
-        return e.op == Tok::NEXT ? next_line(run, *v) : current_line(run, *v);
+        if (v) return next_line(run, *v);
+        return evaluate_operand(run, e.left.get());
     case Tok::LAST: {
         Text whole = operand_whole_text(run, e.left.get());
-        return whole ? last_line(*whole) : std::string();
+        return last_line(whole.value_or(""));
     }
     case Tok::WHOLE: return operand_whole_text(run, e.left.get());
     case Tok::NUM_LINES: {
         if (!is_variable_or_field(v)) return std::string("0");
-        Text whole = whole_text(run, *v);
-        // A NULL value has no lines; any text has one more line than line feeds.
-        if (!whole) return std::string("0");
-        return from_integer(1 + std::count(whole->begin(), whole->end(), '\n'));
+        // A name holding no text has no lines; any text has one more line than line feeds.
+        long lines = line_count(whole_text(run, *v));
+        return from_integer(lines < 0 ? 0 : lines);
     }
     default: {  // BLANK
         Text whole = operand_whole_text(run, e.left.get());

@@ -4,6 +4,7 @@
 #include "driver/run.h"
 #include "values/evaluate.h"
 #include "values/evaluate_internal.h"
+#include "values/text_util.h"
 
 namespace morvel {
 
@@ -74,7 +75,7 @@ const StatementList* select_case(Run& run, const CaseStatement& c) {
     for (std::size_t i = 0; i < c.entries.size(); ++i) {
         Text label = whole_text(run, c.entries[i].value);
         if (!label) return nullptr;
-        if (compare_ignoring_case(*label, *selector) != 0) continue;
+        if (compare_ignore_case(*label, *selector) != 0) continue;
         // Labels written without a body share the body of the entry that ends their run.
         for (std::size_t j = i; j < c.entries.size(); ++j)
             if (c.entries[j].has_body || !c.entries[j].body.empty()) return &c.entries[j].body;

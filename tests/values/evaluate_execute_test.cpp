@@ -29,6 +29,7 @@ protected:
         cr.run.options.has_temp_dir = true;
         cr.run.options.temp_dir = (cr.dir.path() / "tmp").string();
         std::filesystem::create_directory(cr.run.options.temp_dir);
+        create_run_variables(cr.run);
     }
     Text execute(const std::string& command) {
         ExprPtr e = un(Tok::EXECUTE, lit(command), 4);

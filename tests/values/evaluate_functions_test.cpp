@@ -45,7 +45,10 @@ TEST_F(ValueFunctions, LineCountsAndBlankness) {
     EXPECT_EQ(eval(un(Tok::NUM_LINES, var(*null))), "0");
     EXPECT_EQ(eval(un(Tok::NUM_LINES, field(text))), "2");
     EXPECT_EQ(eval(un(Tok::NUM_LINES, lit("a\nb"))), "0");  // not a name
+    // A variable left NULL by a failed LET reads as empty, as its plain read does.
     EXPECT_EQ(eval(un(Tok::LAST, var(*null))), "");
+    EXPECT_EQ(eval(un(Tok::WHOLE, var(*null))), "");
+    EXPECT_EQ(eval(bin(Tok::LBRACKET, var(*null), lit("2"))), "");
     EXPECT_EQ(eval(un(Tok::LAST, field(text))), "y");
     EXPECT_EQ(eval(un(Tok::BLANK, var(*blank))), "1");
     EXPECT_EQ(eval(un(Tok::BLANK, var(*null))), "1");

@@ -148,6 +148,7 @@ TEST_F(Evaluate, AndOrDoNotEvaluateADecidedRightSide) {
     cr.run.command_runner = std::make_unique<FakeCommandRunner>(&commands, 0);
     cr.run.options.has_temp_dir = true;
     cr.run.options.temp_dir = cr.dir.path().string();
+    create_run_variables(cr.run);
     auto execute = [] { return sub(un(Tok::EXECUTE, lit("touch ran"))); };
     EXPECT_EQ(eval(bin(Tok::AND, lit("0"), execute())), "0");
     EXPECT_EQ(eval(bin(Tok::AND, lit(""), execute())), "0");

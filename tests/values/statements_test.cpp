@@ -30,6 +30,7 @@ protected:
         cr.run.current_file = "test.def";
         cr.run.options.has_temp_dir = true;
         cr.run.options.temp_dir = cr.dir.path().string();
+        create_run_variables(cr.run);
     }
     void fake_commands() { cr.run.command_runner = std::make_unique<FakeCommandRunner>(&commands, 0); }
     CapturedRun cr;

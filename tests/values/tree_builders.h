@@ -8,6 +8,7 @@
 
 #include "language/tree.h"
 #include "values/command_runner.h"
+#include "values/identifiers.h"
 
 namespace morvel::test {
 
@@ -90,6 +91,12 @@ inline std::unique_ptr<VariableRecord> variable(std::string name, Text value) {
     v->cell.value = std::move(value);
     v->cell.line_index = 1;
     return v;
+}
+
+/// Gives the run its internal variables (execute_status and the rest), as the start of a run does.
+inline void create_run_variables(Run& run) {
+    create_internal_variables(run);
+    create_objects(run);
 }
 
 /// A command runner that records the command lines and returns a chosen status.
