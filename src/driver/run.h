@@ -5,6 +5,8 @@
 #include <string>
 
 #include "driver/options.h"
+#include "language/programs.h"
+#include "language/scanner.h"
 #include "values/identifiers.h"
 
 namespace morvel {
@@ -29,6 +31,7 @@ struct Run {
     std::FILE* in = stdin;
 
     IdentifierTable ids;
+    Scanner scanner;
 
     // Run-wide preferences of #uses "*CSV_DEFAULT_DELIMITER=..." and "*CSV_AUTO_TRIM=...".
     char csv_delimiter = ',';
@@ -36,6 +39,9 @@ struct Run {
 
     // Nesting depth of reformat REPEAT loops; line-wise reads stop restarting inside one.
     int reformat_repeat_depth = 0;
+
+    // The compiled definition, built by compile pass 2.
+    ProgramTree tree;
 };
 
 }  // namespace morvel
