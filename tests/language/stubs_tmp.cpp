@@ -82,6 +82,7 @@ Token lex(Run& run) {
                 if (e == std::string::npos) e = s.size();
                 t.text = s.substr(p, e - p);
                 p = e;
+                if (p < s.size()) { ++p; ++run.current_line; }
             }
             return t;
         }
