@@ -9,6 +9,7 @@
 #include "driver/settings.h"
 #include "language/scanner.h"
 #include "values/command_runner.h"
+#include "language/programs.h"
 #include "values/identifiers.h"
 
 namespace morvel {
@@ -50,6 +51,8 @@ struct Run {
     std::unique_ptr<CommandRunner> command_runner;
     // Name of the output file of the output program being run ("" when none): OUTPUT_FILE.
     std::string current_output_file;
+    // The compiled definition, built by compile pass 2.
+    ProgramTree tree;
 };
 
 }  // namespace morvel
