@@ -5,6 +5,7 @@
 #include <string>
 
 #include "driver/options.h"
+#include "spool/spool_reader.h"
 #include "values/identifiers.h"
 
 namespace morvel {
@@ -29,6 +30,7 @@ struct Run {
     std::FILE* in = stdin;
 
     IdentifierTable ids;
+    SpoolReader spool;
 
     // Run-wide preferences of #uses "*CSV_DEFAULT_DELIMITER=..." and "*CSV_AUTO_TRIM=...".
     char csv_delimiter = ',';
