@@ -58,6 +58,12 @@ bool take_ascii(SpoolWindow& w, SpoolLine& line, bool utf8, LineEnd* end) {
     }
 }
 
+bool is_control(unsigned char c) {
+    return c == kLineFeed || c == kFormFeed || c == kCarriageReturn || c == kSubstitute;
+}
+
+// Byte mode takes runs of ordinary bytes at once; only the four control bytes are
+// looked at one by one.
 LineEnd scan_bytes(Run& run) {
     SpoolWindow& w = run.spool.window;
     SpoolLine& line = run.spool.line;
@@ -65,10 +71,16 @@ LineEnd scan_bytes(Run& run) {
     for (;;) {
         std::size_t n = window_available(run);
         if (n == 0) return LineEnd::Data;
-        std::size_t stop = w.pos + n;
-        while (w.pos < stop) {
-            if (take_ascii(w, line, false, &end)) return end;
-        }
+        const unsigned char* p = w.data.data() + w.pos;
+        std::size_t run_length = 0;
+        while (run_length < n && !is_control(p[run_length])) ++run_length;
+        std::size_t room = static_cast<std::size_t>(kSpoolLineMax - line.chars);
+        std::size_t take = std::min(run_length, room);
+        line.text.append(reinterpret_cast<const char*>(p), take);
+        line.chars += static_cast<int>(take);
+        window_consume(w, take);
+        if (take < run_length) return LineEnd::Limit;
+        if (run_length < n && take_ascii(w, line, false, &end)) return end;
     }
 }
 
@@ -125,44 +137,66 @@ LineEnd scan_utf8(Run& run, bool report) {
     }
 }
 
-// Replaces each tab by blanks up to the next multiple of the tab width. The result
-// is bounded while it is built, so a huge tab width costs no more than a full line.
+// Tab expansion: each tab becomes blanks up to the next multiple of the tab width,
+// columns counted from 0. The result is bounded while it is built, so a huge tab
+// width costs no more than a full line. Both return whether the line was too long.
+
+// Byte mode copies the stretches between tabs whole.
+bool expand_byte_tabs(const std::string& in, int width, std::string& out, int* col) {
+    std::size_t at = 0;
+    while (at < in.size()) {
+        std::size_t tab = std::min(in.find('\t', at), in.size());
+        std::size_t stretch = std::min(tab - at, static_cast<std::size_t>(kSpoolLineMax - *col));
+        out.append(in, at, stretch);
+        *col += static_cast<int>(stretch);
+        if (stretch < tab - at) return true;
+        if (tab == in.size()) return false;
+        int wanted = width - *col % width;
+        int blanks = std::min(wanted, kSpoolLineMax - *col);
+        out.append(static_cast<std::size_t>(blanks), ' ');
+        *col += blanks;
+        if (blanks < wanted) return true;
+        at = tab + 1;
+    }
+    return false;
+}
+
+bool expand_utf8_tabs(const SpoolLine& line, int width, std::string& out,
+                      std::vector<unsigned char>& out_widths, int* col) {
+    std::size_t at = 0;
+    for (int i = 0; i < line.chars; ++i) {
+        std::size_t cw = line.widths[static_cast<std::size_t>(i)];
+        int wanted = (cw == 1 && line.text[at] == '\t') ? width - *col % width : 1;
+        int room = kSpoolLineMax - *col;
+        int put = std::min(wanted, room);
+        if (cw == 1 && line.text[at] == '\t') {
+            out.append(static_cast<std::size_t>(put), ' ');
+            out_widths.insert(out_widths.end(), static_cast<std::size_t>(put), 1);
+        } else if (put == 1) {
+            out.append(line.text, at, cw);
+            out_widths.push_back(static_cast<unsigned char>(cw));
+        }
+        *col += put;
+        if (put < wanted) return true;
+        at += cw;
+    }
+    return false;
+}
+
 void expand_tabs(Run& run, const LineMode& mode) {
     SpoolLine& line = run.spool.line;
     if (line.text.find('\t') == std::string::npos) return;
     int width = std::max(mode.tab_width, 1);
-    std::string& out = line.scratch;
-    std::vector<unsigned char>& out_widths = line.scratch_widths;
-    out.clear();
-    out_widths.clear();
+    line.scratch.clear();
+    line.scratch_widths.clear();
     int col = 0;
-    bool too_long = false;
-    std::size_t at = 0;
-    for (int i = 0; i < line.chars && !too_long; ++i) {
-        std::size_t cw = mode.utf8 ? line.widths[static_cast<std::size_t>(i)] : 1;
-        if (cw == 1 && line.text[at] == '\t') {
-            for (int blanks = width - col % width; blanks > 0; --blanks) {
-                if (col == kSpoolLineMax) {
-                    too_long = true;
-                    break;
-                }
-                out.push_back(' ');
-                if (mode.utf8) out_widths.push_back(1);
-                ++col;
-            }
-        } else if (col == kSpoolLineMax) {
-            too_long = true;
-        } else {
-            out.append(line.text, at, cw);
-            if (mode.utf8) out_widths.push_back(static_cast<unsigned char>(cw));
-            ++col;
-        }
-        at += cw;
-    }
+    bool too_long = mode.utf8
+                        ? expand_utf8_tabs(line, width, line.scratch, line.scratch_widths, &col)
+                        : expand_byte_tabs(line.text, width, line.scratch, &col);
     if (too_long && mode.report)
         report_error(run, 0, "Spool line is too long. Max length allowed is %d", kSpoolLineMax);
-    line.text.swap(out);
-    line.widths.swap(out_widths);
+    line.text.swap(line.scratch);
+    line.widths.swap(line.scratch_widths);
     line.chars = col;
 }
 
