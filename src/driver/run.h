@@ -10,6 +10,7 @@
 #include "language/scanner.h"
 #include "values/command_runner.h"
 #include "language/programs.h"
+#include "spool/spool_reader.h"
 #include "values/identifiers.h"
 
 namespace morvel {
@@ -39,6 +40,7 @@ struct Run {
 
     // The -d stream: page-index lines while the input program runs, then the return code.
     std::FILE* return_stream = nullptr;
+    SpoolReader spool;
 
     // Run-wide preferences of #uses "*CSV_DEFAULT_DELIMITER=..." and "*CSV_AUTO_TRIM=...".
     char csv_delimiter = ',';
