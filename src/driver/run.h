@@ -6,6 +6,7 @@
 
 #include "driver/options.h"
 #include "driver/settings.h"
+#include "language/programs.h"
 #include "language/scanner.h"
 #include "values/identifiers.h"
 
@@ -43,6 +44,9 @@ struct Run {
 
     // Nesting depth of reformat REPEAT loops; line-wise reads stop restarting inside one.
     int reformat_repeat_depth = 0;
+
+    // The compiled definition, built by compile pass 2.
+    ProgramTree tree;
 };
 
 }  // namespace morvel
