@@ -2,12 +2,14 @@
 // The run context: everything one job shares, passed explicitly as Run&.
 // A fresh Run per job lets one process run many jobs without leaks between them.
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "driver/options.h"
 #include "driver/settings.h"
 #include "language/programs.h"
 #include "language/scanner.h"
+#include "values/command_runner.h"
 #include "values/identifiers.h"
 
 namespace morvel {
@@ -47,6 +49,11 @@ struct Run {
 
     // The compiled definition, built by compile pass 2.
     ProgramTree tree;
+
+    // Runs external commands (EXECUTE, invocations); none means system(). Tests fake it.
+    std::unique_ptr<CommandRunner> command_runner;
+    // Name of the output file of the output program being run ("" when none): OUTPUT_FILE.
+    std::string current_output_file;
 };
 
 }  // namespace morvel
