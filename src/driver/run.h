@@ -9,6 +9,7 @@
 #include "driver/settings.h"
 #include "language/programs.h"
 #include "language/scanner.h"
+#include "reformat/reformat_state.h"
 #include "values/command_runner.h"
 #include "values/identifiers.h"
 
@@ -49,6 +50,9 @@ struct Run {
 
     // The compiled definition, built by compile pass 2.
     ProgramTree tree;
+
+    // The running reformat program, its page and its function parameters.
+    ReformatState reformat;
 
     // Runs external commands (EXECUTE, invocations); none means system(). Tests fake it.
     std::unique_ptr<CommandRunner> command_runner;
