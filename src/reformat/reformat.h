@@ -9,6 +9,10 @@ namespace morvel {
 
 struct Run;
 
+/// Runs program for output into the output's open temporary file (output_file of the
+/// output programs); the output programs create that file before the first call.
+int run_reformat(Run& run, ReformatProgram& program, OutputProgram& output);
+
 /// Runs program for output, writing into file (the output's open temporary file): the
 /// job set-up when the file is empty, then the page its statements compose, then the
 /// page eject. 0 or the statements' result; -1 when the run could not be done.
