@@ -196,6 +196,8 @@ Operand Parser::parse_primary() {
 // name(args) calls a reformat program as a function.
 Operand Parser::parse_name_primary(const Token& name) {
     int line = run_.current_line;
+    // The name is looked up before the look-ahead, so its first use carries its own line.
+    Identifier* id = find(name);
     if (peek_code() == Tok::LBRACKET) {
         next();
         auto index = std::make_unique<Expression>(Tok::LBRACKET, line);
@@ -215,12 +217,8 @@ Operand Parser::parse_name_primary(const Token& name) {
     }
     if (peek_code() == Tok::LPAREN) {
         next();
-        if (pass2()) {
-            Identifier* id = find(name);
-            if (id->kind != IdKind::Reformat) fail("Indentifier is not a REFORMAT program");
-        } else {
-            find(name);
-        }
+        if (id && (id->kind != IdKind::Reformat || !id->as<ReformatProgram>()))
+            fail("Indentifier is not a REFORMAT program");
         auto call = std::make_unique<Expression>(Tok::FUNCTION, line);
         call->has_arguments = true;
         call->arguments.push_back(to_expression(operand_of(literal_value(name.text))));
