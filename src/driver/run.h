@@ -47,6 +47,9 @@ struct Run {
 
     // Nesting depth of reformat REPEAT loops; line-wise reads stop restarting inside one.
     int reformat_repeat_depth = 0;
+    // Parameter slots of the reformat function being called (0 its result, 1-9 its
+    // arguments); PARAMETER(n) reads them.
+    std::array<Text, 10> reformat_parameters;
 
     // The compiled definition, built by compile pass 2.
     ProgramTree tree;

@@ -27,10 +27,6 @@ struct ReformatState {
     /// Nesting of reformat function calls, bounded so a function that calls itself
     /// cannot exhaust the stack.
     int function_depth = 0;
-
-    /// Slots of the innermost reformat function call: 0 is its result, 1-9 its
-    /// arguments; an unset slot is absent.
-    std::array<Text, 10> parameters;
 };
 
 }  // namespace morvel
