@@ -141,6 +141,41 @@ TEST(ReformatStatements, RepeatLimits) {
     EXPECT_EQ(b.c.log(), "Endless REPEAT in reformat program\n");
 }
 
+TEST(ReformatStatements, IfChoosesItsBranch) {
+    Bench b;
+    auto p = text_program(3, 1);
+    p->pad = 0;
+    p->trim_lines = 1;
+    for (const char* condition : {"1", "0"}) {
+        auto st = std::make_unique<Statement>();
+        st->kind = Tok::IF;
+        IfStatement s;
+        s.condition = test::lit_expr(condition);
+        s.then_list = list(text_st(Tok::MESSAGE, 0, 0, "T"));
+        s.else_list = list(text_st(Tok::MESSAGE, 1, 0, "E"));
+        st->payload = std::move(s);
+        p->statements.push_back(std::move(st));
+    }
+    b.run_program(*p);
+    EXPECT_EQ(b.contents(), "TE\n");
+}
+
+TEST(ReformatStatements, AbsentFieldAdvancesNothingAndEmptyFieldOneLine) {
+    for (bool absent : {true, false}) {
+        Bench b;
+        auto p = text_program(3, 4);
+        p->pad = 0;
+        p->trim_lines = 1;
+        LineCell cell;
+        if (!absent) cell.value = std::string();
+        p->statements = list(test::repeat(
+            "2", list(test::field(0, 0, test::ref(ValueKind::Field, cell)),
+                      text_st(Tok::MESSAGE, 2, 0, "m"))));
+        b.run_program(*p);
+        EXPECT_EQ(b.contents(), absent ? "  m\n  m\n" : "  m\n\n  m\n") << absent;
+    }
+}
+
 TEST(ReformatStatements, PrintWritesRawText) {
     Bench b;
     auto p = text_program(5, 2);
