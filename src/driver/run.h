@@ -7,11 +7,12 @@
 
 #include "driver/options.h"
 #include "driver/settings.h"
-#include "language/scanner.h"
-#include "values/command_runner.h"
 #include "language/programs.h"
+#include "language/scanner.h"
 #include "output/output_file.h"
+#include "reformat/reformat_state.h"
 #include "spool/spool_reader.h"
+#include "values/command_runner.h"
 #include "values/identifiers.h"
 
 namespace morvel {
@@ -49,13 +50,20 @@ struct Run {
 
     // Nesting depth of reformat REPEAT loops; line-wise reads stop restarting inside one.
     int reformat_repeat_depth = 0;
+    // Parameter slots of the reformat function being called (0 its result, 1-9 its
+    // arguments); PARAMETER(n) reads them.
+    std::array<Text, 10> reformat_parameters;
+
+    // The compiled definition, built by compile pass 2.
+    ProgramTree tree;
+
+    // The running reformat program, its page and its function parameters.
+    ReformatState reformat;
 
     // Runs external commands (EXECUTE, invocations); none means system(). Tests fake it.
     std::unique_ptr<CommandRunner> command_runner;
     // Name of the output file of the output program being run ("" when none): OUTPUT_FILE.
     std::string current_output_file;
-    // The compiled definition, built by compile pass 2.
-    ProgramTree tree;
     // The temporary output files of the output programs (src/output/output_file.h).
     OutputFiles output_files;
 };
