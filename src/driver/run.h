@@ -2,11 +2,14 @@
 // The run context: everything one job shares, passed explicitly as Run&.
 // A fresh Run per job lets one process run many jobs without leaks between them.
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "driver/options.h"
+#include "driver/settings.h"
 #include "language/programs.h"
 #include "language/scanner.h"
+#include "values/command_runner.h"
 #include "values/identifiers.h"
 
 namespace morvel {
@@ -32,6 +35,10 @@ struct Run {
 
     IdentifierTable ids;
     Scanner scanner;
+    Settings settings;  // morvel.ini
+
+    // The -d stream: page-index lines while the input program runs, then the return code.
+    std::FILE* return_stream = nullptr;
 
     // Run-wide preferences of #uses "*CSV_DEFAULT_DELIMITER=..." and "*CSV_AUTO_TRIM=...".
     char csv_delimiter = ',';
@@ -39,6 +46,11 @@ struct Run {
 
     // Nesting depth of reformat REPEAT loops; line-wise reads stop restarting inside one.
     int reformat_repeat_depth = 0;
+
+    // Runs external commands (EXECUTE, invocations); none means system(). Tests fake it.
+    std::unique_ptr<CommandRunner> command_runner;
+    // Name of the output file of the output program being run ("" when none): OUTPUT_FILE.
+    std::string current_output_file;
 
     // The compiled definition, built by compile pass 2.
     ProgramTree tree;
