@@ -12,6 +12,7 @@
 #include "language/programs.h"
 #include "language/tree.h"
 #include "values/identifiers.h"
+#include "values/text_util.h"
 
 namespace morvel {
 
@@ -74,11 +75,11 @@ public:
     Value parse_value(unsigned forms);
     /// An integer token with an optional "-" ("Invalid value" otherwise).
     long parse_integer();
-    /// Compile-time integer and real of a value (pass 2); a non-number reports
-    /// "%s passed %s" with the role and counts as 0.
-    long value_integer(const Value& v, const char* role);
+    /// Compile-time integer (saturated to int) and real of a value (pass 2); a
+    /// non-number reports "%s passed %s" with the role and counts as 0.
+    int value_integer(const Value& v, const char* role);
     double value_number(const Value& v, const char* role);
-    /// The whole text of a value at compile time.
+    /// The whole text of a value at compile time ("" in pass 1 and for no text).
     std::string value_text(const Value& v);
 
     // ---- Expressions (grammar_expr.cpp) ----
@@ -207,7 +208,7 @@ T* Parser::object_of(const Token& name, IdKind kind, const char* wrong) {
     return object;
 }
 
-/// Letter case ignored, bytes compared otherwise.
-bool same_word(std::string_view a, std::string_view b);
+/// Keyword-like words of the language (type words, colours, alignment) ignore case.
+inline bool same_word(std::string_view a, std::string_view b) { return equal_ignore_case(a, b); }
 
 }  // namespace morvel

@@ -212,7 +212,7 @@ void Parser::parse_reformat_setting(Tok keyword) {
             Value v = parse_value(kNameOrInteger);
             if (!pass2()) break;
             bool paper = keyword == Tok::PAPER_SIZE;
-            int n = static_cast<int>(value_integer(v, paper ? "PAPER_SIZE" : "PRINTER_TRAY"));
+            int n = value_integer(v, paper ? "PAPER_SIZE" : "PRINTER_TRAY");
             (paper ? p.paper_size : p.printer_tray) = n;
             break;
         }

@@ -181,3 +181,82 @@ TEST(Compile, ManyStatementsAreAppendedInOrder) {
 
 }  // namespace
 }  // namespace morvel
+
+namespace morvel {
+namespace {
+
+using test::Compiled;
+
+const std::string kUsesOutput =
+    "[EXTRACT] default_extract = { }\n"
+    "[OUTPUT] OUTPUT = out INVOCATION = \"lp\" PARAMETERS = OUTPUT_FILE MASK = rp\n";
+
+TEST(UsesFiles, ACompleteProgramKeepsItsSourceIndex) {
+    Compiled d(kUsesOutput + "[REFORMAT]\n#uses \"@DIR@/lib.def\"\n",
+               {{"lib.def", "REFORMAT = rp, text {\n  MESSAGE = 0, 0, , , \"x\"\n}\n"}});
+    ASSERT_TRUE(d.ok()) << d.messages();
+    const ReformatProgram& p = *d.tree().reformats.at(0);
+    EXPECT_EQ(p.source_index, 1);
+    EXPECT_EQ(p.statements.at(0)->source_index, 1);
+    EXPECT_EQ(p.statements.at(0)->line, 2);
+    EXPECT_EQ(d.tree().outputs.at(0)->source_index, 0);
+}
+
+TEST(UsesFiles, ASeriesOfStatementsInsideABlock) {
+    Compiled d("[INPUT] {\n#uses \"@DIR@/lib.def\"\ndefault_extract }\n" + kUsesOutput +
+                   "[REFORMAT] REFORMAT = rp, text { }\n",
+               {{"lib.def", "DEBUG 1\nDEBUG 2\n"}});
+    ASSERT_TRUE(d.ok()) << d.messages();
+    const StatementList& list = d.tree().input->statements;
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[1]->source_index, 1);
+    EXPECT_EQ(list[1]->line, 2);
+    EXPECT_EQ(list[2]->source_index, 0);
+}
+
+TEST(UsesFiles, ProgramsMustNotCrossTheirFile) {
+    const struct {
+        const char* name;
+        std::string definition;
+        std::string lib;
+        const char* expected;  // followed by " at line N of <lib>"
+        int line;
+    } cases[] = {
+        {"two programs", kUsesOutput + "[REFORMAT]\n#uses \"@DIR@/lib.def\"\n",
+         "REFORMAT = rp, text { }\nREFORMAT = other, text { }\n",
+         "#USES can only contain a series of statements, or a complete program", 2},
+        {"program left open", kUsesOutput + "[REFORMAT]\n#uses \"@DIR@/lib.def\"\n}\n",
+         "REFORMAT = rp, text {\nMESSAGE = 0, 0, , , \"x\"\n",
+         "Cannot enter/exit uses/include file at this point", 3},
+        {"extract program left open",
+         "[EXTRACT]\n#uses \"@DIR@/lib.def\"\n}\n" + std::string(test::kMinimalOutput),
+         "default_extract = {\n", "Cannot enter/exit uses/include file at this point", 2},
+        {"output program ending in the definition",
+         "[EXTRACT] default_extract = { }\n[OUTPUT]\n#uses \"@DIR@/lib.def\"\nINVOKE\n",
+         "OUTPUT = out INVOCATION = \"lp\" PARAMETERS = OUTPUT_FILE MASK =\n",
+         "Cannot enter/exit uses/include file at this point", 2},
+        {"block left open", "[INPUT] {\n#uses \"@DIR@/lib.def\"\n} }\n" + kUsesOutput,
+         "DEBUG 1 IF 1 THEN {\n", "Cannot enter/exit uses/include file at this point", 2},
+    };
+    for (const auto& c : cases) {
+        Compiled d(c.definition, {{"lib.def", c.lib}});
+        std::string expected = std::string(c.expected) + " at line " + std::to_string(c.line) +
+                               " of " + d.c.dir.file("lib.def") + "\n";
+        EXPECT_EQ(d.messages(), expected) << c.name;
+        EXPECT_EQ(d.result, -1) << c.name;
+    }
+}
+
+TEST(Compile, ConversionsOfSettingsReportTheirRole) {
+    Compiled d("[INPUT] { VARIABLE = tray, string, \"abc\" VARIABLE = wide, string, \"x\" "
+               "default_extract }\n" +
+               kUsesOutput +
+               "[REFORMAT] REFORMAT = rp, hp { SETTINGS = { PRINTER_TRAY = tray "
+               "CHARACTER_WIDTH = wide } }\n");
+    EXPECT_EQ(d.messages(), "PRINTER_TRAY passed abc\nCHAR_WIDTH passed x\n");
+    EXPECT_EQ(d.result, 0);
+    EXPECT_EQ(d.run().MEMORY_ERROR, 1);
+}
+
+}  // namespace
+}  // namespace morvel
