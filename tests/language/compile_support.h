@@ -9,6 +9,7 @@
 #include "driver/run.h"
 #include "language/compile.h"
 #include "language/programs.h"
+#include "language/scanner.h"
 #include "test_support.h"
 #include "values/identifiers.h"
 
@@ -29,7 +30,11 @@ struct Compiled {
         c.run.scanner.definition_path = c.dir.write("test.def", in_dir(text));
         c.run.options.definition_name = "test.def";
         create_internal_variables(c.run);
-        result = compile_definition(c.run);
+        // The order of the run sequence: pass 1, the checks, pass 2.
+        result = compile_pass(c.run, 1);
+        if (result == 0 && !c.run.MEMORY_ERROR && prepare_identifiers(c.run))
+            result = compile_pass(c.run, 2);
+        scanner_finish(c.run);
     }
     std::string in_dir(std::string text) const {
         const std::string dir = c.dir.path().string();
