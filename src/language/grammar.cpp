@@ -20,7 +20,9 @@ DepthGuard::DepthGuard(Parser& p) : parser(p) {
         parser.fail("Statements or expressions are nested too deeply");
 }
 
-DepthGuard::~DepthGuard() { --parser.depth_; }
+DepthGuard::~DepthGuard() {
+    --parser.depth_;
+}
 
 // ---- Tokens -------------------------------------------------------------------
 
@@ -30,7 +32,9 @@ const Token& Parser::peek() {
     return t;
 }
 
-Tok Parser::peek_code() { return peek().code; }
+Tok Parser::peek_code() {
+    return peek().code;
+}
 
 Token Parser::next() {
     Token t = next_token(run_);
@@ -54,7 +58,9 @@ Token Parser::expect_name(const char* message) {
     return t;
 }
 
-void Parser::fail(const char* message, int level) { parse_error(run_, level, message); }
+void Parser::fail(const char* message, int level) {
+    parse_error(run_, level, message);
+}
 
 Parser::Start Parser::here() {
     peek();

@@ -40,7 +40,7 @@ constexpr unsigned kNameOrNumber = kName | kNumber;
 constexpr int kMaxNestingDepth = 200;
 
 class Parser {
-public:
+  public:
     Parser(Run& run, int pass) : run_(run), pass_(pass) {}
 
     /// Parses the sections in their fixed order. Throws CompileAbort on a parse error.
@@ -96,7 +96,7 @@ public:
     Value parse_weight();
     FontOverride parse_font_options();
 
-private:
+  private:
     friend struct DepthGuard;
 
     // Statement starts.
@@ -186,7 +186,7 @@ private:
     int depth_ = 0;
     int output_sequence_ = 0;
     int next_macro_number_ = 110;
-    ExtractProgram* extract_ = nullptr;    ///< pass 2: program being compiled
+    ExtractProgram* extract_ = nullptr;  ///< pass 2: program being compiled
     ReformatProgram* reformat_ = nullptr;
 };
 
@@ -209,6 +209,8 @@ T* Parser::object_of(const Token& name, IdKind kind, const char* wrong) {
 }
 
 /// Keyword-like words of the language (type words, colours, alignment) ignore case.
-inline bool same_word(std::string_view a, std::string_view b) { return equal_ignore_case(a, b); }
+inline bool same_word(std::string_view a, std::string_view b) {
+    return equal_ignore_case(a, b);
+}
 
 }  // namespace morvel

@@ -22,8 +22,8 @@ Value literal(const char* text) {
 }  // namespace
 
 ReformatProgram::ReformatProgram() {
-    for (int i = 0; i < 256; ++i) character_map[static_cast<std::size_t>(i)] =
-        static_cast<std::uint8_t>(i);
+    for (int i = 0; i < 256; ++i)
+        character_map[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
 }
 
 std::unique_ptr<IdObject> make_program_object(Run&, const Identifier& id) {

@@ -1,12 +1,13 @@
 // The two-pass compile: what each pass builds, the steps between them, the -o
 // override and the limits that keep hostile definitions from exhausting the stack.
+#include "language/compile.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "compile_support.h"
 #include "driver/run.h"
-#include "language/compile.h"
 #include "language/tree.h"
 
 namespace morvel {
@@ -41,8 +42,9 @@ TEST(Compile, DefinitionEndingInsideABlockStopsInPassOne) {
 TEST(Compile, ParseErrorInPassTwoLeavesNoTree) {
     Compiled d("[INPUT] LINES_PER_PAGE = 500 default_extract\n" + E + test::kMinimalOutput);
     EXPECT_EQ(d.result, -1);
-    EXPECT_EQ(d.c.log(), kSections + "Created id structures\n\nabout to parse input section\n"
-                                     "Invalid value at line 1 of test.def\n");
+    EXPECT_EQ(d.c.log(), kSections +
+                             "Created id structures\n\nabout to parse input section\n"
+                             "Invalid value at line 1 of test.def\n");
     EXPECT_FALSE(d.tree().input);
     EXPECT_TRUE(d.tree().extracts.empty());
 }
@@ -66,9 +68,9 @@ TEST(Compile, MissingDefinitionFailsThePass) {
 TEST(Compile, PaletteIsResetAtTheStartOfEachPass) {
     test::CapturedRun c;
     c.run.scanner.definition_path = c.dir.write(
-        "t.def", E +
-                     "[OUTPUT] OUTPUT = out INVOCATION = \"lp\" PARAMETERS = OUTPUT_FILE MASK = rp\n"
-                     "[REFORMAT] REFORMAT = rp, hp { SETTINGS = { PALETTE = 8, 1, 2, 3 } }\n");
+        "t.def",
+        E + "[OUTPUT] OUTPUT = out INVOCATION = \"lp\" PARAMETERS = OUTPUT_FILE MASK = rp\n"
+            "[REFORMAT] REFORMAT = rp, hp { SETTINGS = { PALETTE = 8, 1, 2, 3 } }\n");
     create_internal_variables(c.run);
     c.run.tree.palette[9] = PaletteEntry{9, 9, 9};
     c.run.tree.palette[1] = PaletteEntry{1, 1, 1};
@@ -150,7 +152,8 @@ std::string nested_blocks(int depth) {
 // Two hundred levels of nesting are allowed; the section block and the expression
 // itself count as levels.
 TEST(Compile, NestingDepthIsLimited) {
-    const char* too_deep = "Statements or expressions are nested too deeply at line 1 of test.def\n";
+    const char* too_deep =
+        "Statements or expressions are nested too deeply at line 1 of test.def\n";
     Compiled parens_ok(nested_parentheses(198));
     EXPECT_TRUE(parens_ok.ok()) << parens_ok.messages();
     Compiled parens_deep(nested_parentheses(199));
@@ -248,11 +251,12 @@ TEST(UsesFiles, ProgramsMustNotCrossTheirFile) {
 }
 
 TEST(Compile, ConversionsOfSettingsReportTheirRole) {
-    Compiled d("[INPUT] { VARIABLE = tray, string, \"abc\" VARIABLE = wide, string, \"x\" "
-               "default_extract }\n" +
-               kUsesOutput +
-               "[REFORMAT] REFORMAT = rp, hp { SETTINGS = { PRINTER_TRAY = tray "
-               "CHARACTER_WIDTH = wide } }\n");
+    Compiled d(
+        "[INPUT] { VARIABLE = tray, string, \"abc\" VARIABLE = wide, string, \"x\" "
+        "default_extract }\n" +
+        kUsesOutput +
+        "[REFORMAT] REFORMAT = rp, hp { SETTINGS = { PRINTER_TRAY = tray "
+        "CHARACTER_WIDTH = wide } }\n");
     EXPECT_EQ(d.messages(), "PRINTER_TRAY passed abc\nCHAR_WIDTH passed x\n");
     EXPECT_EQ(d.result, 0);
     EXPECT_EQ(d.run().MEMORY_ERROR, 1);

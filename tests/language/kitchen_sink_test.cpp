@@ -18,7 +18,7 @@ std::string data_file(const char* name) {
 }
 
 class KitchenSink : public ::testing::Test {
-protected:
+  protected:
     test::Compiled d{data_file("kitchen_sink.def")};
     const ReformatProgram& reformat(std::size_t i) { return *d.tree().reformats.at(i); }
 };
