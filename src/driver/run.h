@@ -53,6 +53,7 @@ struct Run {
     std::unique_ptr<CommandRunner> command_runner;
     // Name of the output file of the output program being run ("" when none): OUTPUT_FILE.
     std::string current_output_file;
+
     // The compiled definition, built by compile pass 2.
     ProgramTree tree;
 };
