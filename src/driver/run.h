@@ -11,6 +11,7 @@
 #include "values/command_runner.h"
 #include "language/programs.h"
 #include "spool/spool_reader.h"
+#include "reformat/reformat_state.h"
 #include "values/identifiers.h"
 
 namespace morvel {
@@ -48,6 +49,15 @@ struct Run {
 
     // Nesting depth of reformat REPEAT loops; line-wise reads stop restarting inside one.
     int reformat_repeat_depth = 0;
+    // Parameter slots of the reformat function being called (0 its result, 1-9 its
+    // arguments); PARAMETER(n) reads them.
+    std::array<Text, 10> reformat_parameters;
+
+    // The compiled definition, built by compile pass 2.
+    ProgramTree tree;
+
+    // The running reformat program, its page and its function parameters.
+    ReformatState reformat;
 
     // Runs external commands (EXECUTE, invocations); none means system(). Tests fake it.
     std::unique_ptr<CommandRunner> command_runner;
