@@ -12,6 +12,7 @@
 #include "language/programs.h"
 #include "spool/spool_reader.h"
 #include "reformat/reformat_state.h"
+#include "output/output_file.h"
 #include "values/identifiers.h"
 
 namespace morvel {
@@ -66,6 +67,8 @@ struct Run {
 
     // The compiled definition, built by compile pass 2.
     ProgramTree tree;
+    // The temporary output files of the output programs (src/output/output_file.h).
+    OutputFiles output_files;
 };
 
 }  // namespace morvel
