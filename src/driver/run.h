@@ -1,18 +1,19 @@
 #pragma once
 // The run context: everything one job shares, passed explicitly as Run&.
 // A fresh Run per job lets one process run many jobs without leaks between them.
+#include <array>
 #include <cstdio>
 #include <memory>
 #include <string>
 
 #include "driver/options.h"
 #include "driver/settings.h"
-#include "language/scanner.h"
-#include "values/command_runner.h"
 #include "language/programs.h"
-#include "spool/spool_reader.h"
-#include "reformat/reformat_state.h"
+#include "language/scanner.h"
 #include "output/output_file.h"
+#include "reformat/reformat_state.h"
+#include "spool/spool_reader.h"
+#include "values/command_runner.h"
 #include "values/identifiers.h"
 
 namespace morvel {
@@ -65,8 +66,6 @@ struct Run {
     // Name of the output file of the output program being run ("" when none): OUTPUT_FILE.
     std::string current_output_file;
 
-    // The compiled definition, built by compile pass 2.
-    ProgramTree tree;
     // The temporary output files of the output programs (src/output/output_file.h).
     OutputFiles output_files;
 };
