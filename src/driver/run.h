@@ -8,6 +8,7 @@
 #include "driver/options.h"
 #include "driver/settings.h"
 #include "language/scanner.h"
+#include "spool/extract_state.h"
 #include "values/command_runner.h"
 #include "values/identifiers.h"
 
@@ -42,6 +43,8 @@ struct Run {
     // Run-wide preferences of #uses "*CSV_DEFAULT_DELIMITER=..." and "*CSV_AUTO_TRIM=...".
     char csv_delimiter = ',';
     int csv_auto_trim = 0;
+    // XML path delimiter: "." unless the input program's XML_DELIMITER sets another.
+    char xml_delimiter = '.';
 
     // Nesting depth of reformat REPEAT loops; line-wise reads stop restarting inside one.
     int reformat_repeat_depth = 0;
@@ -50,6 +53,9 @@ struct Run {
     std::unique_ptr<CommandRunner> command_runner;
     // Name of the output file of the output program being run ("" when none): OUTPUT_FILE.
     std::string current_output_file;
+
+    // Input and extract programs: the running call, the document mark, the base line.
+    ExtractState extract;
 };
 
 }  // namespace morvel
