@@ -16,8 +16,12 @@ constexpr const char* kBuild = "000.000";
 std::string banner_line(const std::string& text) {
     int n = static_cast<int>(text.size());
     if (n >= 63) return text;
-    return "*" + std::string(static_cast<std::size_t>(std::max((63 - n) / 2, 1)), ' ') + text +
-           std::string(static_cast<std::size_t>(std::max((64 - n) / 2, 1)), ' ') + "*";
+    std::string line = "*";
+    line.append(static_cast<std::size_t>(std::max((63 - n) / 2, 1)), ' ');
+    line += text;
+    line.append(static_cast<std::size_t>(std::max((64 - n) / 2, 1)), ' ');
+    line += '*';
+    return line;
 }
 
 std::string banner_time(std::time_t when) {

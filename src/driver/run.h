@@ -7,6 +7,7 @@
 
 #include "driver/options.h"
 #include "driver/settings.h"
+#include "language/programs.h"
 #include "language/scanner.h"
 #include "spool/extract_state.h"
 #include "values/command_runner.h"
@@ -53,6 +54,9 @@ struct Run {
     std::unique_ptr<CommandRunner> command_runner;
     // Name of the output file of the output program being run ("" when none): OUTPUT_FILE.
     std::string current_output_file;
+
+    // The compiled definition, built by compile pass 2.
+    ProgramTree tree;
 
     // Input and extract programs: the running call, the document mark, the base line.
     ExtractState extract;

@@ -1,17 +1,11 @@
 #include <memory>
 
+#include "language/programs.h"
 #include "values/identifiers.h"
 
 namespace morvel {
 
-namespace {
-
-// Stands in for the records of programs, fields and fonts until their owners build them.
-struct PlaceholderObject : IdObject {};
-
-}  // namespace
-
-std::unique_ptr<IdObject> make_id_object(Run&, const Identifier& id) {
+std::unique_ptr<IdObject> make_id_object(Run& run, const Identifier& id) {
     switch (id.kind) {
     case IdKind::Variable: {
         auto var = std::make_unique<VariableRecord>();
@@ -27,7 +21,7 @@ std::unique_ptr<IdObject> make_id_object(Run&, const Identifier& id) {
     case IdKind::Field:
     case IdKind::HpFont:
     case IdKind::EpsonFont:
-        return std::make_unique<PlaceholderObject>();
+        return make_program_object(run, id);
     case IdKind::Reference:
         break;
     }

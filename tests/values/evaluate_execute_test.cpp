@@ -105,13 +105,5 @@ TEST(CommandRunner, StatusIsTheExitStatusOr128PlusSignal) {
     EXPECT_EQ(command_status(-1), -1);
 }
 
-TEST(CommandRunner, RunUsesTheRunsRunner) {
-    morvel::Run run;
-    std::vector<std::string> commands;
-    run.command_runner = std::make_unique<FakeCommandRunner>(&commands, 7);
-    EXPECT_EQ(run_command(run, "copy a b"), 7);
-    EXPECT_EQ(commands, std::vector<std::string>{"copy a b"});
-}
-
 }  // namespace
 }  // namespace morvel::test
