@@ -7,10 +7,11 @@
 
 #include "driver/options.h"
 #include "driver/settings.h"
-#include "language/programs.h"
 #include "language/scanner.h"
-#include "spool/extract_state.h"
 #include "values/command_runner.h"
+#include "language/programs.h"
+#include "spool/extract_state.h"
+#include "spool/spool_reader.h"
 #include "values/identifiers.h"
 
 namespace morvel {
@@ -40,6 +41,7 @@ struct Run {
 
     // The -d stream: page-index lines while the input program runs, then the return code.
     std::FILE* return_stream = nullptr;
+    SpoolReader spool;
 
     // Run-wide preferences of #uses "*CSV_DEFAULT_DELIMITER=..." and "*CSV_AUTO_TRIM=...".
     char csv_delimiter = ',';
@@ -54,7 +56,6 @@ struct Run {
     std::unique_ptr<CommandRunner> command_runner;
     // Name of the output file of the output program being run ("" when none): OUTPUT_FILE.
     std::string current_output_file;
-
     // The compiled definition, built by compile pass 2.
     ProgramTree tree;
 

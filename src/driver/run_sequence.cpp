@@ -18,6 +18,7 @@
 #include "driver/stages.h"
 #include "language/compile.h"
 #include "language/scanner.h"
+#include "spool/spool_reader.h"
 #include "values/identifiers.h"
 
 namespace morvel {
@@ -97,7 +98,7 @@ int run_morvel(Run& run, int argc, char** argv) {
     if (create_internal_variables(run) != 0) return 102;
 
     if (!open_definition(run)) return 101;
-    if (!open_spool(run)) return 103;
+    if (!open_spool_stream(run)) return 103;
 
     std::FILE* return_stream = nullptr;
     std::string return_tmp;

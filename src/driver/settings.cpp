@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -42,6 +44,8 @@ std::vector<std::string> split_commas(const std::string& value) {
     }
 }
 
+int clamp_int(long n) { return static_cast<int>(std::clamp<long>(n, INT_MIN, INT_MAX)); }
+
 }  // namespace
 
 void read_settings_file(Run& run, const std::string& path) {
@@ -63,8 +67,8 @@ void read_settings_file(Run& run, const std::string& path) {
         } else if (strcasecmp(name.c_str(), "auto_form") == 0) {
             AutoForm form;
             if (fields.size() >= 1) form.definition = fields[0];
-            if (fields.size() >= 2) form.x = to_integer(run, fields[1]);
-            if (fields.size() >= 3) form.y = to_integer(run, fields[2]);
+            if (fields.size() >= 2) form.x = clamp_int(to_integer(run, fields[1]));
+            if (fields.size() >= 3) form.y = clamp_int(to_integer(run, fields[2]));
             if (fields.size() >= 4) form.text = fields[3];
             if (form.definition.empty() || form.text.empty() || form.x <= 0 || form.y <= 0) {
                 report_error(run, 0, "Invalid values in auto form");

@@ -10,8 +10,8 @@ struct Run;
 /// One auto-form entry: the definition to use when `text` stands at column x of line y.
 struct AutoForm {
     std::string definition;
-    long x = 0;
-    long y = 0;
+    int x = 0;
+    int y = 0;
     std::string text;
 };
 

@@ -3,11 +3,13 @@
 #include <strings.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "driver/messages.h"
 #include "driver/run.h"
 #include "language/scanner.h"
+#include "spool/spool_reader.h"
 
 namespace morvel {
 
@@ -19,15 +21,20 @@ bool create_token_file(Run& run) {
 }
 
 bool resolve_auto_form(Run& run) {
-    if (run.settings.auto_forms.empty()) {
-        report_error(run, 0, "No auto_forms defined");
-        return false;
-    }
-    report_error(run, 0, "Unable to recognise spool file");
-    return false;
+    std::optional<std::string> definition =
+        recognise_auto_form(run, run.options.spool_name, run.settings.auto_forms);
+    if (!definition) return false;
+    run.options.definition_name = *definition;
+    return true;
 }
 
-bool detect_spool_kind(Run&) { return true; }
+bool detect_spool_kind(Run& run) {
+    // An unreadable spool is reported once, where the run opens it for reading.
+    if (!spool_is_open(run) && !open_spool(run, run.options.spool_name)) return true;
+    if (!run.options.xml_spool) run.options.xml_spool = is_xml(run, run.options.spool_name) == 1;
+    if (run.options.utf8_mode < 0 && !run.options.xml_spool) detect_utf8(run);
+    return true;
+}
 
 bool open_definition(Run& run) {
     const std::string& name = run.options.definition_name;
@@ -42,21 +49,13 @@ bool open_definition(Run& run) {
     return true;
 }
 
-bool open_spool(Run& run) {
-    const std::string& name = run.options.spool_name;
-    if (name == "-") return true;
-    std::FILE* f = std::fopen(name.c_str(), "rb");
-    if (!f) {
-        report_error(run, 2, "Unable to open spool_file %s", name.c_str());
-        return false;
-    }
-    std::fclose(f);
-    return true;
+bool open_spool_stream(Run& run) {
+    if (spool_is_open(run) || open_spool(run, run.options.spool_name)) return true;
+    report_error(run, 2, "Unable to open spool_file %s", run.options.spool_name.c_str());
+    return false;
 }
 
 void close_definition(Run&) {}
-
-void close_spool(Run&) {}
 
 void execute_definition(Run& run) { report_info(run, "About to execute input program"); }
 

@@ -15,11 +15,9 @@ bool detect_spool_kind(Run& run);
 /// Opens the definition: a token file is loaded, a text file is handed to the scanner.
 bool open_definition(Run& run);
 /// Opens the spool stream unless an earlier stage did.
-bool open_spool(Run& run);
+bool open_spool_stream(Run& run);
 /// Releases the definition input after the compile.
 void close_definition(Run& run);
-/// Closes the spool stream.
-void close_spool(Run& run);
 /// Runs the compiled definition: the input program, then the end-of-run output pass.
 void execute_definition(Run& run);
 
