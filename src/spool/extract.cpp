@@ -2,6 +2,7 @@
 // record, and the page-index lines of -d.
 #include "spool/extract.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <variant>
@@ -94,6 +95,7 @@ int execute_extract_repeat(Run& run, const ExtractRepeat& r, int base, int& heig
         if (r.skip_blanks) {
             Text t = cut_text(run, r.skip_x, static_cast<int>(d + r.skip_y), r.skip_length);
             if (!t) {
+                errno = 0;  // no system call failed: a stale error text would mislead
                 report_error(run, 2, "Unable to get spool string for SKIP_BLANKS");
                 count.restore();
                 return -1;

@@ -1,6 +1,7 @@
 // Fields: cutting a FIELD out of the page, finding a COLON_FIELD, clearing, and the
 // FIRST_LINE / LAST_LINE searches over the page.
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <memory>
 #include <string>
@@ -122,6 +123,7 @@ int extract_colon_field(Run& run, FieldRecord& f) {
     f.cell.exhausted = false;
     Text label = whole_text(run, f.label);
     if (!label) {
+        errno = 0;  // no system call failed: a stale error text would mislead
         report_error(run, 2, "Unable to get search parameter for colon_field");
         return -1;
     }

@@ -1,5 +1,6 @@
 #include "spool/extract.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -119,6 +120,19 @@ TEST(ExtractRepeat, SkipBlanksStillCountsEveryRecord) {
     EXPECT_EQ(run_extract_program(j.run(), j.program("sheet")), 0);
     EXPECT_EQ(j.text("item"), "r1\nr2\nr3\nr5\nr6\nr8\nr9\nr10");
     EXPECT_EQ(j.messages(), "1\n2\n3\n5\n6\n8\n9\n10\n");
+}
+
+TEST(ExtractRepeat, SkipBlanksBelowThePageFails) {
+    ExtractJob j(extract_section("LINES_PER_PAGE = 2 REPEAT BY 3 { FIELD = 1, 1, 2, item } "
+                                 "SKIP_BLANKS") +
+                 output_logging("\"\""));
+    ASSERT_TRUE(j.compiled()) << j.messages();
+    j.start(spool_lines({"r1", "r2"}));
+    errno = ENOENT;  // left over from elsewhere; not this failure's cause
+    EXPECT_EQ(run_extract_program(j.run(), j.program("sheet")), -1);
+    EXPECT_EQ(j.messages(), "Unable to get spool string for SKIP_BLANKS\n");
+    EXPECT_EQ(j.text("item"), "r1\nr2");
+    EXPECT_EQ(j.text("repeat_count"), "0");
 }
 
 TEST(ExtractRepeat, EndsAtLineTwenty) {
