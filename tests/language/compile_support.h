@@ -15,6 +15,15 @@
 
 namespace morvel::test {
 
+/// The compile steps of the run sequence: pass 1, the checks, pass 2. Returns the last
+/// pass's result.
+inline int compile_sequence(Run& run) {
+    int result = compile_pass(run, 1);
+    if (result == 0 && !run.MEMORY_ERROR && prepare_identifiers(run)) result = compile_pass(run, 2);
+    scanner_finish(run);
+    return result;
+}
+
 /// A captured run that compiles one definition text.
 struct Compiled {
     CapturedRun c;
@@ -30,11 +39,7 @@ struct Compiled {
         c.run.scanner.definition_path = c.dir.write("test.def", in_dir(text));
         c.run.options.definition_name = "test.def";
         create_internal_variables(c.run);
-        // The order of the run sequence: pass 1, the checks, pass 2.
-        result = compile_pass(c.run, 1);
-        if (result == 0 && !c.run.MEMORY_ERROR && prepare_identifiers(c.run))
-            result = compile_pass(c.run, 2);
-        scanner_finish(c.run);
+        result = compile_sequence(c.run);
     }
     std::string in_dir(std::string text) const {
         const std::string dir = c.dir.path().string();
