@@ -1,6 +1,7 @@
 #pragma once
 // The run context: everything one job shares, passed explicitly as Run&.
 // A fresh Run per job lets one process run many jobs without leaks between them.
+#include <array>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 #include "output/output_file.h"
 #include "reformat/reformat_state.h"
 #include "spool/spool_reader.h"
+#include "spool/extract_state.h"
 #include "values/command_runner.h"
 #include "values/identifiers.h"
 
@@ -47,6 +49,8 @@ struct Run {
     // Run-wide preferences of #uses "*CSV_DEFAULT_DELIMITER=..." and "*CSV_AUTO_TRIM=...".
     char csv_delimiter = ',';
     int csv_auto_trim = 0;
+    // XML path delimiter: "." unless the input program's XML_DELIMITER sets another.
+    char xml_delimiter = '.';
 
     // Nesting depth of reformat REPEAT loops; line-wise reads stop restarting inside one.
     int reformat_repeat_depth = 0;
@@ -64,8 +68,11 @@ struct Run {
     std::unique_ptr<CommandRunner> command_runner;
     // Name of the output file of the output program being run ("" when none): OUTPUT_FILE.
     std::string current_output_file;
+
     // The temporary output files of the output programs (src/output/output_file.h).
     OutputFiles output_files;
+    // Input and extract programs: the running call, the document mark, the base line.
+    ExtractState extract;
 };
 
 }  // namespace morvel

@@ -9,6 +9,8 @@
 #include "driver/messages.h"
 #include "driver/run.h"
 #include "language/scanner.h"
+#include "output/output_programs.h"
+#include "spool/input_program.h"
 #include "spool/spool_reader.h"
 
 namespace morvel {
@@ -57,6 +59,11 @@ bool open_spool_stream(Run& run) {
 
 void close_definition(Run&) {}
 
-void execute_definition(Run& run) { report_info(run, "About to execute input program"); }
+void execute_definition(Run& run) {
+    report_info(run, "About to execute input program");
+    // The end of the spool ends the input program with -1; that is its normal end.
+    run_input_program(run);
+    if (!run.options.return_codes) run_end_of_run_outputs(run);
+}
 
 }  // namespace morvel

@@ -47,14 +47,6 @@ bool prepare_identifiers(Run& run) {
     return true;
 }
 
-int compile_definition(Run& run) {
-    int result = compile_pass(run, 1);
-    if (result == 0 && !run.MEMORY_ERROR && prepare_identifiers(run))
-        result = compile_pass(run, 2);
-    scanner_finish(run);
-    return result;
-}
-
 bool override_invocation(Run& run, std::string_view word) {
     std::size_t eq = word.find('=');
     if (eq == std::string_view::npos) {

@@ -17,11 +17,6 @@ int compile_pass(Run& run, int pass);
 /// check (warnings), run-time objects. False (reported) when the compile must stop.
 bool prepare_identifiers(Run& run);
 
-/// Pass 1, prepare_identifiers and pass 2 in order, stopping at the first failure or
-/// once MEMORY_ERROR is set; releases the scanner's input afterwards. Returns the
-/// result of the last pass run (0 or -1); the caller also checks MEMORY_ERROR.
-int compile_definition(Run& run);
-
 /// Applies one -o name=value: the invocation override of that output program, or of
 /// every output program for the name "all" (any letter case). False (reported) when
 /// the word has no "=" or the name is not an output program.

@@ -1,6 +1,7 @@
 // Token access, names and values of the parser, and the order of the sections.
 #include "language/grammar.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -10,27 +11,18 @@
 #include "language/parse_error.h"
 #include "language/scanner.h"
 #include "spool/field.h"
+#include "values/value.h"
 
 namespace morvel {
-
-bool same_word(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 DepthGuard::DepthGuard(Parser& p) : parser(p) {
     if (++parser.depth_ > kMaxNestingDepth)
         parser.fail("Statements or expressions are nested too deeply");
 }
 
-DepthGuard::~DepthGuard() { --parser.depth_; }
+DepthGuard::~DepthGuard() {
+    --parser.depth_;
+}
 
 // ---- Tokens -------------------------------------------------------------------
 
@@ -40,7 +32,9 @@ const Token& Parser::peek() {
     return t;
 }
 
-Tok Parser::peek_code() { return peek().code; }
+Tok Parser::peek_code() {
+    return peek().code;
+}
 
 Token Parser::next() {
     Token t = next_token(run_);
@@ -64,7 +58,9 @@ Token Parser::expect_name(const char* message) {
     return t;
 }
 
-void Parser::fail(const char* message, int level) { parse_error(run_, level, message); }
+void Parser::fail(const char* message, int level) {
+    parse_error(run_, level, message);
+}
 
 Parser::Start Parser::here() {
     peek();
@@ -192,46 +188,17 @@ long Parser::parse_integer() {
 
 std::string Parser::value_text(const Value& v) {
     if (v.kind == ValueKind::Literal) return v.literal;
-    if (v.cell && v.cell->value) return *v.cell->value;
-    return std::string();
+    if (!pass2()) return std::string();
+    return whole_text(run_, v).value_or(std::string());
 }
 
-namespace {
-
-// A number is a text that strtod reads completely; the empty text counts as 0.
-bool is_number_text(const std::string& text, double* value) {
-    const char* start = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    double d = std::strtod(start, &end);
-    if (*end != '\0') return false;
-    *value = d;
-    return true;
-}
-
-}  // namespace
-
-long Parser::value_integer(const Value& v, const char* role) {
-    std::string text = value_text(v);
-    double d = 0;
-    if (!is_number_text(text, &d)) {
-        report_error(run_, 0, "%s passed %s", role, text.c_str());
-        return 0;
-    }
-    long n = std::atol(text.c_str());
-    if (n > INT_MAX) n = INT_MAX;
-    if (n < INT_MIN) n = INT_MIN;
-    return n;
+int Parser::value_integer(const Value& v, const char* role) {
+    long n = argument_integer(run_, v, role);
+    return static_cast<int>(std::clamp<long>(n, INT_MIN, INT_MAX));
 }
 
 double Parser::value_number(const Value& v, const char* role) {
-    std::string text = value_text(v);
-    double d = 0;
-    if (!is_number_text(text, &d)) {
-        report_error(run_, 0, "%s passed %s", role, text.c_str());
-        return 0;
-    }
-    return d;
+    return argument_number(run_, v, role);
 }
 
 // ---- Sections -----------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include "language/programs.h"
 #include "language/tree.h"
 #include "values/identifiers.h"
+#include "values/text_util.h"
 
 namespace morvel {
 
@@ -39,7 +40,7 @@ constexpr unsigned kNameOrNumber = kName | kNumber;
 constexpr int kMaxNestingDepth = 200;
 
 class Parser {
-public:
+  public:
     Parser(Run& run, int pass) : run_(run), pass_(pass) {}
 
     /// Parses the sections in their fixed order. Throws CompileAbort on a parse error.
@@ -74,11 +75,11 @@ public:
     Value parse_value(unsigned forms);
     /// An integer token with an optional "-" ("Invalid value" otherwise).
     long parse_integer();
-    /// Compile-time integer and real of a value (pass 2); a non-number reports
-    /// "%s passed %s" with the role and counts as 0.
-    long value_integer(const Value& v, const char* role);
+    /// Compile-time integer (saturated to int) and real of a value (pass 2); a
+    /// non-number reports "%s passed %s" with the role and counts as 0.
+    int value_integer(const Value& v, const char* role);
     double value_number(const Value& v, const char* role);
-    /// The whole text of a value at compile time.
+    /// The whole text of a value at compile time ("" in pass 1 and for no text).
     std::string value_text(const Value& v);
 
     // ---- Expressions (grammar_expr.cpp) ----
@@ -95,7 +96,7 @@ public:
     Value parse_weight();
     FontOverride parse_font_options();
 
-private:
+  private:
     friend struct DepthGuard;
 
     // Statement starts.
@@ -185,7 +186,7 @@ private:
     int depth_ = 0;
     int output_sequence_ = 0;
     int next_macro_number_ = 110;
-    ExtractProgram* extract_ = nullptr;    ///< pass 2: program being compiled
+    ExtractProgram* extract_ = nullptr;  ///< pass 2: program being compiled
     ReformatProgram* reformat_ = nullptr;
 };
 
@@ -207,7 +208,9 @@ T* Parser::object_of(const Token& name, IdKind kind, const char* wrong) {
     return object;
 }
 
-/// Letter case ignored, bytes compared otherwise.
-bool same_word(std::string_view a, std::string_view b);
+/// Keyword-like words of the language (type words, colours, alignment) ignore case.
+inline bool same_word(std::string_view a, std::string_view b) {
+    return equal_ignore_case(a, b);
+}
 
 }  // namespace morvel

@@ -19,49 +19,86 @@ bool is_comparison(Tok t) {
            t == Tok::GE;
 }
 
-bool is_additive(Tok t) { return t == Tok::PLUS || t == Tok::MINUS || t == Tok::OR; }
+bool is_additive(Tok t) {
+    return t == Tok::PLUS || t == Tok::MINUS || t == Tok::OR;
+}
 
-bool is_multiplicative(Tok t) { return t == Tok::STAR || t == Tok::SLASH || t == Tok::AND; }
+bool is_multiplicative(Tok t) {
+    return t == Tok::STAR || t == Tok::SLASH || t == Tok::AND;
+}
 
 // The argument forms of the built-in functions.
 enum class Form {
-    None,        // OUTPUT_FILE, EURO
-    Name,        // (name)
-    One,         // (e)
-    OneOrTwo,    // (e [, e])
-    Two,         // (e, e)
-    ThreeOrFour, // (e, e, e [, e]) as an argument list
-    AppendFile,  // (e, e [, e]) as an argument list
-    CsvValue,    // (e, e [, e [, e]]) as an argument list
-    Date,        // DATE, or DATE([e [, e [, e]]])
-    Function,    // (e {, e})
-    Change,      // (name) or (name, e, e, e [, e])
-    NameValue,   // (name, value)
-    InsertLine,  // (name, e [, e])
-    SortValues,  // (e, e, name {, name})
+    None,         // OUTPUT_FILE, EURO
+    Name,         // (name)
+    One,          // (e)
+    OneOrTwo,     // (e [, e])
+    Two,          // (e, e)
+    ThreeOrFour,  // (e, e, e [, e]) as an argument list
+    AppendFile,   // (e, e [, e]) as an argument list
+    CsvValue,     // (e, e [, e [, e]]) as an argument list
+    Date,         // DATE, or DATE([e [, e [, e]]])
+    Function,     // (e {, e})
+    Change,       // (name) or (name, e, e, e [, e])
+    NameValue,    // (name, value)
+    InsertLine,   // (name, e [, e])
+    SortValues,   // (e, e, name {, name})
     NotFunction,
 };
 
 Form form_of(Tok t) {
     switch (t) {
-        case Tok::OUTPUT_FILE: case Tok::EURO:
+        case Tok::OUTPUT_FILE:
+        case Tok::EURO:
             return Form::None;
-        case Tok::BLANK: case Tok::CURRENT: case Tok::FIRST: case Tok::LAST: case Tok::NEXT:
-        case Tok::NUM_LINES: case Tok::TOTAL: case Tok::WHOLE: case Tok::LOOK_AHEAD:
+        case Tok::BLANK:
+        case Tok::CURRENT:
+        case Tok::FIRST:
+        case Tok::LAST:
+        case Tok::NEXT:
+        case Tok::NUM_LINES:
+        case Tok::TOTAL:
+        case Tok::WHOLE:
+        case Tok::LOOK_AHEAD:
             return Form::Name;
-        case Tok::EXECUTE: case Tok::LCASE: case Tok::UCASE: case Tok::LTRIM: case Tok::RTRIM:
-        case Tok::TRIM: case Tok::PARAMETER: case Tok::QUOTED: case Tok::IS_NUMERIC:
-        case Tok::XML_VALUE: case Tok::XML_NEXT: case Tok::INT: case Tok::XML_WITH:
-        case Tok::TEMPNAM: case Tok::FILE_EXISTS:
+        case Tok::EXECUTE:
+        case Tok::LCASE:
+        case Tok::UCASE:
+        case Tok::LTRIM:
+        case Tok::RTRIM:
+        case Tok::TRIM:
+        case Tok::PARAMETER:
+        case Tok::QUOTED:
+        case Tok::IS_NUMERIC:
+        case Tok::XML_VALUE:
+        case Tok::XML_NEXT:
+        case Tok::INT:
+        case Tok::XML_WITH:
+        case Tok::TEMPNAM:
+        case Tok::FILE_EXISTS:
             return Form::One;
-        case Tok::LENGTH: case Tok::GETENV: case Tok::CREATE_FILE: case Tok::READ_FILE:
-        case Tok::XML_NUM_CHILDREN: case Tok::XML_NAME: case Tok::ASC: case Tok::CHR:
+        case Tok::LENGTH:
+        case Tok::GETENV:
+        case Tok::CREATE_FILE:
+        case Tok::READ_FILE:
+        case Tok::XML_NUM_CHILDREN:
+        case Tok::XML_NAME:
+        case Tok::ASC:
+        case Tok::CHR:
             return Form::OneOrTwo;
-        case Tok::FORMAT: case Tok::STRCAT: case Tok::COLON_FIELD: case Tok::MODULUS:
+        case Tok::FORMAT:
+        case Tok::STRCAT:
+        case Tok::COLON_FIELD:
+        case Tok::MODULUS:
         case Tok::XML_GET_ATTRIBUTE:
             return Form::Two;
-        case Tok::DELETE: case Tok::INSTR: case Tok::SUBSTRING: case Tok::LEFT_PAD:
-        case Tok::RIGHT_PAD: case Tok::REPLACE_STRING: case Tok::GET_SETTING:
+        case Tok::DELETE:
+        case Tok::INSTR:
+        case Tok::SUBSTRING:
+        case Tok::LEFT_PAD:
+        case Tok::RIGHT_PAD:
+        case Tok::REPLACE_STRING:
+        case Tok::GET_SETTING:
             return Form::ThreeOrFour;
         case Tok::APPEND_FILE:
             return Form::AppendFile;
@@ -73,7 +110,10 @@ Form form_of(Tok t) {
             return Form::Function;
         case Tok::CHANGE:
             return Form::Change;
-        case Tok::ROUND: case Tok::FIRST_LINE: case Tok::LAST_LINE: case Tok::DELETE_LINE:
+        case Tok::ROUND:
+        case Tok::FIRST_LINE:
+        case Tok::LAST_LINE:
+        case Tok::DELETE_LINE:
             return Form::NameValue;
         case Tok::INSERT_LINE:
             return Form::InsertLine;
@@ -121,7 +161,9 @@ std::unique_ptr<Expression> Parser::to_expression(Operand o) {
     return e;
 }
 
-std::unique_ptr<Expression> Parser::parse_expression() { return to_expression(parse_comparison()); }
+std::unique_ptr<Expression> Parser::parse_expression() {
+    return to_expression(parse_comparison());
+}
 
 // a < b < c compares the first result with c: every level associates to the left.
 Operand Parser::parse_comparison() {
@@ -163,7 +205,8 @@ Operand Parser::parse_prefix() {
     next();
     if (t == Tok::MINUS) {
         Tok n = peek_code();
-        if (n == Tok::INTEGER || n == Tok::REAL) return operand_of(literal_value("-" + next().text));
+        if (n == Tok::INTEGER || n == Tok::REAL)
+            return operand_of(literal_value("-" + next().text));
     }
     auto e = std::make_unique<Expression>(t, run_.current_line);
     e->left = std::make_unique<Operand>(parse_primary());
@@ -183,6 +226,13 @@ Operand Parser::parse_primary() {
         case Tok::REAL:
         case Tok::STRING:
             return operand_of(literal_value(next().text));
+        case Tok::MINUS: {
+            // A number's own sign, as in NOT -1.
+            next();
+            Tok n = peek_code();
+            if (n != Tok::INTEGER && n != Tok::REAL) fail("Invalid value");
+            return operand_of(literal_value("-" + next().text));
+        }
         case Tok::IDENT:
             return parse_name_primary(next());
         default:
@@ -342,9 +392,8 @@ Operand Parser::parse_function(Tok op) {
             else
                 left(operand_of(name_value(expect_name())));
             comma();
-            right(operand_of(parse_value(op == Tok::ROUND || op == Tok::DELETE_LINE
-                                             ? kNameOrInteger
-                                             : kAnyValue)));
+            right(operand_of(parse_value(op == Tok::ROUND || op == Tok::DELETE_LINE ? kNameOrInteger
+                                                                                    : kAnyValue)));
             break;
         case Form::InsertLine:
             left(operand_of(variable_name()));

@@ -23,13 +23,33 @@ Value literal_value(std::string text) {
 
 bool is_setting(Tok t) {
     switch (t) {
-        case Tok::CHARACTER_WIDTH: case Tok::LINE_HEIGHT: case Tok::CRLF: case Tok::DUPLEX:
-        case Tok::HPGL: case Tok::PAGE_WIDTH: case Tok::PAGE_HEIGHT: case Tok::LINES_PER_PAGE:
-        case Tok::PAPER_SIZE: case Tok::PRINTER_TRAY: case Tok::RESOLUTION:
-        case Tok::ORIENTATION: case Tok::X_SHIFT: case Tok::Y_SHIFT: case Tok::USE_INPUT:
-        case Tok::PAD: case Tok::TRIM: case Tok::FORM_FEED: case Tok::FORCE_FORM_FEED:
-        case Tok::INITIALISE: case Tok::NUM_COPIES: case Tok::COLOUR: case Tok::SYMBOL_SET:
-        case Tok::INCLUDE: case Tok::PALETTE: case Tok::HP_FONT: case Tok::EPSON_FONT:
+        case Tok::CHARACTER_WIDTH:
+        case Tok::LINE_HEIGHT:
+        case Tok::CRLF:
+        case Tok::DUPLEX:
+        case Tok::HPGL:
+        case Tok::PAGE_WIDTH:
+        case Tok::PAGE_HEIGHT:
+        case Tok::LINES_PER_PAGE:
+        case Tok::PAPER_SIZE:
+        case Tok::PRINTER_TRAY:
+        case Tok::RESOLUTION:
+        case Tok::ORIENTATION:
+        case Tok::X_SHIFT:
+        case Tok::Y_SHIFT:
+        case Tok::USE_INPUT:
+        case Tok::PAD:
+        case Tok::TRIM:
+        case Tok::FORM_FEED:
+        case Tok::FORCE_FORM_FEED:
+        case Tok::INITIALISE:
+        case Tok::NUM_COPIES:
+        case Tok::COLOUR:
+        case Tok::SYMBOL_SET:
+        case Tok::INCLUDE:
+        case Tok::PALETTE:
+        case Tok::HP_FONT:
+        case Tok::EPSON_FONT:
         case Tok::FORM:
             return true;
         default:
@@ -68,8 +88,7 @@ void Parser::parse_reformat_program() {
     while (accept(Tok::COMMA)) {
         Token param = next();
         if (param.code != Tok::IDENT) fail("Invalid variable type");
-        declare(param, IdKind::Variable, "Unable to add identifier, check not already declared",
-                3);
+        declare(param, IdKind::Variable, "Unable to add identifier, check not already declared", 3);
         if (pass2())
             parameters.push_back(ParameterBinding{variable_of(param, "Unable to find variable"),
                                                   static_cast<int>(parameters.size()) + 1});
@@ -196,27 +215,37 @@ void Parser::parse_reformat_setting(Tok keyword) {
             (width ? p.character_width : p.line_height) = d;
             break;
         }
-        case Tok::CRLF: integer(p.crlf); break;
-        case Tok::DUPLEX: integer(p.duplex); break;
+        case Tok::CRLF:
+            integer(p.crlf);
+            break;
+        case Tok::DUPLEX:
+            integer(p.duplex);
+            break;
         case Tok::HPGL: {
             long n = parse_integer();
             p.hpgl_forbidden = n == 0;
             p.uses_hpgl = n != 0;
             break;
         }
-        case Tok::PAGE_WIDTH: integer(p.page_width); break;
+        case Tok::PAGE_WIDTH:
+            integer(p.page_width);
+            break;
         case Tok::PAGE_HEIGHT:
-        case Tok::LINES_PER_PAGE: integer(p.page_height); break;
+        case Tok::LINES_PER_PAGE:
+            integer(p.page_height);
+            break;
         case Tok::PAPER_SIZE:
         case Tok::PRINTER_TRAY: {
             Value v = parse_value(kNameOrInteger);
             if (!pass2()) break;
             bool paper = keyword == Tok::PAPER_SIZE;
-            int n = static_cast<int>(value_integer(v, paper ? "PAPER_SIZE" : "PRINTER_TRAY"));
+            int n = value_integer(v, paper ? "PAPER_SIZE" : "PRINTER_TRAY");
             (paper ? p.paper_size : p.printer_tray) = n;
             break;
         }
-        case Tok::RESOLUTION: integer(p.resolution); break;
+        case Tok::RESOLUTION:
+            integer(p.resolution);
+            break;
         case Tok::ORIENTATION:
             if (accept(Tok::LANDSCAPE))
                 p.orientation = 1;
@@ -225,11 +254,21 @@ void Parser::parse_reformat_setting(Tok keyword) {
             else
                 integer(p.orientation);
             break;
-        case Tok::X_SHIFT: integer(p.x_shift); break;
-        case Tok::Y_SHIFT: integer(p.y_shift); break;
-        case Tok::USE_INPUT: integer(p.use_input); break;
-        case Tok::PAD: integer(p.pad); break;
-        case Tok::TRIM: integer(p.trim_lines); break;
+        case Tok::X_SHIFT:
+            integer(p.x_shift);
+            break;
+        case Tok::Y_SHIFT:
+            integer(p.y_shift);
+            break;
+        case Tok::USE_INPUT:
+            integer(p.use_input);
+            break;
+        case Tok::PAD:
+            integer(p.pad);
+            break;
+        case Tok::TRIM:
+            integer(p.trim_lines);
+            break;
         case Tok::FORM_FEED:
             integer(p.form_feed);
             if (p.form_feed) {
@@ -245,11 +284,21 @@ void Parser::parse_reformat_setting(Tok keyword) {
                 p.pad = 0;
             }
             break;
-        case Tok::INITIALISE: integer(p.initialise); break;
-        case Tok::NUM_COPIES: p.num_copies = parse_value(kNameOrInteger); break;
-        case Tok::COLOUR: p.colour = parse_value(kNameOrInteger); break;
-        case Tok::SYMBOL_SET: p.symbol_set = parse_value(kAnyValue); break;
-        case Tok::INCLUDE: p.include_files.push_back(parse_value(kAnyValue)); break;
+        case Tok::INITIALISE:
+            integer(p.initialise);
+            break;
+        case Tok::NUM_COPIES:
+            p.num_copies = parse_value(kNameOrInteger);
+            break;
+        case Tok::COLOUR:
+            p.colour = parse_value(kNameOrInteger);
+            break;
+        case Tok::SYMBOL_SET:
+            p.symbol_set = parse_value(kAnyValue);
+            break;
+        case Tok::INCLUDE:
+            p.include_files.push_back(parse_value(kAnyValue));
+            break;
         case Tok::PALETTE: {
             long entry[4];
             for (int i = 0; i < 4; ++i) {
@@ -261,9 +310,8 @@ void Parser::parse_reformat_setting(Tok keyword) {
             if (entry[0] < 8 || entry[0] > 255) fail("Invalid value");
             for (int i = 1; i < 4; ++i)
                 if (entry[i] < 0 || entry[i] > 255) fail("Invalid value");
-            run_.tree.palette[static_cast<std::size_t>(entry[0])] =
-                PaletteEntry{static_cast<int>(entry[1]), static_cast<int>(entry[2]),
-                             static_cast<int>(entry[3])};
+            run_.tree.palette[static_cast<std::size_t>(entry[0])] = PaletteEntry{
+                static_cast<int>(entry[1]), static_cast<int>(entry[2]), static_cast<int>(entry[3])};
             break;
         }
         case Tok::FORM:
@@ -318,8 +366,7 @@ void Parser::parse_hp_font() {
 void Parser::parse_epson_font() {
     expect(Tok::EQ, "Missing =");
     Token name = expect_name();
-    declare(name, IdKind::EpsonFont, "Unable to add identifier, check not already declared",
-            3);
+    declare(name, IdKind::EpsonFont, "Unable to add identifier, check not already declared", 3);
     for (int i = 0; i < 3; ++i) {
         expect(Tok::COMMA, "Missing ,");
         parse_value(kNameOrInteger);
@@ -401,11 +448,21 @@ FontOverride Parser::parse_font_options() {
     while (accept(Tok::COMMA)) {
         Tok t = next().code;
         switch (t) {
-            case Tok::SIZE_C: o.size = parse_value(kNameOrNumber); break;
-            case Tok::EFFECT_C: o.effects = parse_value(kNameOrInteger); break;
-            case Tok::BOLD_C: o.boldness = parse_weight(); break;
-            case Tok::NORESET_C: o.no_reset = static_cast<int>(parse_integer()); break;
-            case Tok::COLOUR_C: o.colour = parse_colour(); break;
+            case Tok::SIZE_C:
+                o.size = parse_value(kNameOrNumber);
+                break;
+            case Tok::EFFECT_C:
+                o.effects = parse_value(kNameOrInteger);
+                break;
+            case Tok::BOLD_C:
+                o.boldness = parse_weight();
+                break;
+            case Tok::NORESET_C:
+                o.no_reset = static_cast<int>(parse_integer());
+                break;
+            case Tok::COLOUR_C:
+                o.colour = parse_colour();
+                break;
             case Tok::ALIGN_C: {
                 Token word = next();
                 if (word.code != Tok::IDENT && word.code != Tok::STRING)

@@ -35,7 +35,8 @@ void Parser::parse_input_section() {
 void Parser::build_default_input_program() {
     auto input = std::make_unique<InputProgram>();
     Identifier* id = lookup(run_, "default_extract");
-    ExtractProgram* program = id && id->kind == IdKind::Extract ? id->as<ExtractProgram>() : nullptr;
+    ExtractProgram* program =
+        id && id->kind == IdKind::Extract ? id->as<ExtractProgram>() : nullptr;
     if (!program) {
         report_error(run_, 1, "default_extract extract program is not defined");
         run_.tree.input = std::move(input);
@@ -144,7 +145,8 @@ void Parser::parse_output_program() {
     Token name = expect_name();
     declare(name, IdKind::Output, "Unable to create output program", 3);
     OutputProgram* p = nullptr;
-    if (pass2()) p = object_of<OutputProgram>(name, IdKind::Output, "Identifier is not an OUTPUT program");
+    if (pass2())
+        p = object_of<OutputProgram>(name, IdKind::Output, "Identifier is not an OUTPUT program");
     Invocation invocation;
 
     if (!accept(Tok::INVOCATION)) fail("Missing INVOCATION");
@@ -177,8 +179,14 @@ namespace {
 
 bool starts_parameter(Tok t) {
     switch (t) {
-        case Tok::ALIAS: case Tok::OUTPUT_FILE: case Tok::QUOTED: case Tok::STRING:
-        case Tok::INTEGER: case Tok::REAL: case Tok::MINUS: case Tok::IDENT:
+        case Tok::ALIAS:
+        case Tok::OUTPUT_FILE:
+        case Tok::QUOTED:
+        case Tok::STRING:
+        case Tok::INTEGER:
+        case Tok::REAL:
+        case Tok::MINUS:
+        case Tok::IDENT:
             return true;
         default:
             return false;
@@ -208,8 +216,7 @@ void Parser::parse_parameter_item(Invocation* invocation) {
     if (accept(Tok::ALIAS)) {
         // The alias is a variable, so -v can change the parameter.
         Token name = expect_name();
-        declare(name, IdKind::Variable, "Unable to add identifier, check not already declared",
-                3);
+        declare(name, IdKind::Variable, "Unable to add identifier, check not already declared", 3);
         expect(Tok::EQ, "Missing =");
         Value given = parse_value(kAnyValue);
         if (pass2()) {
@@ -254,13 +261,27 @@ void Parser::parse_output_settings(OutputProgram* program) {
         Tok t = peek_code();
         std::unique_ptr<Expression>* slot = nullptr;
         switch (t) {
-            case Tok::PRE_INIT: slot = &p.pre_init; break;
-            case Tok::INIT_STR: slot = &p.init_str; break;
-            case Tok::POST_INIT: slot = &p.post_init; break;
-            case Tok::FINALISE: slot = &p.finalise; break;
-            case Tok::XML_ENCODING: slot = &p.xml_encoding; break;
-            case Tok::XML_ROOT: slot = &p.xml_root; break;
-            case Tok::XML_VERSION: slot = &p.xml_version; break;
+            case Tok::PRE_INIT:
+                slot = &p.pre_init;
+                break;
+            case Tok::INIT_STR:
+                slot = &p.init_str;
+                break;
+            case Tok::POST_INIT:
+                slot = &p.post_init;
+                break;
+            case Tok::FINALISE:
+                slot = &p.finalise;
+                break;
+            case Tok::XML_ENCODING:
+                slot = &p.xml_encoding;
+                break;
+            case Tok::XML_ROOT:
+                slot = &p.xml_root;
+                break;
+            case Tok::XML_VERSION:
+                slot = &p.xml_version;
+                break;
             case Tok::XML_WARN:
                 next();
                 expect(Tok::EQ, "Missing =");

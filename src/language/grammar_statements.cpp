@@ -16,11 +16,16 @@ namespace {
 
 Tok section_of(Family f) {
     switch (f) {
-        case Family::Input: return Tok::SEC_INPUT;
-        case Family::Extract: return Tok::SEC_EXTRACT;
-        case Family::Delivery: return Tok::SEC_DELIVERY;
-        case Family::Output: return Tok::SEC_OUTPUT;
-        case Family::Reformat: return Tok::SEC_REFORMAT;
+        case Family::Input:
+            return Tok::SEC_INPUT;
+        case Family::Extract:
+            return Tok::SEC_EXTRACT;
+        case Family::Delivery:
+            return Tok::SEC_DELIVERY;
+        case Family::Output:
+            return Tok::SEC_OUTPUT;
+        case Family::Reformat:
+            return Tok::SEC_REFORMAT;
     }
     return Tok::SEC_INPUT;
 }
@@ -67,23 +72,36 @@ StatementList Parser::parse_statement_list(Family family) {
 
 std::unique_ptr<Statement> Parser::parse_statement(Family family) {
     switch (peek_code()) {
-        case Tok::IF: return parse_if(family);
-        case Tok::CASE: return parse_case(family);
-        case Tok::LET: return parse_let();
-        case Tok::VARIABLE: return parse_variable();
+        case Tok::IF:
+            return parse_if(family);
+        case Tok::CASE:
+            return parse_case(family);
+        case Tok::LET:
+            return parse_let();
+        case Tok::VARIABLE:
+            return parse_variable();
         case Tok::DEBUG:
-        case Tok::CALL: return parse_expression_statement();
+        case Tok::CALL:
+            return parse_expression_statement();
         case Tok::REM:
-        case Tok::NOTE: return parse_comment();
-        case Tok::REPEAT: return parse_repeat(family);
-        default: break;
+        case Tok::NOTE:
+            return parse_comment();
+        case Tok::REPEAT:
+            return parse_repeat(family);
+        default:
+            break;
     }
     switch (family) {
-        case Family::Input: return parse_input_statement();
-        case Family::Extract: return parse_extract_statement();
-        case Family::Delivery: return parse_delivery_statement();
-        case Family::Output: return parse_output_statement();
-        case Family::Reformat: return parse_reformat_statement();
+        case Family::Input:
+            return parse_input_statement();
+        case Family::Extract:
+            return parse_extract_statement();
+        case Family::Delivery:
+            return parse_delivery_statement();
+        case Family::Output:
+            return parse_output_statement();
+        case Family::Reformat:
+            return parse_reformat_statement();
     }
     return nullptr;
 }
@@ -299,8 +317,8 @@ std::unique_ptr<Statement> Parser::parse_input_statement() {
                 s.program = id->as<ExtractProgram>();
                 if (id->kind != IdKind::Extract || !s.program)
                     parse_error(run_, 1,
-                                strfmt("%s Is not an Extract section identifier",
-                                       name.text.c_str()).c_str());
+                                strfmt("%s Is not an Extract section identifier", name.text.c_str())
+                                    .c_str());
             }
             return make(Tok::IDENT, at, std::move(s));
         }
@@ -325,8 +343,8 @@ std::unique_ptr<Statement> Parser::parse_xml_documents() {
                 entry.program = id->as<ExtractProgram>();
                 if (id->kind != IdKind::Extract || !entry.program)
                     parse_error(run_, 1,
-                                strfmt("%s Is not an Extract section identifier",
-                                       name.text.c_str()).c_str());
+                                strfmt("%s Is not an Extract section identifier", name.text.c_str())
+                                    .c_str());
             }
         }
         s.entries.push_back(std::move(entry));
@@ -349,9 +367,8 @@ std::unique_ptr<Statement> Parser::parse_extract_statement() {
             OutputCall s;
             if (!accept(Tok::ALL)) {
                 Token name = expect_name("Missing output program");
-                s.program =
-                    object_of<OutputProgram>(name, IdKind::Output,
-                                             "Identifier is not an OUTPUT program");
+                s.program = object_of<OutputProgram>(name, IdKind::Output,
+                                                     "Identifier is not an OUTPUT program");
             }
             return make(Tok::OUTPUT, at, std::move(s));
         }
@@ -463,7 +480,8 @@ std::unique_ptr<Statement> Parser::parse_delivery_statement() {
     if (peek_code() != Tok::IDENT) return nullptr;
     Token name = next();
     OutputCall s;
-    s.program = object_of<OutputProgram>(name, IdKind::Output, "Identifier is not an OUTPUT program");
+    s.program =
+        object_of<OutputProgram>(name, IdKind::Output, "Identifier is not an OUTPUT program");
     return make(Tok::OUTPUT, at, std::move(s));
 }
 

@@ -6,22 +6,11 @@
 #include "reformat/font.h"
 #include "spool/field.h"
 #include "values/identifiers.h"
+#include "values/text_util.h"
 
 namespace morvel {
 
 namespace {
-
-bool same_name(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 Value literal(const char* text) {
     Value v;
@@ -33,8 +22,8 @@ Value literal(const char* text) {
 }  // namespace
 
 ReformatProgram::ReformatProgram() {
-    for (int i = 0; i < 256; ++i) character_map[static_cast<std::size_t>(i)] =
-        static_cast<std::uint8_t>(i);
+    for (int i = 0; i < 256; ++i)
+        character_map[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
 }
 
 std::unique_ptr<IdObject> make_program_object(Run&, const Identifier& id) {
@@ -58,7 +47,7 @@ std::unique_ptr<IdObject> make_program_object(Run&, const Identifier& id) {
             auto f = std::make_unique<FieldRecord>();
             f->name = id.name;
             // default_line stands for the first 80 columns of the first line.
-            if (same_name(id.name, "default_line")) {
+            if (equal_ignore_case(id.name, "default_line")) {
                 f->x = literal("1");
                 f->y = literal("1");
                 f->length = literal("80");

@@ -30,13 +30,13 @@ struct InputProgram {
 struct ExtractProgram : IdObject {
     std::string name;
     int source_index = 0;
-    int lines_per_page = 66;                   ///< 1 to 300
-    std::optional<Value> bytes_per_page;       ///< BYTES_PER_PAGE: cut pages by bytes
-    std::optional<Value> discard;              ///< DISCARD: non-zero drops the page's output
-    std::optional<Value> tab;                  ///< TAB: tab width, 8 when absent
-    std::unique_ptr<Expression> last_of_doc;   ///< name = expression in the program head
+    int lines_per_page = 66;                  ///< 1 to 300
+    std::optional<Value> bytes_per_page;      ///< BYTES_PER_PAGE: cut pages by bytes
+    std::optional<Value> discard;             ///< DISCARD: non-zero drops the page's output
+    std::optional<Value> tab;                 ///< TAB: tab width, 8 when absent
+    std::unique_ptr<Expression> last_of_doc;  ///< name = expression in the program head
     StatementList statements;
-    std::vector<FieldRecord*> fields;          ///< fields its statements declare, in order
+    std::vector<FieldRecord*> fields;  ///< fields its statements declare, in order
 };
 
 /// Reformat program kinds (the type words hp, text, epson; xml and utf8 are text).
@@ -61,7 +61,7 @@ struct ReformatProgram : IdObject {
 
     // SETTINGS
     int page_width = 80;
-    int page_height = 66;     ///< PAGE_HEIGHT or LINES_PER_PAGE
+    int page_height = 66;  ///< PAGE_HEIGHT or LINES_PER_PAGE
     int pad = 1;
     int use_input = 1;
     double character_width = 1.0;
@@ -69,7 +69,7 @@ struct ReformatProgram : IdObject {
     int x_shift = 0;
     int y_shift = 0;
     int resolution = 1;
-    int orientation = 0;      ///< 0 portrait, 1 landscape
+    int orientation = 0;  ///< 0 portrait, 1 landscape
     int initialise = 1;
     int paper_size = 26;
     int printer_tray = 0;
@@ -78,20 +78,20 @@ struct ReformatProgram : IdObject {
     int form_feed = 0;
     int force_form_feed = 0;
     int trim_lines = 0;
-    bool hpgl_forbidden = false;  ///< HPGL = 0
-    bool uses_hpgl = false;       ///< HPGL non-zero, or a statement that draws with HP-GL/2
+    bool hpgl_forbidden = false;       ///< HPGL = 0
+    bool uses_hpgl = false;            ///< HPGL non-zero, or a statement that draws with HP-GL/2
     std::optional<Value> colour;       ///< COLOUR, read at run time
     std::optional<Value> num_copies;   ///< NUM_COPIES, read at job set-up
     std::optional<Value> symbol_set;   ///< SYMBOL_SET
     std::vector<Value> include_files;  ///< INCLUDE, copied at job set-up
     std::vector<FormDefinition> macro_forms;  ///< FORM in SETTINGS
-    std::vector<HpFont*> hp_fonts;     ///< HP_FONT definitions of this program
+    std::vector<HpFont*> hp_fonts;            ///< HP_FONT definitions of this program
     std::vector<EpsonFont*> epson_fonts;
 
     // MAPPINGS
     std::array<std::uint8_t, 256> character_map{};  ///< identity unless MAP a, b
-    int map_upper = 0;  ///< MAP_LU
-    int map_lower = 0;  ///< MAP_UL
+    int map_upper = 0;                              ///< MAP_LU
+    int map_lower = 0;                              ///< MAP_UL
     int tab = 8;
 
     StatementList statements;
@@ -163,7 +163,7 @@ struct ProgramTree {
     std::vector<ExtractProgram*> extracts;      ///< in order of definition
     std::vector<ReformatProgram*> reformats;
     std::vector<OutputProgram*> outputs;
-    Palette palette = default_palette();        ///< reset at the start of each pass
+    Palette palette = default_palette();  ///< reset at the start of each pass
 };
 
 /// Creates the run-time object of a program, field or font identifier (kinds 1, 2, 4,

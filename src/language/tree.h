@@ -22,10 +22,9 @@ namespace morvel {
 using Payload =
     std::variant<std::monostate, IfStatement, CaseStatement, LetStatement, ExpressionStatement,
                  CommentStatement, VariableStatement, RepeatStatement, ValueStatement,
-                 DocumentStatement, ExtractCall, XmlDocumentsStatement, FieldStatement,
-                 OutputCall, ReformatCall, TextStatement, WatermarkStatement, BoxStatement,
-                 FormStatement, BarcodeStatement, BlockStatement, XmlTagStatement,
-                 ArchFieldStatement>;
+                 DocumentStatement, ExtractCall, XmlDocumentsStatement, FieldStatement, OutputCall,
+                 ReformatCall, TextStatement, WatermarkStatement, BoxStatement, FormStatement,
+                 BarcodeStatement, BlockStatement, XmlTagStatement, ArchFieldStatement>;
 
 struct Statement {
     Tok kind = Tok::END;
@@ -35,9 +34,13 @@ struct Statement {
 
     /// The payload as T; the kind decides which record it holds.
     template <class T>
-    T& as() { return std::get<T>(payload); }
+    T& as() {
+        return std::get<T>(payload);
+    }
     template <class T>
-    const T& as() const { return std::get<T>(payload); }
+    const T& as() const {
+        return std::get<T>(payload);
+    }
 };
 
 struct ProgramTree;

@@ -48,11 +48,17 @@ std::string quoted(const std::string& s) {
     return out;
 }
 
-std::string dump_operand(const Operand& o) { return o.expr ? dump(*o.expr) : dump(o.value); }
+std::string dump_operand(const Operand& o) {
+    return o.expr ? dump(*o.expr) : dump(o.value);
+}
 
-std::string dump_expr(const std::unique_ptr<Expression>& e) { return e ? dump(*e) : "-"; }
+std::string dump_expr(const std::unique_ptr<Expression>& e) {
+    return e ? dump(*e) : "-";
+}
 
-std::string dump_opt(const std::optional<Value>& v) { return v ? dump(*v) : "-"; }
+std::string dump_opt(const std::optional<Value>& v) {
+    return v ? dump(*v) : "-";
+}
 
 template <class Program>
 std::string name_of(const Program* p) {
@@ -79,7 +85,8 @@ std::string dump_override(const std::optional<FontOverride>& o) {
 
 std::string dump_attributes(const std::vector<XmlAttribute>& list) {
     std::string out;
-    for (const XmlAttribute& a : list) out += " (ATTR " + quoted(a.name) + " " + dump_expr(a.value) + ")";
+    for (const XmlAttribute& a : list)
+        out += " (ATTR " + quoted(a.name) + " " + dump_expr(a.value) + ")";
     return out;
 }
 
@@ -87,7 +94,8 @@ std::string dump_field(const Statement& s, const FieldStatement& f) {
     const char* kind = token_name(s.kind);
     if (!f.field) return strfmt("(%s %s)", kind, s.kind == Tok::RESET ? "ALL" : "?");
     const FieldRecord& r = *f.field;
-    if (s.kind == Tok::RESET || s.kind == Tok::READ_FIELD) return strfmt("(%s %s)", kind, r.name.c_str());
+    if (s.kind == Tok::RESET || s.kind == Tok::READ_FIELD)
+        return strfmt("(%s %s)", kind, r.name.c_str());
     switch (r.kind) {
         case FieldKind::Colon:
             return strfmt("(COLON_FIELD %s %s %d)", r.name.c_str(), dump(r.label).c_str(),
@@ -114,19 +122,19 @@ std::string dump_repeat(const RepeatStatement& r) {
 }
 
 std::string dump_text(const Statement& s, const TextStatement& t) {
-    std::string out = strfmt("(%s %s %s %s %s ", token_name(s.kind), dump(t.x).c_str(),
-                             dump(t.y).c_str(), t.inverse ? "INVERSE" : "-",
-                             dump_font(t.hp_font, t.epson_font).c_str());
+    std::string out =
+        strfmt("(%s %s %s %s %s ", token_name(s.kind), dump(t.x).c_str(), dump(t.y).c_str(),
+               t.inverse ? "INVERSE" : "-", dump_font(t.hp_font, t.epson_font).c_str());
     out += s.kind == Tok::FIELD ? dump(t.text) : dump_expr(t.expr);
     if (t.line_step) out += " STEP " + dump(*t.line_step);
     return out + dump_override(t.font_override) + ")";
 }
 
 std::string dump_box(const Statement& s, const BoxStatement& b) {
-    std::string out = strfmt("(%s %s %s %s %s %s %s %d %d", token_name(s.kind), dump(b.x1).c_str(),
-                             dump(b.y1).c_str(), dump(b.x2).c_str(), dump(b.y2).c_str(),
-                             dump(b.thickness).c_str(), dump(b.shading).c_str(), b.border_colour,
-                             b.fill_colour);
+    std::string out =
+        strfmt("(%s %s %s %s %s %s %s %d %d", token_name(s.kind), dump(b.x1).c_str(),
+               dump(b.y1).c_str(), dump(b.x2).c_str(), dump(b.y2).c_str(),
+               dump(b.thickness).c_str(), dump(b.shading).c_str(), b.border_colour, b.fill_colour);
     if (s.kind == Tok::RBOX)
         appendf(out, " %d %d %d %d", b.radii[0], b.radii[1], b.radii[2], b.radii[3]);
     return out + ")";
@@ -214,8 +222,7 @@ std::string dump(const Statement& s) {
                 return strfmt("(%s ", kind) + quoted(p.text) + ")";
             } else if constexpr (std::is_same_v<T, VariableStatement>) {
                 static const char* const kTypes[] = {"string", "integer", "number"};
-                return strfmt("(VARIABLE %s %s %s %s)",
-                              p.variable ? p.variable->name.c_str() : "?",
+                return strfmt("(VARIABLE %s %s %s %s)", p.variable ? p.variable->name.c_str() : "?",
                               kTypes[static_cast<int>(p.type)], dump(p.initial).c_str(),
                               dump(p.flag).c_str());
             } else if constexpr (std::is_same_v<T, RepeatStatement>) {
@@ -276,8 +283,8 @@ std::string dump(const Statement& s) {
 std::string dump(const ProgramTree& tree) {
     std::string out;
     if (tree.input)
-        out += strfmt("(INPUT %d ", tree.input->lines_per_page) + dump(tree.input->statements) +
-               ")\n";
+        out +=
+            strfmt("(INPUT %d ", tree.input->lines_per_page) + dump(tree.input->statements) + ")\n";
     for (const ExtractProgram* p : tree.extracts) {
         out += strfmt("(EXTRACT %s %d", p->name.c_str(), p->lines_per_page);
         if (p->bytes_per_page) out += " BYTES_PER_PAGE " + dump(*p->bytes_per_page);

@@ -73,8 +73,8 @@ enum class VariableType : int { String = 0, Integer = 1, Number = 2 };
 struct VariableStatement {
     VariableRecord* variable = nullptr;
     VariableType type = VariableType::String;
-    Value initial;     ///< empty text when not written
-    Value flag;        ///< second value, "0" when not written
+    Value initial;  ///< empty text when not written
+    Value flag;     ///< second value, "0" when not written
 };
 
 /// REPEAT in every family. Fields that a family does not use stay at their defaults:
@@ -89,7 +89,7 @@ struct RepeatStatement {
     std::optional<Value> increase_by;
     bool inclusive = true;  ///< cleared by EXCLUSIVE
     bool skip_blanks = false;
-    int skip_x = 0;         ///< SKIP_BLANKS = x, y, length (1, 1, 1024 when only the word)
+    int skip_x = 0;  ///< SKIP_BLANKS = x, y, length (1, 1, 1024 when only the word)
     int skip_y = 0;
     int skip_length = 0;
 };

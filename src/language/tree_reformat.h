@@ -18,11 +18,11 @@ struct TextStatement {
     Value x;
     Value y;
     bool inverse = false;
-    HpFont* hp_font = nullptr;        ///< the font slot: an HP font,
-    EpsonFont* epson_font = nullptr;  ///< or an Epson font, or neither
-    Value text;                       ///< FIELD: the field or variable to read line by line
-    std::unique_ptr<Expression> expr; ///< MESSAGE, DATE, PAGE, INCLUDE: the text, format or file
-    std::optional<Value> line_step;   ///< distance between the lines of a multi-line text
+    HpFont* hp_font = nullptr;         ///< the font slot: an HP font,
+    EpsonFont* epson_font = nullptr;   ///< or an Epson font, or neither
+    Value text;                        ///< FIELD: the field or variable to read line by line
+    std::unique_ptr<Expression> expr;  ///< MESSAGE, DATE, PAGE, INCLUDE: the text, format or file
+    std::optional<Value> line_step;    ///< distance between the lines of a multi-line text
     std::optional<FontOverride> font_override;  ///< options, only after a line step
 };
 
@@ -68,8 +68,16 @@ struct FormStatement {
 
 /// Barcode symbologies by type word.
 enum class BarcodeType : int {
-    Bar128A = 0, Bar128B = 1, Bar128C = 2, Code39 = 3, Ean8 = 4,
-    Ean13 = 5, UpcE = 6, I25 = 7, Pdf417 = 8, Aus4State = 9,
+    Bar128A = 0,
+    Bar128B = 1,
+    Bar128C = 2,
+    Code39 = 3,
+    Ean8 = 4,
+    Ean13 = 5,
+    UpcE = 6,
+    I25 = 7,
+    Pdf417 = 8,
+    Aus4State = 9,
 };
 
 /// BARCODE = type, x, y, height, [thickness], [ratio], [checksum_pos], [restrict],

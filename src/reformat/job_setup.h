@@ -1,6 +1,7 @@
 #pragma once
 // The job set-up written at the start of an empty output file: the output program's
 // user strings, the printer job header and page set-up, or the XML prologue.
+#include "driver/file_handle.h"
 #include <cstdio>
 #include <memory>
 #include <string_view>
@@ -19,9 +20,6 @@ int job_setup(Run& run, ReformatProgram& program, OutputProgram& output, PclOut&
 int page_setup(Run& run, ReformatProgram& program, PclOut& out);
 /// The value of COLOUR (greater than 0: colour output); 0 when not given.
 long colour_on(Run& run, const ReformatProgram& program);
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 using IncludeFile = std::unique_ptr<std::FILE, FileCloser>;
 
 /// Opens a file to be copied into printer output; none after "Unable to open include

@@ -27,11 +27,11 @@ enum class FieldState {
 struct FieldRecord : IdObject {
     std::string name;
     FieldKind kind = FieldKind::Position;
-    Value x;         ///< column (Position)
-    Value y;         ///< line, relative to the record's base line (Position)
-    Value length;    ///< characters to cut (Position)
-    Value label;     ///< text before the colon (Colon)
-    Value xml_path;  ///< path of the value (Xml)
+    Value x;                  ///< column (Position)
+    Value y;                  ///< line, relative to the record's base line (Position)
+    Value length;             ///< characters to cut (Position)
+    Value label;              ///< text before the colon (Colon)
+    Value xml_path;           ///< path of the value (Xml)
     bool expanded = false;    ///< keep trailing blanks; always set for Xml
     bool persistent = false;  ///< keep collecting across pages until cleared
     LineCell cell;            ///< current and previous text, line-wise reading

@@ -4,6 +4,7 @@
 // whether the spool is XML, whether it is UTF-8, and which definition an
 // "auto" run uses.
 #include "driver/settings.h"
+#include "driver/file_handle.h"
 #include <cstddef>
 #include <cstdio>
 #include <memory>
@@ -66,9 +67,6 @@ struct SpoolLine {
     int chars = 0;                      ///< characters in text
 };
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 /// Everything the reader keeps for a run (a member of Run).
 struct SpoolReader {

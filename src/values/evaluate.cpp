@@ -1,5 +1,8 @@
 #include "values/evaluate.h"
 
+#include "reformat/reformat_function.h"
+#include "spool/extract.h"
+
 #include "driver/messages.h"
 #include "driver/run.h"
 #include "values/evaluate_internal.h"
@@ -213,6 +216,9 @@ Text evaluate(Run& run, const Expression* e) {
     case Tok::EXECUTE: return eval_execute(run, *e);
     case Tok::OUTPUT_FILE: return run.current_output_file;
     case Tok::EURO: return std::string(kEuroCommand);
+    case Tok::FIRST_LINE:
+    case Tok::LAST_LINE: return eval_first_last_line(run, *e);
+    case Tok::FUNCTION: return eval_r_function(run, *e);
     default: break;
     }
     bool handled = true;

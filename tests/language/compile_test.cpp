@@ -1,12 +1,13 @@
 // The two-pass compile: what each pass builds, the steps between them, the -o
 // override and the limits that keep hostile definitions from exhausting the stack.
+#include "language/compile.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "compile_support.h"
 #include "driver/run.h"
-#include "language/compile.h"
 #include "language/tree.h"
 
 namespace morvel {
@@ -41,8 +42,9 @@ TEST(Compile, DefinitionEndingInsideABlockStopsInPassOne) {
 TEST(Compile, ParseErrorInPassTwoLeavesNoTree) {
     Compiled d("[INPUT] LINES_PER_PAGE = 500 default_extract\n" + E + test::kMinimalOutput);
     EXPECT_EQ(d.result, -1);
-    EXPECT_EQ(d.c.log(), kSections + "Created id structures\n\nabout to parse input section\n"
-                                     "Invalid value at line 1 of test.def\n");
+    EXPECT_EQ(d.c.log(), kSections +
+                             "Created id structures\n\nabout to parse input section\n"
+                             "Invalid value at line 1 of test.def\n");
     EXPECT_FALSE(d.tree().input);
     EXPECT_TRUE(d.tree().extracts.empty());
 }
@@ -66,9 +68,9 @@ TEST(Compile, MissingDefinitionFailsThePass) {
 TEST(Compile, PaletteIsResetAtTheStartOfEachPass) {
     test::CapturedRun c;
     c.run.scanner.definition_path = c.dir.write(
-        "t.def", E +
-                     "[OUTPUT] OUTPUT = out INVOCATION = \"lp\" PARAMETERS = OUTPUT_FILE MASK = rp\n"
-                     "[REFORMAT] REFORMAT = rp, hp { SETTINGS = { PALETTE = 8, 1, 2, 3 } }\n");
+        "t.def",
+        E + "[OUTPUT] OUTPUT = out INVOCATION = \"lp\" PARAMETERS = OUTPUT_FILE MASK = rp\n"
+            "[REFORMAT] REFORMAT = rp, hp { SETTINGS = { PALETTE = 8, 1, 2, 3 } }\n");
     create_internal_variables(c.run);
     c.run.tree.palette[9] = PaletteEntry{9, 9, 9};
     c.run.tree.palette[1] = PaletteEntry{1, 1, 1};
@@ -150,7 +152,8 @@ std::string nested_blocks(int depth) {
 // Two hundred levels of nesting are allowed; the section block and the expression
 // itself count as levels.
 TEST(Compile, NestingDepthIsLimited) {
-    const char* too_deep = "Statements or expressions are nested too deeply at line 1 of test.def\n";
+    const char* too_deep =
+        "Statements or expressions are nested too deeply at line 1 of test.def\n";
     Compiled parens_ok(nested_parentheses(198));
     EXPECT_TRUE(parens_ok.ok()) << parens_ok.messages();
     Compiled parens_deep(nested_parentheses(199));
@@ -177,6 +180,86 @@ TEST(Compile, ManyStatementsAreAppendedInOrder) {
     ASSERT_EQ(list.size(), 20001u);
     EXPECT_EQ(dump(*list[12345]), "(DEBUG (+ 12345))");
     EXPECT_EQ(list[12345]->line, 12347);
+}
+
+}  // namespace
+}  // namespace morvel
+
+namespace morvel {
+namespace {
+
+using test::Compiled;
+
+const std::string kUsesOutput =
+    "[EXTRACT] default_extract = { }\n"
+    "[OUTPUT] OUTPUT = out INVOCATION = \"lp\" PARAMETERS = OUTPUT_FILE MASK = rp\n";
+
+TEST(UsesFiles, ACompleteProgramKeepsItsSourceIndex) {
+    Compiled d(kUsesOutput + "[REFORMAT]\n#uses \"@DIR@/lib.def\"\n",
+               {{"lib.def", "REFORMAT = rp, text {\n  MESSAGE = 0, 0, , , \"x\"\n}\n"}});
+    ASSERT_TRUE(d.ok()) << d.messages();
+    const ReformatProgram& p = *d.tree().reformats.at(0);
+    EXPECT_EQ(p.source_index, 1);
+    EXPECT_EQ(p.statements.at(0)->source_index, 1);
+    EXPECT_EQ(p.statements.at(0)->line, 2);
+    EXPECT_EQ(d.tree().outputs.at(0)->source_index, 0);
+}
+
+TEST(UsesFiles, ASeriesOfStatementsInsideABlock) {
+    Compiled d("[INPUT] {\n#uses \"@DIR@/lib.def\"\ndefault_extract }\n" + kUsesOutput +
+                   "[REFORMAT] REFORMAT = rp, text { }\n",
+               {{"lib.def", "DEBUG 1\nDEBUG 2\n"}});
+    ASSERT_TRUE(d.ok()) << d.messages();
+    const StatementList& list = d.tree().input->statements;
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[1]->source_index, 1);
+    EXPECT_EQ(list[1]->line, 2);
+    EXPECT_EQ(list[2]->source_index, 0);
+}
+
+TEST(UsesFiles, ProgramsMustNotCrossTheirFile) {
+    const struct {
+        const char* name;
+        std::string definition;
+        std::string lib;
+        const char* expected;  // followed by " at line N of <lib>"
+        int line;
+    } cases[] = {
+        {"two programs", kUsesOutput + "[REFORMAT]\n#uses \"@DIR@/lib.def\"\n",
+         "REFORMAT = rp, text { }\nREFORMAT = other, text { }\n",
+         "#USES can only contain a series of statements, or a complete program", 2},
+        {"program left open", kUsesOutput + "[REFORMAT]\n#uses \"@DIR@/lib.def\"\n}\n",
+         "REFORMAT = rp, text {\nMESSAGE = 0, 0, , , \"x\"\n",
+         "Cannot enter/exit uses/include file at this point", 3},
+        {"extract program left open",
+         "[EXTRACT]\n#uses \"@DIR@/lib.def\"\n}\n" + std::string(test::kMinimalOutput),
+         "default_extract = {\n", "Cannot enter/exit uses/include file at this point", 2},
+        {"output program ending in the definition",
+         "[EXTRACT] default_extract = { }\n[OUTPUT]\n#uses \"@DIR@/lib.def\"\nINVOKE\n",
+         "OUTPUT = out INVOCATION = \"lp\" PARAMETERS = OUTPUT_FILE MASK =\n",
+         "Cannot enter/exit uses/include file at this point", 2},
+        {"block left open", "[INPUT] {\n#uses \"@DIR@/lib.def\"\n} }\n" + kUsesOutput,
+         "DEBUG 1 IF 1 THEN {\n", "Cannot enter/exit uses/include file at this point", 2},
+    };
+    for (const auto& c : cases) {
+        Compiled d(c.definition, {{"lib.def", c.lib}});
+        std::string expected = std::string(c.expected) + " at line " + std::to_string(c.line) +
+                               " of " + d.c.dir.file("lib.def") + "\n";
+        EXPECT_EQ(d.messages(), expected) << c.name;
+        EXPECT_EQ(d.result, -1) << c.name;
+    }
+}
+
+TEST(Compile, ConversionsOfSettingsReportTheirRole) {
+    Compiled d(
+        "[INPUT] { VARIABLE = tray, string, \"abc\" VARIABLE = wide, string, \"x\" "
+        "default_extract }\n" +
+        kUsesOutput +
+        "[REFORMAT] REFORMAT = rp, hp { SETTINGS = { PRINTER_TRAY = tray "
+        "CHARACTER_WIDTH = wide } }\n");
+    EXPECT_EQ(d.messages(), "PRINTER_TRAY passed abc\nCHAR_WIDTH passed x\n");
+    EXPECT_EQ(d.result, 0);
+    EXPECT_EQ(d.run().MEMORY_ERROR, 1);
 }
 
 }  // namespace

@@ -20,9 +20,13 @@ std::string reformat(const std::string& type, const std::string& body) {
            "[REFORMAT] REFORMAT = rp, " + type + " {\n" + body + "\n}\n";
 }
 
-const ReformatProgram& only_reformat(Compiled& d) { return *d.tree().reformats.at(0); }
+const ReformatProgram& only_reformat(Compiled& d) {
+    return *d.tree().reformats.at(0);
+}
 
-const Statement& first_statement(Compiled& d) { return *only_reformat(d).statements.at(0); }
+const Statement& first_statement(Compiled& d) {
+    return *only_reformat(d).statements.at(0);
+}
 
 TEST(Grammar, LogsEachSectionBeforeParsingItInBothPasses) {
     Compiled d(E + test::kMinimalOutput);
@@ -110,8 +114,7 @@ TEST(Grammar, CoordinateUnitsAreConvertedWithTheSettingsReadSoFar) {
         {"text", "", "3C, 2R", "(FIELD 2 1 - - @default_line)"},
         {"hp", "CHARACTER_WIDTH = 12.5 LINE_HEIGHT = 25", "3C, 3R",
          "(FIELD 25 75 - - @default_line)"},
-        {"text", "CHARACTER_WIDTH = 2 LINE_HEIGHT = 3", "3C, 3R",
-         "(FIELD 4 6 - - @default_line)"},
+        {"text", "CHARACTER_WIDTH = 2 LINE_HEIGHT = 3", "3C, 3R", "(FIELD 4 6 - - @default_line)"},
         {"hp", "", "-5, 7", "(FIELD -5 7 - - @default_line)"},
         {"hp", "", "0C, 0R", "(FIELD -30 0 - - @default_line)"},
         {"hp", "", "x_pos, 1R", "(FIELD x_pos 50 - - @default_line)"},
@@ -173,7 +176,7 @@ TEST(Grammar, ColourNamesInAnyLetterCase) {
     const struct {
         const char* word;
         int index;
-    } cases[] = {{"black", 0}, {"RED", 1},  {"Green", 2},   {"yellow", 3}, {"blue", 4},
+    } cases[] = {{"black", 0},   {"RED", 1},  {"Green", 2}, {"yellow", 3}, {"blue", 4},
                  {"magenta", 5}, {"cyan", 6}, {"WHITE", 7}, {"12", 12}};
     for (const auto& c : cases) {
         Compiled d(reformat("hp", std::string("LINE = 0, 0, 9, 9, 1, ") + c.word));
@@ -190,13 +193,15 @@ TEST(Grammar, BarcodeTypeWords) {
     const char* words[] = {"bar128a", "BAR128B", "bar128c", "code39", "ean8",
                            "ean13",   "UpcE",    "i25",     "pdf417", "\"aus4state\""};
     for (int i = 0; i < 10; ++i) {
-        Compiled d(reformat("hp", std::string("BARCODE = ") + words[i] + ", 1, 2, 3, , , , , , \"1\""));
+        Compiled d(
+            reformat("hp", std::string("BARCODE = ") + words[i] + ", 1, 2, 3, , , , , , \"1\""));
         ASSERT_TRUE(d.ok()) << words[i] << d.messages();
         const BarcodeStatement& b = first_statement(d).as<BarcodeStatement>();
         EXPECT_EQ(static_cast<int>(b.type), i) << words[i];
         EXPECT_FALSE(b.thickness || b.ratio || b.checksum_pos || b.restrict_value || b.trim);
     }
-    Compiled d(reformat("hp", "VARIABLE = h BARCODE = code39, 1R, 2, h, 3, 2, 1, 0, 0, \"1\" + \"2\""));
+    Compiled d(
+        reformat("hp", "VARIABLE = h BARCODE = code39, 1R, 2, h, 3, 2, 1, 0, 0, \"1\" + \"2\""));
     ASSERT_TRUE(d.ok()) << d.messages();
     EXPECT_EQ(dump(*only_reformat(d).statements.at(1)), "(BARCODE 3 50 2 h 3 2 1 0 0 (+ 1 2))");
 }
@@ -220,12 +225,13 @@ TEST(Grammar, AlignmentWordsBareOrQuotedInAnyLetterCase) {
 }
 
 TEST(Grammar, TextStatementSlots) {
-    Compiled d(reformat("hp",
-                        "SETTINGS = { HP_FONT = f, 0, COURIER, 10, NORMAL EPSON_FONT = e, 1, 2, 3 }\n"
-                        "FIELD = 1, 2, , , default_line\n"
-                        "FIELD = 1, 2, INVERSE, f, default_line, 40\n"
-                        "PAGE = 1, 2, , e, \"%n\", 1, COLOUR: 2, NORESET: 0\n"
-                        "INCLUDE = 1, 2, , , \"f.pcl\""));
+    Compiled d(
+        reformat("hp",
+                 "SETTINGS = { HP_FONT = f, 0, COURIER, 10, NORMAL EPSON_FONT = e, 1, 2, 3 }\n"
+                 "FIELD = 1, 2, , , default_line\n"
+                 "FIELD = 1, 2, INVERSE, f, default_line, 40\n"
+                 "PAGE = 1, 2, , e, \"%n\", 1, COLOUR: 2, NORESET: 0\n"
+                 "INCLUDE = 1, 2, , , \"f.pcl\""));
     ASSERT_TRUE(d.ok()) << d.messages();
     const StatementList& list = only_reformat(d).statements;
     const TextStatement& plain = list.at(0)->as<TextStatement>();
@@ -244,7 +250,8 @@ TEST(Grammar, TextStatementSlots) {
 }
 
 TEST(Grammar, ReformatRepeatWithoutBoundRunsOverItsFirstField) {
-    Compiled d(reformat("text", "REPEAT { FIELD = 0, 0, , , default_line MESSAGE = 0, 1, , , \"-\" }"));
+    Compiled d(
+        reformat("text", "REPEAT { FIELD = 0, 0, , , default_line MESSAGE = 0, 1, , , \"-\" }"));
     ASSERT_TRUE(d.ok()) << d.messages();
     EXPECT_EQ(dump(first_statement(d)),
               "(REPEAT BY (NUM_LINES @default_line) {(FIELD 0 0 - - @default_line) "
@@ -302,8 +309,8 @@ TEST(Grammar, PaletteStartsWithTheNamedColoursAndTakesEntriesEightUp) {
     Compiled d(reformat("hp", "SETTINGS = { PALETTE = 8, 1, 2, 3 PALETTE = 255, 255, 0, 128 }"));
     ASSERT_TRUE(d.ok()) << d.messages();
     const Palette& p = d.tree().palette;
-    const int named[8][3] = {{0, 0, 0},     {246, 0, 0},   {0, 255, 0},   {255, 255, 0},
-                             {0, 0, 255},   {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
+    const int named[8][3] = {{0, 0, 0},   {246, 0, 0},   {0, 255, 0},   {255, 255, 0},
+                             {0, 0, 255}, {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
     for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(p[i].red, named[i][0]) << i;
         EXPECT_EQ(p[i].green, named[i][1]) << i;
@@ -354,14 +361,15 @@ TEST(Grammar, OutputProgramsParametersAndSettings) {
 }
 
 TEST(Grammar, ExtractProgramOptionsAndFieldRecords) {
-    Compiled d("[EXTRACT]\n"
-               "default_extract = { LINES_PER_PAGE = 5 BYTES_PER_PAGE = 100 DISCARD = 1 TAB = 4\n"
-               "  last_of_doc = 1 = 1\n"
-               "  FIELD = 2, 3, 4, plain FIELD = 1, 1, 9, kept, 1 FIELD = 1, 1, 9, both, 1, 1\n"
-               "  COLON_FIELD = \"No\", colon, 1 XML_FIELD = \"a.b\", xmlf\n"
-               "  DEBUG plain + kept + both + colon + xmlf }\n"
-               "other = { }\n" +
-               std::string(test::kMinimalOutput) + "");
+    Compiled d(
+        "[EXTRACT]\n"
+        "default_extract = { LINES_PER_PAGE = 5 BYTES_PER_PAGE = 100 DISCARD = 1 TAB = 4\n"
+        "  last_of_doc = 1 = 1\n"
+        "  FIELD = 2, 3, 4, plain FIELD = 1, 1, 9, kept, 1 FIELD = 1, 1, 9, both, 1, 1\n"
+        "  COLON_FIELD = \"No\", colon, 1 XML_FIELD = \"a.b\", xmlf\n"
+        "  DEBUG plain + kept + both + colon + xmlf }\n"
+        "other = { }\n" +
+        std::string(test::kMinimalOutput) + "");
     ASSERT_TRUE(d.messages().find("other defined but not used") != std::string::npos);
     ASSERT_EQ(d.tree().extracts.size(), 2u);
     const ExtractProgram& p = *d.tree().extracts[0];
@@ -406,10 +414,11 @@ TEST(Grammar, DefaultLineFieldAndDefaultFont) {
 }
 
 TEST(Grammar, VariablesGetTheirInitialValuesWhenCompiled) {
-    Compiled d("[INPUT] { VARIABLE = plain VARIABLE = text, string, \"abc\"\n"
-               "VARIABLE = number, number, -2.5, 1 VARIABLE = copy, integer, text\n"
-               "DEBUG plain + text + number + copy default_extract }\n" +
-               E + test::kMinimalOutput);
+    Compiled d(
+        "[INPUT] { VARIABLE = plain VARIABLE = text, string, \"abc\"\n"
+        "VARIABLE = number, number, -2.5, 1 VARIABLE = copy, integer, text\n"
+        "DEBUG plain + text + number + copy default_extract }\n" +
+        E + test::kMinimalOutput);
     ASSERT_TRUE(d.ok()) << d.messages();
     auto value = [&](const char* name) {
         const VariableRecord* v = lookup(d.run(), name)->as<VariableRecord>();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "compile_support.h"
+#include "language/compile.h"
 #include "language/tree.h"
 #include "spool/field.h"
 
@@ -17,7 +18,7 @@ std::string data_file(const char* name) {
 }
 
 class KitchenSink : public ::testing::Test {
-protected:
+  protected:
     test::Compiled d{data_file("kitchen_sink.def")};
     const ReformatProgram& reformat(std::size_t i) { return *d.tree().reformats.at(i); }
 };
@@ -125,6 +126,31 @@ TEST_F(KitchenSink, FieldsAndCaseFamilies) {
     const Statement& reformat_case = *reformat(0).statements.at(25);
     EXPECT_EQ(reformat_case.kind, Tok::CASE);
     EXPECT_EQ(reformat_case.as<CaseStatement>().family, Tok::SEC_REFORMAT);
+}
+
+// A token file holds the token stream of the definition; compiling its replay must
+// give the same tree as compiling the text.
+TEST(KitchenSinkTokens, ReplayedTokenStreamBuildsTheSameTree) {
+    test::CapturedRun recorded;
+    std::string stream;
+    recorded.run.scanner.definition_path =
+        recorded.dir.write("test.def", data_file("kitchen_sink.def"));
+    recorded.run.scanner.record = &stream;
+    create_internal_variables(recorded.run);
+    ASSERT_EQ(compile_pass(recorded.run, 1), 0);
+    ASSERT_TRUE(prepare_identifiers(recorded.run));
+    ASSERT_EQ(compile_pass(recorded.run, 2), 0);
+    recorded.run.scanner.record = nullptr;
+
+    test::CapturedRun replayed;
+    replayed.run.options.definition_name = "test.def";
+    replayed.run.scanner.replay = &stream;
+    create_internal_variables(replayed.run);
+    ASSERT_EQ(compile_pass(replayed.run, 1), 0);
+    ASSERT_TRUE(prepare_identifiers(replayed.run));
+    ASSERT_EQ(compile_pass(replayed.run, 2), 0);
+    EXPECT_EQ(replayed.run.MEMORY_ERROR, 0);
+    EXPECT_EQ(dump(replayed.run.tree), data_file("kitchen_sink.tree"));
 }
 
 }  // namespace

@@ -19,8 +19,10 @@ const std::string O =
 
 // A definition whose only reformat program is `program` (its header included).
 std::string reformat(const std::string& program) {
-    return E + "[OUTPUT] OUTPUT = out INVOCATION = \"lp\" PARAMETERS = OUTPUT_FILE MASK = rp\n"
-               "[REFORMAT] " + program + "\n";
+    return E +
+           "[OUTPUT] OUTPUT = out INVOCATION = \"lp\" PARAMETERS = OUTPUT_FILE MASK = rp\n"
+           "[REFORMAT] " +
+           program + "\n";
 }
 
 struct Case {
@@ -39,28 +41,29 @@ void check(const Case& c) {
         if (line.find(" defined but not used, at line ") == std::string::npos)
             messages += line + "\n";
     EXPECT_EQ(messages.substr(0, std::string(c.expected).size()), c.expected)
-        << c.name << "\n--- got:\n" << messages;
+        << c.name << "\n--- got:\n"
+        << messages;
     EXPECT_EQ(d.result, c.result) << c.name;
     EXPECT_EQ(d.run().MEMORY_ERROR, 1) << c.name;
 }
 
 TEST(ParseErrors, SectionsAndPrograms) {
     const Case cases[] = {
-        {"no extract section", "[INPUT] { }\n" + O, "Missing extract program at line 2 of test.def\n"},
-        {"no extract program", "[EXTRACT]\n" + O, "Missing extract program at line 2 of test.def\n"},
+        {"no extract section", "[INPUT] { }\n" + O,
+         "Missing extract program at line 2 of test.def\n"},
+        {"no extract program", "[EXTRACT]\n" + O,
+         "Missing extract program at line 2 of test.def\n"},
         {"comment token before [EXTRACT]", "[INPUT] { } REM note\n" + E + O,
          "Missing extract program at line 2 of test.def\n"},
         {"no output section", E, "Missing output section at line 2 of test.def\n"},
-        {"no OUTPUT", E + "[OUTPUT] INVOCATION = \"lp\"",
-         "Missing OUTPUT at line 2 of test.def\n"},
+        {"no OUTPUT", E + "[OUTPUT] INVOCATION = \"lp\"", "Missing OUTPUT at line 2 of test.def\n"},
         {"no INVOCATION", E + "[OUTPUT] OUTPUT = out PARAMETERS = OUTPUT_FILE MASK = INVOKE",
          "Missing INVOCATION at line 2 of test.def\n"},
         {"no PARAMETERS", E + "[OUTPUT] OUTPUT = out INVOCATION = \"lp\" MASK = INVOKE",
          "Missing parameters at line 2 of test.def\n"},
         {"empty PARAMETERS", E + "[OUTPUT] OUTPUT = out INVOCATION = \"lp\" PARAMETERS = MASK",
          "Missing parameters at line 2 of test.def\n"},
-        {"no MASK",
-         E + "[OUTPUT] OUTPUT = out INVOCATION = \"lp\" PARAMETERS = OUTPUT_FILE INVOKE",
+        {"no MASK", E + "[OUTPUT] OUTPUT = out INVOCATION = \"lp\" PARAMETERS = OUTPUT_FILE INVOKE",
          "Missing MASK at line 2 of test.def\n"},
         {"extract program without =", "[EXTRACT] default_extract { }\n" + O,
          "Missing = at line 1 of test.def\n"},
@@ -79,8 +82,7 @@ TEST(ParseErrors, SectionsAndPrograms) {
         {"token after the last section", E + O + "[REFORMAT] }\n",
          "Unexpected token found, check syntax at line 3 of test.def\n", 0},
         {"no [INPUT] and no default_extract", "[EXTRACT] other = { }\n" + O,
-         "default_extract extract program is not defined at line 1 of test.def\n",
-         0},
+         "default_extract extract program is not defined at line 1 of test.def\n", 0},
     };
     for (const Case& c : cases) check(c);
 }
@@ -245,7 +247,8 @@ TEST(ParseErrors, ReformatPrograms) {
         {"font slot naming a variable",
          reformat("REFORMAT = rp, hp { VARIABLE = v MESSAGE = 0, 0, , v, \"x\" }"),
          "Invalid value at line 3 of test.def\n"},
-        {"repeat without bound", reformat("REFORMAT = rp, text { REPEAT { MESSAGE = 0, 0, , , \"x\" } }"),
+        {"repeat without bound",
+         reformat("REFORMAT = rp, text { REPEAT { MESSAGE = 0, 0, , , \"x\" } }"),
          "Infinite repeat, add a BY option at line 3 of test.def\n"},
         {"empty repeat without bound", reformat("REFORMAT = rp, text { REPEAT { } }"),
          "Infinite repeat, add a BY option at line 3 of test.def\n"},
@@ -314,7 +317,8 @@ TEST(ParseErrors, UnusedDeclarationsWarnAndTheCompileGoesOn) {
 }
 
 TEST(ParseErrors, InvalidXmlAttributeNameOnlyWarns) {
-    Compiled d(reformat("REFORMAT = rp, xml { XML_TAG \"a\", 1 XML_HAS_ATTRIBUTE \"a b\", 1, \"\", 2 }"));
+    Compiled d(
+        reformat("REFORMAT = rp, xml { XML_TAG \"a\", 1 XML_HAS_ATTRIBUTE \"a b\", 1, \"\", 2 }"));
     EXPECT_EQ(d.messages(),
               "a b is not a valid xml name at line 3 of test.def\n"
               " is not a valid xml name at line 3 of test.def\n");

@@ -1,8 +1,9 @@
 // Shapes of the program tree that the evaluator and the executors rely on.
+#include "language/tree.h"
+
 #include <gtest/gtest.h>
 
 #include "compile_support.h"
-#include "language/tree.h"
 #include "spool/field.h"
 
 namespace morvel {
@@ -14,9 +15,8 @@ using test::Compiled;
 // f is a field and fn a reformat program.
 std::string with_statement(const std::string& statement) {
     return "[INPUT] { VARIABLE = a VARIABLE = b VARIABLE = w VARIABLE = t VARIABLE = v\n" +
-           statement +
-           "\n}\n[EXTRACT] default_extract = { FIELD = 1, 1, 5, f }\n" + test::kMinimalOutput +
-           "[REFORMAT] REFORMAT = fn, text { FUNCTION = 1 }\n";
+           statement + "\n}\n[EXTRACT] default_extract = { FIELD = 1, 1, 5, f }\n" +
+           test::kMinimalOutput + "[REFORMAT] REFORMAT = fn, text { FUNCTION = 1 }\n";
 }
 
 const Statement& last_input_statement(Compiled& d) {
@@ -43,6 +43,8 @@ TEST(TreeShapes, OperatorsGroupByPrecedenceAndToTheLeft) {
         {"-a * b", "(* (- a) b)"},
         {"NOT a AND b", "(AND (NOT a) b)"},
         {"NOT a = b", "(= (NOT a) b)"},
+        {"NOT -1", "(NOT -1)"},
+        {"a * -2.5", "(* a -2.5)"},
         {"a < b < w", "(< (< a b) w)"},
         {"a = b + 1", "(= a (+ b 1))"},
         {"a <> b", "(<> a b)"},
@@ -62,9 +64,9 @@ TEST(TreeShapes, ValuesUsedAsExpressionsArePlusWithOnlyALeftOperand) {
         const char* written;
         const char* built;
     } cases[] = {
-        {"1", "(+ 1)"},      {"-3", "(+ -3)"},   {"2.50", "(+ 2.50)"}, {"-0.5", "(+ -0.5)"},
-        {"\"x y\"", "(+ \"x y\")"}, {"a", "(+ a)"}, {"f", "(+ @f)"},   {"TRUE", "(+ 1)"},
-        {"FALSE", "(+ 0)"},
+        {"1", "(+ 1)"},       {"-3", "(+ -3)"},           {"2.50", "(+ 2.50)"},
+        {"-0.5", "(+ -0.5)"}, {"\"x y\"", "(+ \"x y\")"}, {"a", "(+ a)"},
+        {"f", "(+ @f)"},      {"TRUE", "(+ 1)"},          {"FALSE", "(+ 0)"},
     };
     for (const auto& c : cases) EXPECT_EQ(expression_dump(c.written), c.built) << c.written;
 }
