@@ -29,7 +29,9 @@ bool equals_ignoring_case(std::string_view a, std::string_view b) {
            });
 }
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 // A leading "!" makes the invocation compulsory and is not part of the command.
 bool take_compulsory_mark(std::string& text) {
@@ -45,7 +47,8 @@ std::string take_other_file(Run& run, InvocationCommand& c, OutputProgram& self,
     std::string name = output_file_name(run, other);
     if (name.empty()) return name;
     close_output_file(run, other);
-    if (&other != &self && std::find(c.deletions.begin(), c.deletions.end(), &other) == c.deletions.end())
+    if (&other != &self &&
+        std::find(c.deletions.begin(), c.deletions.end(), &other) == c.deletions.end())
         c.deletions.push_back(&other);
     return name;
 }
@@ -85,8 +88,8 @@ void build_stamping(Run& run, InvocationCommand& c, OutputProgram& output) {
     if (params.size() >= 2) {
         const InvocationParameter& p = params[1];
         if (p.kind == InvocationParameter::Kind::OutputFile) {
-            target = p.other ? take_other_file(run, c, output, *p.other)
-                             : output_file_name(run, output);
+            target =
+                p.other ? take_other_file(run, c, output, *p.other) : output_file_name(run, output);
         } else {
             Text text = whole_text(run, p.value);
             if (!text) {
@@ -111,8 +114,8 @@ void append_parameters(Run& run, InvocationCommand& c, OutputProgram& output) {
     for (const InvocationParameter& p : output.invocation.parameters) {
         std::string piece;
         if (p.kind == InvocationParameter::Kind::OutputFile) {
-            std::string name = p.other ? take_other_file(run, c, output, *p.other)
-                                       : output_file_name(run, output);
+            std::string name =
+                p.other ? take_other_file(run, c, output, *p.other) : output_file_name(run, output);
             if (p.other && name.empty()) continue;
             piece = quoted(name);
         } else {
@@ -189,7 +192,8 @@ void invoke(Run& run, OutputProgram& output) {
         if (run.options.invoke_wait_seconds > 0)
             std::this_thread::sleep_for(std::chrono::seconds(run.options.invoke_wait_seconds));
     }
-    for (auto it = c.deletions.rbegin(); it != c.deletions.rend(); ++it) delete_output_file(run, **it);
+    for (auto it = c.deletions.rbegin(); it != c.deletions.rend(); ++it)
+        delete_output_file(run, **it);
     delete_output_file(run, output);
 }
 

@@ -77,14 +77,14 @@ int execute_output_statements(Run& run, OutputProgram& output, const StatementLi
 
 // Puts the previous current output program back however the run ends.
 class CurrentOutputScope {
-public:
+  public:
     CurrentOutputScope(Run& run, const OutputProgram& output)
         : run_(run), previous_(set_current_output(run, &output)) {}
     ~CurrentOutputScope() { set_current_output(run_, previous_); }
     CurrentOutputScope(const CurrentOutputScope&) = delete;
     CurrentOutputScope& operator=(const CurrentOutputScope&) = delete;
 
-private:
+  private:
     Run& run_;
     const OutputProgram* previous_;
 };
@@ -93,8 +93,10 @@ private:
 
 int run_output_program(Run& run, OutputProgram& output, OutputMode mode) {
     CurrentOutputScope scope(run, output);
-    if (run.trace_flags & kTraceOutputPrograms) report_info(run, "Output program %s", output.name.c_str());
-    if (mode == OutputMode::Statements) return execute_output_statements(run, output, output.statements);
+    if (run.trace_flags & kTraceOutputPrograms)
+        report_info(run, "Output program %s", output.name.c_str());
+    if (mode == OutputMode::Statements)
+        return execute_output_statements(run, output, output.statements);
     if (output_file(run, output)) invoke(run, output);
     return 0;
 }

@@ -55,7 +55,9 @@ void make_preview_copy(Run& run, OutputProgram& output) {
     std::FILE* written = out.f;
     out.f = nullptr;
     if (std::fclose(written) != 0) same = false;
-    if (!same) report_error(run, 0, "Couldnt do preview copy from %s to %s", name.c_str(), preview.c_str());
+    if (!same)
+        report_error(run, 0, "Couldnt do preview copy from %s to %s", name.c_str(),
+                     preview.c_str());
 }
 
 }  // namespace morvel

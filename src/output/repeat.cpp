@@ -11,7 +11,7 @@ namespace {
 
 // repeat_count as it was before the loop, put back however the loop ends.
 class RepeatCountGuard {
-public:
+  public:
     explicit RepeatCountGuard(Run& run) {
         Identifier* id = lookup(run, "repeat_count");
         record_ = id ? id->as<VariableRecord>() : nullptr;
@@ -23,7 +23,7 @@ public:
     RepeatCountGuard(const RepeatCountGuard&) = delete;
     RepeatCountGuard& operator=(const RepeatCountGuard&) = delete;
 
-private:
+  private:
     VariableRecord* record_ = nullptr;
     LineCell saved_;
 };

@@ -1,8 +1,8 @@
 #include "output/invocation.h"
 
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "output/output_programs.h"
 #include "output_fixture.h"
@@ -59,7 +59,8 @@ TEST_F(InvocationTest, CompulsoryFailingCommandIsAnError) {
     EXPECT_EQ(commands[0], "lp " + q(file));
     EXPECT_EQ(execute_status(), 3);
     EXPECT_EQ(run.MEMORY_ERROR, 1);
-    EXPECT_NE(cr.log().find("Invocation (lp " + q(file) + ") in output printer was compulsory but returned 3\n"),
+    EXPECT_NE(cr.log().find("Invocation (lp " + q(file) +
+                            ") in output printer was compulsory but returned 3\n"),
               std::string::npos);
     EXPECT_TRUE(temp_files().empty());
 }
@@ -84,9 +85,10 @@ TEST_F(InvocationTest, EmptyInvocationRunsNothingAndGives999) {
         invoke(run, p);
         EXPECT_TRUE(commands.empty()) << c.text;
         EXPECT_EQ(execute_status(), 999) << c.text;
-        EXPECT_EQ(cr.log().find("Invocation () in output viewer was compulsory but returned 999\n") !=
-                      std::string::npos,
-                  c.compulsory_message)
+        EXPECT_EQ(
+            cr.log().find("Invocation () in output viewer was compulsory but returned 999\n") !=
+                std::string::npos,
+            c.compulsory_message)
             << c.text;
         EXPECT_TRUE(temp_files().empty());
     }
@@ -144,8 +146,9 @@ TEST_F(InvocationTest, UnwritablePreviewIsReportedAndTheFileStillGoes) {
     OutputProgram& p = output("first", "lpr");
     open_with(p, "x");
     invoke(run, p);
-    EXPECT_NE(cr.log().find("Unable to open preview file " + cr.dir.file("missing/P") + "0001000.pre"),
-              std::string::npos);
+    EXPECT_NE(
+        cr.log().find("Unable to open preview file " + cr.dir.file("missing/P") + "0001000.pre"),
+        std::string::npos);
     EXPECT_TRUE(temp_files().empty());
 }
 
@@ -156,7 +159,8 @@ TEST_F(InvocationTest, NothingRunsAfterAnErrorUnlessAskedTo) {
     invoke(run, p);
     EXPECT_TRUE(commands.empty());
     EXPECT_TRUE(temp_files().empty());
-    EXPECT_NE(cr.log().find("Output program was not run due to previous errors\n"), std::string::npos);
+    EXPECT_NE(cr.log().find("Output program was not run due to previous errors\n"),
+              std::string::npos);
 
     run.options.run_after_errors = true;
     open_with(p, "x");
@@ -189,7 +193,8 @@ TEST_F(InvocationTest, ParameterPastTheBoundAbandonsTheCommand) {
     ASSERT_EQ(commands.size(), 1u);
     EXPECT_EQ(commands[0].size(), 1023u);
 
-    OutputProgram& p = output("long", std::string(1018, 'a'), {text_param("bcd", true), text_param("e")});
+    OutputProgram& p =
+        output("long", std::string(1018, 'a'), {text_param("bcd", true), text_param("e")});
     open_with(p, "x");
     invoke(run, p);
     EXPECT_EQ(commands.size(), 1u);
@@ -222,8 +227,9 @@ TEST_F(InvocationTest, StampingCommand) {
             EXPECT_EQ(commands[0], "/opt/morvel/bin/gl_stamp  < " + file + " > " + c.target);
         }
     }
-    EXPECT_NE(cr.log().find("OUTPUT_FILE must be first parameter in for fastmark in output stamp\n"),
-              std::string::npos);
+    EXPECT_NE(
+        cr.log().find("OUTPUT_FILE must be first parameter in for fastmark in output stamp\n"),
+        std::string::npos);
     EXPECT_TRUE(temp_files().empty());
 }
 

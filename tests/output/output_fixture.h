@@ -1,13 +1,13 @@
 #pragma once
 // A run with internal variables, temporary files in a scratch directory and a command
 // runner that records command lines, plus builders of output programs.
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "language/programs.h"
 #include "output/output_file.h"
@@ -41,7 +41,7 @@ inline InvocationParameter text_param(std::string text, bool quoted = false) {
 }
 
 class OutputTest : public ::testing::Test {
-protected:
+  protected:
     CapturedRun cr;
     morvel::Run& run = cr.run;
     std::vector<std::string> commands;

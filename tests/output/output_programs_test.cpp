@@ -1,10 +1,10 @@
 #include "output/output_programs.h"
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <utility>
-
-#include <gtest/gtest.h>
 
 #include "output/output_file.h"
 #include "output_fixture.h"
@@ -46,7 +46,7 @@ std::unique_ptr<Statement> repeat(StatementList body, ExprPtr by, ExprPtr ends =
 }
 
 class OutputProgramsTest : public OutputTest {
-protected:
+  protected:
     std::unique_ptr<VariableRecord> seen = variable("seen", std::string("x"));
     VariableRecord& repeat_count() { return *lookup(run, "repeat_count")->as<VariableRecord>(); }
     std::string seen_text() const { return seen->cell.value.value_or("<null>"); }
@@ -60,19 +60,17 @@ TEST_F(OutputProgramsTest, OutputRepeatCountsPassesAndRestoresRepeatCount) {
         const char* seen;
     };
     const Case cases[] = {
-        {"3", nullptr, true, "x123"},
-        {"0", nullptr, true, "x"},
-        {"1", nullptr, true, "x1"},
-        {nullptr, "1", true, "x1"},   // ENDS true from the start: INCLUSIVE runs once
-        {nullptr, "1", false, "x"},   // EXCLUSIVE runs nothing
+        {"3", nullptr, true, "x123"}, {"0", nullptr, true, "x"}, {"1", nullptr, true, "x1"},
+        {nullptr, "1", true, "x1"},  // ENDS true from the start: INCLUSIVE runs once
+        {nullptr, "1", false, "x"},  // EXCLUSIVE runs nothing
     };
     set_integer_variable(run, "repeat_count", 42);
     for (const Case& c : cases) {
         seen->cell.value = "x";
         OutputProgram& p = output("p", "true");
-        p.statements = list(repeat(list(record_pass(*seen, repeat_count())),
-                                   c.by ? val(lit(c.by)) : nullptr,
-                                   c.ends ? val(lit(c.ends)) : nullptr, c.inclusive));
+        p.statements =
+            list(repeat(list(record_pass(*seen, repeat_count())), c.by ? val(lit(c.by)) : nullptr,
+                        c.ends ? val(lit(c.ends)) : nullptr, c.inclusive));
         EXPECT_EQ(run_output_program(run, p, OutputMode::Statements), 0);
         EXPECT_EQ(seen_text(), c.seen) << (c.by ? c.by : "-") << " " << (c.ends ? c.ends : "-");
         EXPECT_EQ(get_integer_variable(run, "repeat_count"), 42);
