@@ -7,6 +7,7 @@
 #include "language/programs.h"
 #include "output/output_programs.h"
 #include "output/repeat.h"
+#include "spool/program_support.h"
 #include "values/evaluate.h"
 #include "values/statements.h"
 
@@ -55,7 +56,7 @@ int execute_delivery_statement(Run& run, const Statement& st) {
 
 int execute_delivery_statements(Run& run, const StatementList& list) {
     for (const auto& st : list) {
-        run.current_line = st->line;
+        set_statement_position(run, *st);
         int result = execute_delivery_statement(run, *st);
         if (result != 0) return result;
     }

@@ -8,6 +8,7 @@
 #include "output/output_file.h"
 #include "output/repeat.h"
 #include "reformat/reformat.h"
+#include "spool/program_support.h"
 #include "values/evaluate.h"
 #include "values/statements.h"
 
@@ -68,7 +69,7 @@ int execute_output_statement(Run& run, OutputProgram& output, const Statement& s
 
 int execute_output_statements(Run& run, OutputProgram& output, const StatementList& list) {
     for (const auto& st : list) {
-        run.current_line = st->line;
+        set_statement_position(run, *st);
         int result = execute_output_statement(run, output, *st);
         if (result != 0) return result;
     }
