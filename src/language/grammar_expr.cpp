@@ -198,16 +198,12 @@ Operand Parser::parse_multiplicative() {
 }
 
 // - and NOT bind to the following primary only: -a * b is (-a) * b, NOT a = b is
-// (NOT a) = b. A minus directly before a number is part of the number.
+// (NOT a) = b. In an expression -3 is the negation of 3 (so it reads -3.000000); only
+// value slots such as declarations keep a signed literal as written.
 Operand Parser::parse_prefix() {
     Tok t = peek_code();
     if (t != Tok::MINUS && t != Tok::NOT) return parse_primary();
     next();
-    if (t == Tok::MINUS) {
-        Tok n = peek_code();
-        if (n == Tok::INTEGER || n == Tok::REAL)
-            return operand_of(literal_value("-" + next().text));
-    }
     auto e = std::make_unique<Expression>(t, run_.current_line);
     e->left = std::make_unique<Operand>(parse_primary());
     return operand_of(std::move(e));

@@ -44,7 +44,7 @@ TEST(TreeShapes, OperatorsGroupByPrecedenceAndToTheLeft) {
         {"NOT a AND b", "(AND (NOT a) b)"},
         {"NOT a = b", "(= (NOT a) b)"},
         {"NOT -1", "(NOT -1)"},
-        {"a * -2.5", "(* a -2.5)"},
+        {"a * -2.5", "(* a (- 2.5))"},
         {"a < b < w", "(< (< a b) w)"},
         {"a = b + 1", "(= a (+ b 1))"},
         {"a <> b", "(<> a b)"},
@@ -53,7 +53,7 @@ TEST(TreeShapes, OperatorsGroupByPrecedenceAndToTheLeft) {
         {"a > b", "(> a b)"},
         {"(a + b) * w", "(* (+ a b) w)"},
         {"((a))", "(+ a)"},
-        {"a - -3", "(- a -3)"},
+        {"a - -3", "(- a (- 3))"},
         {"- (a)", "(- a)"},
     };
     for (const auto& c : cases) EXPECT_EQ(expression_dump(c.written), c.built) << c.written;
@@ -64,8 +64,8 @@ TEST(TreeShapes, ValuesUsedAsExpressionsArePlusWithOnlyALeftOperand) {
         const char* written;
         const char* built;
     } cases[] = {
-        {"1", "(+ 1)"},       {"-3", "(+ -3)"},           {"2.50", "(+ 2.50)"},
-        {"-0.5", "(+ -0.5)"}, {"\"x y\"", "(+ \"x y\")"}, {"a", "(+ a)"},
+        {"1", "(+ 1)"},       {"-3", "(- 3)"},           {"2.50", "(+ 2.50)"},
+        {"-0.5", "(- 0.5)"}, {"\"x y\"", "(+ \"x y\")"}, {"a", "(+ a)"},
         {"f", "(+ @f)"},      {"TRUE", "(+ 1)"},          {"FALSE", "(+ 0)"},
     };
     for (const auto& c : cases) EXPECT_EQ(expression_dump(c.written), c.built) << c.written;
