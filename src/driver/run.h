@@ -5,6 +5,7 @@
 #include <string>
 
 #include "driver/options.h"
+#include "values/function_state.h"
 #include "values/identifiers.h"
 
 namespace morvel {
@@ -36,6 +37,11 @@ struct Run {
 
     // Nesting depth of reformat REPEAT loops; line-wise reads stop restarting inside one.
     int reformat_repeat_depth = 0;
+
+    // "Now" for DATE and other readers of the local time.
+    Clock clock = [] { return std::time(nullptr); };
+    // Parameter slots of the reformat function being called; PARAMETER(n) reads them.
+    ReformatParameters reformat_parameters;
 };
 
 }  // namespace morvel
