@@ -3,6 +3,7 @@
 # every unit and job test in both builds.
 set -euo pipefail
 cd "$(dirname "$0")"
+scripts/install-deps.sh --tests
 jobs=$(nproc 2>/dev/null || echo 2)
 werror=${MORVEL_WERROR:-ON}
 

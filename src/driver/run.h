@@ -1,11 +1,21 @@
 #pragma once
 // The run context: everything one job shares, passed explicitly as Run&.
 // A fresh Run per job lets one process run many jobs without leaks between them.
+#include <array>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "driver/options.h"
-#include "values/function_state.h"
+#include "driver/settings.h"
+#include "language/programs.h"
+#include "language/scanner.h"
+#include "output/output_file.h"
+#include "reformat/reformat_state.h"
+#include "spool/spool_reader.h"
+#include "spool/extract_state.h"
+#include "values/clock.h"
+#include "values/command_runner.h"
 #include "values/identifiers.h"
 
 namespace morvel {
@@ -30,18 +40,42 @@ struct Run {
     std::FILE* in = stdin;
 
     IdentifierTable ids;
+    Scanner scanner;
+    Settings settings;  // morvel.ini
+
+    // The -d stream: page-index lines while the input program runs, then the return code.
+    std::FILE* return_stream = nullptr;
+    SpoolReader spool;
 
     // Run-wide preferences of #uses "*CSV_DEFAULT_DELIMITER=..." and "*CSV_AUTO_TRIM=...".
     char csv_delimiter = ',';
     int csv_auto_trim = 0;
+    // XML path delimiter: "." unless the input program's XML_DELIMITER sets another.
+    char xml_delimiter = '.';
 
     // Nesting depth of reformat REPEAT loops; line-wise reads stop restarting inside one.
     int reformat_repeat_depth = 0;
-
-    // "Now" for DATE and other readers of the local time.
+    // Parameter slots of the reformat function being called (0 its result, 1-9 its
+    // arguments); PARAMETER(n) reads them.
+    std::array<Text, 10> reformat_parameters;
+    // "Now" for DATE; tests fix it.
     Clock clock = [] { return std::time(nullptr); };
-    // Parameter slots of the reformat function being called; PARAMETER(n) reads them.
-    ReformatParameters reformat_parameters;
+
+    // The compiled definition, built by compile pass 2.
+    ProgramTree tree;
+
+    // The running reformat program, its page and its function parameters.
+    ReformatState reformat;
+
+    // Runs external commands (EXECUTE, invocations); none means system(). Tests fake it.
+    std::unique_ptr<CommandRunner> command_runner;
+    // Name of the output file of the output program being run ("" when none): OUTPUT_FILE.
+    std::string current_output_file;
+
+    // The temporary output files of the output programs (src/output/output_file.h).
+    OutputFiles output_files;
+    // Input and extract programs: the running call, the document mark, the base line.
+    ExtractState extract;
 };
 
 }  // namespace morvel

@@ -28,7 +28,7 @@ struct Scanner {
     int source_index = 0;                  ///< file being read: 0, or the uses file's index
     bool file_switch_forbidden = false;
     std::optional<Token> lookahead;        ///< a peeked token not yet handed out
-    const std::string* replay = nullptr;   ///< loaded token stream, when replaying
+    const std::string* replay = nullptr;   ///< loaded token stream from its first token
     std::size_t replay_pos = 0;
     std::string* record = nullptr;         ///< token file being written, when recording
     int fatal_exit = 0;                    ///< 2 once a fatal scanner stop happened

@@ -1,8 +1,7 @@
 #include "language/tokens.h"
 
-#include <algorithm>
 #include <array>
-#include <cctype>
+#include <cstdint>
 
 namespace morvel {
 
@@ -21,6 +20,7 @@ constexpr TokenInfo kTokens[] = {
 #undef TOKEN
 #undef KEYWORD
 };
+constexpr std::size_t kTokenCount = sizeof(kTokens) / sizeof(kTokens[0]);
 
 // Names by code, built once at compile time.
 constexpr std::array<const char*, 256> make_names() {
@@ -30,14 +30,62 @@ constexpr std::array<const char*, 256> make_names() {
 }
 constexpr std::array<const char*, 256> kNames = make_names();
 
-bool equal_nocase(std::string_view a, std::string_view b) {
+// Keywords are ASCII; the locale must not change which words they match.
+constexpr unsigned char ascii_upper(unsigned char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+}
+
+constexpr bool equal_nocase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
+        if (ascii_upper(static_cast<unsigned char>(a[i])) !=
+            ascii_upper(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
+
+// FNV-1a over the upper-cased bytes, so every letter case of a word hashes alike.
+constexpr std::uint32_t hash_nocase(std::string_view word) {
+    std::uint32_t h = 2166136261u;
+    for (char c : word) {
+        h ^= ascii_upper(static_cast<unsigned char>(c));
+        h *= 16777619u;
+    }
+    return h;
+}
+
+constexpr std::size_t string_length(const char* s) {
+    std::size_t n = 0;
+    while (s[n] != '\0') ++n;
+    return n;
+}
+
+constexpr std::size_t max_keyword_length() {
+    std::size_t longest = 0;
+    for (const TokenInfo& t : kTokens)
+        if (t.keyword && string_length(t.text) > longest) longest = string_length(t.text);
+    return longest;
+}
+constexpr std::size_t kMaxKeywordLength = max_keyword_length();
+
+// Open addressing with linear probing; the table is kept at most a quarter full so
+// probes stay short. Every identifier the scanner reads is looked up here.
+constexpr std::size_t kSlots = 1024;
+static_assert(kTokenCount * 4 <= kSlots);
+static_assert(kTokenCount < 0x7fff);
+
+constexpr std::array<std::int16_t, kSlots> make_keyword_slots() {
+    std::array<std::int16_t, kSlots> slots{};
+    for (std::int16_t& s : slots) s = -1;
+    for (std::size_t i = 0; i < kTokenCount; ++i) {
+        if (!kTokens[i].keyword) continue;
+        std::size_t h = hash_nocase(kTokens[i].text) & (kSlots - 1);
+        while (slots[h] >= 0) h = (h + 1) & (kSlots - 1);
+        slots[h] = static_cast<std::int16_t>(i);
+    }
+    return slots;
+}
+constexpr std::array<std::int16_t, kSlots> kKeywordSlots = make_keyword_slots();
 
 }  // namespace
 
@@ -65,9 +113,13 @@ bool is_token_code(int code) {
 }
 
 std::optional<Tok> keyword_lookup(std::string_view word) {
-    // Keywords are few and short; a linear scan keeps the table the single source.
-    for (const TokenInfo& t : kTokens)
-        if (t.keyword && equal_nocase(word, t.text)) return t.code;
+    if (word.empty() || word.size() > kMaxKeywordLength) return std::nullopt;
+    std::size_t h = hash_nocase(word) & (kSlots - 1);
+    while (kKeywordSlots[h] >= 0) {
+        const TokenInfo& t = kTokens[static_cast<std::size_t>(kKeywordSlots[h])];
+        if (equal_nocase(word, t.text)) return t.code;
+        h = (h + 1) & (kSlots - 1);
+    }
     return std::nullopt;
 }
 

@@ -10,6 +10,7 @@
 #include "driver/messages.h"
 #include "driver/run.h"
 #include "output/temp_file.h"
+#include "reformat/reformat_function.h"
 #include "values/functions_internal.h"
 #include "values/text_util.h"
 #include "values/value.h"
@@ -102,7 +103,7 @@ Text fn_create_file(Run& run, const std::string& name, const Text& text) {
         return std::nullopt;
     }
     std::string_view bytes = text ? std::string_view(*text) : std::string_view();
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
     ok = close_checked(file) && ok;
     if (!ok) {
         if (bytes.size() > kQuotedTextMax) {
@@ -222,13 +223,7 @@ Text fn_parameter(Run& run, const std::string& n) {
         report_error(run, 1, "parameter position is not a number in PARAMETER()");
         return std::nullopt;
     }
-    long slot = to_integer(run, n);
-    if (slot < 0 || slot > 9) {
-        report_error(run, 1, "eval_r_parameter(%ld) not a valid value, must be 0-9", slot);
-        return std::nullopt;
-    }
-    const Text& value = run.reformat_parameters[static_cast<std::size_t>(slot)];
-    return value ? *value : std::string();
+    return eval_r_parameter(run, to_integer(run, n));
 }
 
 }  // namespace morvel

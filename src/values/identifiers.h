@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "values/text.h"
 
@@ -51,9 +53,21 @@ struct Identifier {
     std::unique_ptr<IdObject> object;
     std::unique_ptr<Identifier> left, right;
 
+    Identifier() = default;
+    /// Unlinks the subtrees without recursion, so a degenerate tree of any depth can go.
+    ~Identifier();
+
     /// The object as T, or nullptr when there is none.
     template <class T>
     T* as() const { return dynamic_cast<T*>(object.get()); }
+};
+
+/// Lookup aids kept beside one search tree; they never change its shape. Entries are
+/// added only through define() and reference(), which keep these in step.
+struct IdentifierIndex {
+    std::unordered_map<std::string, Identifier*> by_name;  ///< key: name folded to lower case
+    Identifier* smallest = nullptr;  ///< leftmost entry: a new smaller name hangs on its left
+    Identifier* largest = nullptr;   ///< rightmost entry: a new larger name hangs on its right
 };
 
 /// The two unbalanced search trees, ordered by case-insensitive name.
@@ -61,13 +75,17 @@ struct IdentifierTable {
     std::unique_ptr<Identifier> definitions;
     std::unique_ptr<Identifier> references;
     bool internal_variables_ready = false;
+    IdentifierIndex definition_index;
+    IdentifierIndex reference_index;
 };
 
 }  // namespace morvel
 
 namespace morvel {
 
-/// Adds name with kind to the definition table; "Duplicate definition of %s" on a clash.
+/// Adds name with kind (at the current definition line) to the definition table;
+/// "Duplicate definition of %s" and false on a clash. A name longer than 31 characters
+/// is refused with "Tried to copy %s into a %d size string" and entered with an empty name.
 bool define(Run& run, std::string_view name, IdKind kind);
 /// Adds name to the reference table (kind 8); a known name is simply dropped.
 bool reference(Run& run, std::string_view name);
@@ -91,13 +109,14 @@ void add_default_identifiers(Run& run);
 int create_internal_variables(Run& run);
 /// Gives the internal variables their start-of-run values.
 void initialise_internal_variables(Run& run, std::string_view spool_name);
-/// Assigns a text (or NULL) to a variable, with its trace; false on failure.
+/// Assigns a text (or NULL) to a variable, with its trace; false on failure. Does
+/// nothing, silently, until create_internal_variables has succeeded.
 bool set_text_variable(Run& run, std::string_view name, const Text& text);
-/// Assigns an integer, written in decimal, to a variable.
+/// Assigns an integer, written in decimal, to a variable, with its trace.
 bool set_integer_variable(Run& run, std::string_view name, long value);
 /// Replaces only the current value of last_page.
 bool set_last_page(Run& run, long value);
-/// The variable read as an integer, or -1 when it is missing.
+/// The variable read as an integer (to_integer), or -1 when it is missing.
 long get_integer_variable(Run& run, std::string_view name);
 /// Applies one -v name=value override; false when the run must fail.
 bool override_variable(Run& run, std::string_view word);
@@ -105,5 +124,15 @@ bool override_variable(Run& run, std::string_view word);
 bool is_variable(const Identifier& id);
 /// Variable or field.
 bool is_value_identifier(const Identifier& id);
+/// The entries of a tree in visiting order: the entry, its left subtree, its right subtree.
+std::vector<Identifier*> preorder(Identifier* root);
+/// An assignment: the current text becomes the previous one, text the current one, and
+/// line-wise reading starts again at line 1.
+void assign_cell(LineCell& cell, Text text);
+/// The fourteen internal variables in the order they are created (token files keep it).
+inline constexpr const char* kInternalVariables[14] = {
+    "first_page", "last_page",   "repeat_count", "execute_status", "spool_page",
+    "spool_name", "spool_line",  "page_length",  "last_x",         "last_y",
+    "repeat_base", "first_of_doc", "last_of_doc", "utf8"};
 
 }  // namespace morvel

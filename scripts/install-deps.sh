@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that are missing: the build tools, and with
+# "--tests" also the independent tools the tests compare against.
+set -euo pipefail
+pkgs=(cmake g++ ninja-build libexpat1-dev libgtest-dev libgmock-dev)
+if [ "${1:-}" = "--tests" ]; then
+    pkgs+=(python3 zbar-tools libtiff-tools imagemagick libxml2-utils)
+fi
+need=()
+for pkg in "${pkgs[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || need+=("$pkg")
+done
+[ ${#need[@]} -eq 0 ] && exit 0
+SUDO=
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+$SUDO apt-get update -q
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${need[@]}"

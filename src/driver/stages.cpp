@@ -1,0 +1,69 @@
+#include "driver/stages.h"
+
+#include <strings.h>
+
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "driver/messages.h"
+#include "driver/run.h"
+#include "language/scanner.h"
+#include "output/output_programs.h"
+#include "spool/input_program.h"
+#include "spool/spool_reader.h"
+
+namespace morvel {
+
+bool create_token_file(Run& run) {
+    std::FILE* f = std::fopen(run.options.token_file_name.c_str(), "wb");
+    if (!f) return false;
+    std::fclose(f);
+    return true;
+}
+
+bool resolve_auto_form(Run& run) {
+    std::optional<std::string> definition =
+        recognise_auto_form(run, run.options.spool_name, run.settings.auto_forms);
+    if (!definition) return false;
+    run.options.definition_name = *definition;
+    return true;
+}
+
+bool detect_spool_kind(Run& run) {
+    // An unreadable spool is reported once, where the run opens it for reading.
+    if (!spool_is_open(run) && !open_spool(run, run.options.spool_name)) return true;
+    if (!run.options.xml_spool) run.options.xml_spool = is_xml(run, run.options.spool_name) == 1;
+    if (run.options.utf8_mode < 0 && !run.options.xml_spool) detect_utf8(run);
+    return true;
+}
+
+bool open_definition(Run& run) {
+    const std::string& name = run.options.definition_name;
+    std::FILE* f = std::fopen(name.c_str(), "rb");
+    if (!f) {
+        report_error(run, 2, "Unable to open file %s\n", name.c_str());
+        return false;
+    }
+    std::fclose(f);
+    run.scanner.definition_path = name;
+    run.current_file = name;
+    return true;
+}
+
+bool open_spool_stream(Run& run) {
+    if (spool_is_open(run) || open_spool(run, run.options.spool_name)) return true;
+    report_error(run, 2, "Unable to open spool_file %s", run.options.spool_name.c_str());
+    return false;
+}
+
+void close_definition(Run&) {}
+
+void execute_definition(Run& run) {
+    report_info(run, "About to execute input program");
+    // The end of the spool ends the input program with -1; that is its normal end.
+    run_input_program(run);
+    if (!run.options.return_codes) run_end_of_run_outputs(run);
+}
+
+}  // namespace morvel

@@ -1,0 +1,219 @@
+// Token access, names and values of the parser, and the order of the sections.
+#include "language/grammar.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+#include "driver/messages.h"
+#include "driver/run.h"
+#include "language/parse_error.h"
+#include "language/scanner.h"
+#include "spool/field.h"
+#include "values/value.h"
+
+namespace morvel {
+
+DepthGuard::DepthGuard(Parser& p) : parser(p) {
+    if (++parser.depth_ > kMaxNestingDepth)
+        parser.fail("Statements or expressions are nested too deeply");
+}
+
+DepthGuard::~DepthGuard() {
+    --parser.depth_;
+}
+
+// ---- Tokens -------------------------------------------------------------------
+
+const Token& Parser::peek() {
+    const Token& t = peek_token(run_);
+    if (t.code == Tok::NOMEM) fail("Run out of memory", 3);
+    return t;
+}
+
+Tok Parser::peek_code() {
+    return peek().code;
+}
+
+Token Parser::next() {
+    Token t = next_token(run_);
+    if (t.code == Tok::NOMEM) fail("Run out of memory", 3);
+    return t;
+}
+
+bool Parser::accept(Tok code) {
+    if (peek_code() != code) return false;
+    next();
+    return true;
+}
+
+void Parser::expect(Tok code, const char* message) {
+    if (next().code != code) fail(message);
+}
+
+Token Parser::expect_name(const char* message) {
+    Token t = next();
+    if (t.code != Tok::IDENT) fail(message);
+    return t;
+}
+
+void Parser::fail(const char* message, int level) {
+    parse_error(run_, level, message);
+}
+
+Parser::Start Parser::here() {
+    peek();
+    return Start{run_.scanner.source_index, run_.current_line};
+}
+
+std::unique_ptr<Statement> Parser::make(Tok kind, const Start& at, Payload payload) {
+    auto s = std::make_unique<Statement>();
+    s->kind = kind;
+    s->source_index = at.source;
+    s->line = at.line;
+    s->payload = std::move(payload);
+    return s;
+}
+
+// A program whose header is read in a uses file must end in that file: the scanner
+// refuses to leave the file while the flag is set.
+Parser::ProgramScope Parser::begin_program() {
+    ProgramScope scope;
+    scope.source = run_.scanner.source_index;
+    if (scope.source != 0 && !file_switch_forbidden(run_)) {
+        set_file_switch_forbidden(run_);
+        scope.owns_flag = true;
+    }
+    return scope;
+}
+
+void Parser::end_program(const ProgramScope& scope) {
+    if (scope.owns_flag) clear_file_switch_forbidden(run_);
+    if (scope.source == 0) return;
+    // The flag is clear again, so this look-ahead may step out of the uses file.
+    peek();
+    if (run_.scanner.source_index == scope.source && peek_code() != Tok::END)
+        fail("#USES can only contain a series of statements, or a complete program");
+}
+
+// ---- Names --------------------------------------------------------------------
+
+void Parser::declare(const Token& name, IdKind kind, const char* refused, int level) {
+    if (pass_ != 1) return;
+    if (!define(run_, name.text, kind) && refused) fail(refused, level);
+}
+
+Identifier* Parser::find(const Token& name, const char* missing) {
+    if (pass_ == 1) {
+        if (!reference(run_, name.text)) fail("Run out of memory", 3);
+        return nullptr;
+    }
+    Identifier* id = lookup(run_, name.text);
+    if (!id || !id->object) fail(missing, 3);
+    return id;
+}
+
+Value Parser::name_value(const Token& name) {
+    Value v;
+    v.kind = ValueKind::Identifier;
+    v.name = name.text;
+    Identifier* id = find(name);
+    if (!id) return v;
+    if (auto* var = id->as<VariableRecord>(); var && id->kind == IdKind::Variable) {
+        v.record = var;
+        v.cell = &var->cell;
+        return v;
+    }
+    if (auto* field = id->as<FieldRecord>(); field && id->kind == IdKind::Field) {
+        v.kind = ValueKind::Field;
+        v.record = field;
+        v.cell = &field->cell;
+        return v;
+    }
+    fail("Invalid variable type");
+}
+
+VariableRecord* Parser::variable_of(const Token& name, const char* missing) {
+    Identifier* id = find(name, missing);
+    if (!id) return nullptr;
+    auto* var = id->as<VariableRecord>();
+    if (id->kind != IdKind::Variable || !var) fail("Invalid variable type");
+    return var;
+}
+
+// ---- Values -------------------------------------------------------------------
+
+Value Parser::parse_value(unsigned forms) {
+    Token t = next();
+    Value v;
+    v.kind = ValueKind::Literal;
+    bool negative = false;
+    if (t.code == Tok::MINUS && (forms & (kNumber | kInteger))) {
+        negative = true;
+        t = next();
+    }
+    switch (t.code) {
+        case Tok::STRING:
+            if (negative || !(forms & kString)) break;
+            v.literal = std::move(t.text);
+            return v;
+        case Tok::INTEGER:
+            if (!(forms & (kNumber | kInteger))) break;
+            v.literal = negative ? "-" + t.text : std::move(t.text);
+            return v;
+        case Tok::REAL:
+            if (!(forms & kNumber)) break;
+            v.literal = negative ? "-" + t.text : std::move(t.text);
+            return v;
+        case Tok::IDENT:
+            if (negative || !(forms & kName)) break;
+            return name_value(t);
+        default:
+            break;
+    }
+    fail("Invalid value");
+}
+
+long Parser::parse_integer() {
+    bool negative = accept(Tok::MINUS);
+    Token t = next();
+    if (t.code != Tok::INTEGER) fail("Invalid value");
+    errno = 0;
+    long n = std::strtol(t.text.c_str(), nullptr, 10);
+    // Keep numbers within int, where every setting is stored.
+    if (errno == ERANGE || n > INT_MAX) n = INT_MAX;
+    return negative ? -n : n;
+}
+
+std::string Parser::value_text(const Value& v) {
+    if (v.kind == ValueKind::Literal) return v.literal;
+    if (!pass2()) return std::string();
+    return whole_text(run_, v).value_or(std::string());
+}
+
+int Parser::value_integer(const Value& v, const char* role) {
+    long n = argument_integer(run_, v, role);
+    return static_cast<int>(std::clamp<long>(n, INT_MIN, INT_MAX));
+}
+
+double Parser::value_number(const Value& v, const char* role) {
+    return argument_number(run_, v, role);
+}
+
+// ---- Sections -----------------------------------------------------------------
+
+void Parser::parse_definition() {
+    report_info(run_, "about to parse input section");
+    parse_input_section();
+    report_info(run_, "about to parse extract section");
+    parse_extract_section();
+    report_info(run_, "about to parse delivery section");
+    parse_delivery_section();
+    report_info(run_, "about to parse output section");
+    parse_output_section();
+    report_info(run_, "about to parse reformat section");
+    parse_reformat_section();
+}
+
+}  // namespace morvel

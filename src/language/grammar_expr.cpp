@@ -1,0 +1,422 @@
+// Expressions: four binary levels built iteratively (so long operator chains use no
+// stack), prefix operators, primaries and the built-in function forms.
+#include <utility>
+
+#include "driver/messages.h"
+#include "driver/run.h"
+#include "driver/strfmt.h"
+#include "language/grammar.h"
+#include "language/parse_error.h"
+#include "language/scanner.h"
+#include "spool/field.h"
+
+namespace morvel {
+
+namespace {
+
+bool is_comparison(Tok t) {
+    return t == Tok::EQ || t == Tok::NE || t == Tok::LT || t == Tok::LE || t == Tok::GT ||
+           t == Tok::GE;
+}
+
+bool is_additive(Tok t) {
+    return t == Tok::PLUS || t == Tok::MINUS || t == Tok::OR;
+}
+
+bool is_multiplicative(Tok t) {
+    return t == Tok::STAR || t == Tok::SLASH || t == Tok::AND;
+}
+
+// The argument forms of the built-in functions.
+enum class Form {
+    None,         // OUTPUT_FILE, EURO
+    Name,         // (name)
+    One,          // (e)
+    OneOrTwo,     // (e [, e])
+    Two,          // (e, e)
+    ThreeOrFour,  // (e, e, e [, e]) as an argument list
+    AppendFile,   // (e, e [, e]) as an argument list
+    CsvValue,     // (e, e [, e [, e]]) as an argument list
+    Date,         // DATE, or DATE([e [, e [, e]]])
+    Function,     // (e {, e})
+    Change,       // (name) or (name, e, e, e [, e])
+    NameValue,    // (name, value)
+    InsertLine,   // (name, e [, e])
+    SortValues,   // (e, e, name {, name})
+    NotFunction,
+};
+
+Form form_of(Tok t) {
+    switch (t) {
+        case Tok::OUTPUT_FILE:
+        case Tok::EURO:
+            return Form::None;
+        case Tok::BLANK:
+        case Tok::CURRENT:
+        case Tok::FIRST:
+        case Tok::LAST:
+        case Tok::NEXT:
+        case Tok::NUM_LINES:
+        case Tok::TOTAL:
+        case Tok::WHOLE:
+        case Tok::LOOK_AHEAD:
+            return Form::Name;
+        case Tok::EXECUTE:
+        case Tok::LCASE:
+        case Tok::UCASE:
+        case Tok::LTRIM:
+        case Tok::RTRIM:
+        case Tok::TRIM:
+        case Tok::PARAMETER:
+        case Tok::QUOTED:
+        case Tok::IS_NUMERIC:
+        case Tok::XML_VALUE:
+        case Tok::XML_NEXT:
+        case Tok::INT:
+        case Tok::XML_WITH:
+        case Tok::TEMPNAM:
+        case Tok::FILE_EXISTS:
+            return Form::One;
+        case Tok::LENGTH:
+        case Tok::GETENV:
+        case Tok::CREATE_FILE:
+        case Tok::READ_FILE:
+        case Tok::XML_NUM_CHILDREN:
+        case Tok::XML_NAME:
+        case Tok::ASC:
+        case Tok::CHR:
+            return Form::OneOrTwo;
+        case Tok::FORMAT:
+        case Tok::STRCAT:
+        case Tok::COLON_FIELD:
+        case Tok::MODULUS:
+        case Tok::XML_GET_ATTRIBUTE:
+            return Form::Two;
+        case Tok::DELETE:
+        case Tok::INSTR:
+        case Tok::SUBSTRING:
+        case Tok::LEFT_PAD:
+        case Tok::RIGHT_PAD:
+        case Tok::REPLACE_STRING:
+        case Tok::GET_SETTING:
+            return Form::ThreeOrFour;
+        case Tok::APPEND_FILE:
+            return Form::AppendFile;
+        case Tok::CSV_VALUE:
+            return Form::CsvValue;
+        case Tok::DATE:
+            return Form::Date;
+        case Tok::FUNCTION:
+            return Form::Function;
+        case Tok::CHANGE:
+            return Form::Change;
+        case Tok::ROUND:
+        case Tok::FIRST_LINE:
+        case Tok::LAST_LINE:
+        case Tok::DELETE_LINE:
+            return Form::NameValue;
+        case Tok::INSERT_LINE:
+            return Form::InsertLine;
+        case Tok::SORT_VALUES:
+            return Form::SortValues;
+        default:
+            return Form::NotFunction;
+    }
+}
+
+Value literal_value(std::string text) {
+    Value v;
+    v.kind = ValueKind::Literal;
+    v.literal = std::move(text);
+    return v;
+}
+
+}  // namespace
+
+Operand Parser::operand_of(Value v) {
+    Operand o;
+    o.value = std::move(v);
+    o.line = run_.current_line;
+    return o;
+}
+
+Operand Parser::operand_of(std::unique_ptr<Expression> e) {
+    Operand o;
+    o.expr = std::move(e);
+    o.line = run_.current_line;
+    return o;
+}
+
+Operand Parser::binary(Tok op, Operand left, Operand right, int line) {
+    auto e = std::make_unique<Expression>(op, line);
+    e->left = std::make_unique<Operand>(std::move(left));
+    e->right = std::make_unique<Operand>(std::move(right));
+    return operand_of(std::move(e));
+}
+
+std::unique_ptr<Expression> Parser::to_expression(Operand o) {
+    if (o.expr) return std::move(o.expr);
+    auto e = std::make_unique<Expression>(Tok::PLUS, run_.current_line);
+    e->left = std::make_unique<Operand>(std::move(o));
+    return e;
+}
+
+std::unique_ptr<Expression> Parser::parse_expression() {
+    return to_expression(parse_comparison());
+}
+
+// a < b < c compares the first result with c: every level associates to the left.
+Operand Parser::parse_comparison() {
+    DepthGuard guard(*this);
+    Operand left = parse_additive();
+    while (is_comparison(peek_code())) {
+        Tok op = next().code;
+        int line = run_.current_line;
+        left = binary(op, std::move(left), parse_additive(), line);
+    }
+    return left;
+}
+
+Operand Parser::parse_additive() {
+    Operand left = parse_multiplicative();
+    while (is_additive(peek_code())) {
+        Tok op = next().code;
+        int line = run_.current_line;
+        left = binary(op, std::move(left), parse_multiplicative(), line);
+    }
+    return left;
+}
+
+Operand Parser::parse_multiplicative() {
+    Operand left = parse_prefix();
+    while (is_multiplicative(peek_code())) {
+        Tok op = next().code;
+        int line = run_.current_line;
+        left = binary(op, std::move(left), parse_prefix(), line);
+    }
+    return left;
+}
+
+// - and NOT bind to the following primary only: -a * b is (-a) * b, NOT a = b is
+// (NOT a) = b. A minus directly before a number is part of the number.
+Operand Parser::parse_prefix() {
+    Tok t = peek_code();
+    if (t != Tok::MINUS && t != Tok::NOT) return parse_primary();
+    next();
+    if (t == Tok::MINUS) {
+        Tok n = peek_code();
+        if (n == Tok::INTEGER || n == Tok::REAL)
+            return operand_of(literal_value("-" + next().text));
+    }
+    auto e = std::make_unique<Expression>(t, run_.current_line);
+    e->left = std::make_unique<Operand>(parse_primary());
+    return operand_of(std::move(e));
+}
+
+Operand Parser::parse_primary() {
+    Tok t = peek_code();
+    switch (t) {
+        case Tok::LPAREN: {
+            next();
+            Operand inner = parse_comparison();
+            expect(Tok::RPAREN, "Missing )");
+            return inner;
+        }
+        case Tok::INTEGER:
+        case Tok::REAL:
+        case Tok::STRING:
+            return operand_of(literal_value(next().text));
+        case Tok::MINUS: {
+            // A number's own sign, as in NOT -1.
+            next();
+            Tok n = peek_code();
+            if (n != Tok::INTEGER && n != Tok::REAL) fail("Invalid value");
+            return operand_of(literal_value("-" + next().text));
+        }
+        case Tok::IDENT:
+            return parse_name_primary(next());
+        default:
+            if (form_of(t) == Form::NotFunction) fail("Invalid value");
+            next();
+            return parse_function(t);
+    }
+}
+
+// name[r] is a line of the name's text; name[r, c] and name[r, c, s] a cell of it;
+// name(args) calls a reformat program as a function.
+Operand Parser::parse_name_primary(const Token& name) {
+    int line = run_.current_line;
+    // The name is looked up before the look-ahead, so its first use carries its own line.
+    Identifier* id = find(name);
+    if (peek_code() == Tok::LBRACKET) {
+        next();
+        auto index = std::make_unique<Expression>(Tok::LBRACKET, line);
+        index->left = std::make_unique<Operand>(operand_of(name_value(name)));
+        index->right = std::make_unique<Operand>(parse_comparison());
+        if (peek_code() != Tok::COMMA) {
+            expect(Tok::RBRACKET, "Missing ]");
+            return operand_of(std::move(index));
+        }
+        auto cell = std::make_unique<Expression>(Tok::CSV_VALUE, line);
+        cell->has_arguments = true;
+        cell->arguments.push_back(std::move(index));
+        while (cell->arguments.size() < 3 && accept(Tok::COMMA))
+            cell->arguments.push_back(parse_expression());
+        expect(Tok::RBRACKET, "Missing ]");
+        return operand_of(std::move(cell));
+    }
+    if (peek_code() == Tok::LPAREN) {
+        next();
+        if (id && (id->kind != IdKind::Reformat || !id->as<ReformatProgram>()))
+            fail("Indentifier is not a REFORMAT program");
+        auto call = std::make_unique<Expression>(Tok::FUNCTION, line);
+        call->has_arguments = true;
+        call->arguments.push_back(to_expression(operand_of(literal_value(name.text))));
+        if (peek_code() != Tok::RPAREN) {
+            call->arguments.push_back(parse_expression());
+            while (accept(Tok::COMMA)) call->arguments.push_back(parse_expression());
+        }
+        expect(Tok::RPAREN, "Missing )");
+        return operand_of(std::move(call));
+    }
+    return operand_of(name_value(name));
+}
+
+// The functions on a name accept a variable or a field; LOOK_AHEAD only a field.
+Operand Parser::parse_name_function(Tok op) {
+    Token name = expect_name();
+    Value v;
+    v.kind = ValueKind::Identifier;
+    v.name = name.text;
+    if (Identifier* id = find(name)) {
+        bool is_field = id->kind == IdKind::Field && id->as<FieldRecord>();
+        bool is_variable = id->kind == IdKind::Variable && id->as<VariableRecord>();
+        if (op == Tok::LOOK_AHEAD && !is_field)
+            parse_error(run_, 1, strfmt("%s is not a field", name.text.c_str()).c_str());
+        if (!is_field && !is_variable)
+            parse_error(run_, 1,
+                        strfmt("%s is an invalid variable type", name.text.c_str()).c_str());
+        v = name_value(name);
+    }
+    return operand_of(std::move(v));
+}
+
+Operand Parser::parse_function(Tok op) {
+    int line = run_.current_line;
+    auto e = std::make_unique<Expression>(op, line);
+    auto left = [&](Operand o) { e->left = std::make_unique<Operand>(std::move(o)); };
+    auto right = [&](Operand o) { e->right = std::make_unique<Operand>(std::move(o)); };
+    auto argument = [&] {
+        e->has_arguments = true;
+        e->arguments.push_back(parse_expression());
+    };
+    auto comma = [&] { expect(Tok::COMMA, "Missing ,"); };
+    auto variable_name = [&] {
+        Token name = expect_name();
+        Value v = name_value(name);
+        if (pass2() && v.kind != ValueKind::Identifier) fail("Invalid variable type");
+        return v;
+    };
+
+    Form form = form_of(op);
+    if (form == Form::None) return operand_of(std::move(e));
+    if (form == Form::Date) {
+        if (!accept(Tok::LPAREN)) return operand_of(std::move(e));
+        e->has_arguments = true;
+        if (peek_code() != Tok::RPAREN) {
+            argument();
+            while (e->arguments.size() < 3 && accept(Tok::COMMA)) argument();
+        }
+        expect(Tok::RPAREN, "Missing )");
+        return operand_of(std::move(e));
+    }
+
+    expect(Tok::LPAREN, "Missing (");
+    switch (form) {
+        case Form::Name:
+            left(parse_name_function(op));
+            break;
+        case Form::One:
+            left(parse_comparison());
+            break;
+        case Form::OneOrTwo:
+            left(parse_comparison());
+            if (accept(Tok::COMMA)) right(parse_comparison());
+            break;
+        case Form::Two:
+            left(parse_comparison());
+            comma();
+            right(parse_comparison());
+            break;
+        case Form::ThreeOrFour:
+            argument();
+            comma();
+            argument();
+            comma();
+            argument();
+            if (accept(Tok::COMMA)) argument();
+            break;
+        case Form::AppendFile:
+            argument();
+            comma();
+            argument();
+            if (accept(Tok::COMMA)) argument();
+            break;
+        case Form::CsvValue:
+            argument();
+            comma();
+            argument();
+            if (accept(Tok::COMMA)) {
+                argument();
+                if (accept(Tok::COMMA)) argument();
+            }
+            break;
+        case Form::Function:
+            argument();
+            while (accept(Tok::COMMA)) argument();
+            break;
+        case Form::Change:
+            left(operand_of(name_value(expect_name())));
+            if (accept(Tok::COMMA)) {
+                argument();
+                comma();
+                argument();
+                comma();
+                argument();
+                if (accept(Tok::COMMA)) argument();
+            }
+            break;
+        case Form::NameValue:
+            if (op == Tok::DELETE_LINE)
+                left(operand_of(variable_name()));
+            else
+                left(operand_of(name_value(expect_name())));
+            comma();
+            right(operand_of(parse_value(op == Tok::ROUND || op == Tok::DELETE_LINE ? kNameOrInteger
+                                                                                    : kAnyValue)));
+            break;
+        case Form::InsertLine:
+            left(operand_of(variable_name()));
+            comma();
+            argument();
+            if (accept(Tok::COMMA)) argument();
+            break;
+        case Form::SortValues: {
+            argument();
+            comma();
+            argument();
+            comma();
+            do {
+                Operand named = operand_of(name_value(expect_name()));
+                e->arguments.push_back(to_expression(std::move(named)));
+            } while (accept(Tok::COMMA));
+            break;
+        }
+        default:
+            break;
+    }
+    expect(Tok::RPAREN, "Missing )");
+    return operand_of(std::move(e));
+}
+
+}  // namespace morvel

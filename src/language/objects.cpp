@@ -1,0 +1,77 @@
+// Run-time objects of program, field and font identifiers, created between the passes.
+#include <memory>
+#include <string_view>
+
+#include "language/programs.h"
+#include "reformat/font.h"
+#include "spool/field.h"
+#include "values/identifiers.h"
+#include "values/text_util.h"
+
+namespace morvel {
+
+namespace {
+
+Value literal(const char* text) {
+    Value v;
+    v.kind = ValueKind::Literal;
+    v.literal = text;
+    return v;
+}
+
+}  // namespace
+
+ReformatProgram::ReformatProgram() {
+    for (int i = 0; i < 256; ++i)
+        character_map[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+}
+
+std::unique_ptr<IdObject> make_program_object(Run&, const Identifier& id) {
+    switch (id.kind) {
+        case IdKind::Extract: {
+            auto p = std::make_unique<ExtractProgram>();
+            p->name = id.name;
+            return p;
+        }
+        case IdKind::Reformat: {
+            auto p = std::make_unique<ReformatProgram>();
+            p->name = id.name;
+            return p;
+        }
+        case IdKind::Output: {
+            auto p = std::make_unique<OutputProgram>();
+            p->name = id.name;
+            return p;
+        }
+        case IdKind::Field: {
+            auto f = std::make_unique<FieldRecord>();
+            f->name = id.name;
+            // default_line stands for the first 80 columns of the first line.
+            if (equal_ignore_case(id.name, "default_line")) {
+                f->x = literal("1");
+                f->y = literal("1");
+                f->length = literal("80");
+            }
+            return f;
+        }
+        case IdKind::HpFont: {
+            // The values of the default font; an HP_FONT statement replaces them all.
+            auto f = std::make_unique<HpFont>();
+            f->name = id.name;
+            f->proportional = literal("0");
+            f->typeface = literal("4099");
+            f->size = literal("10");
+            f->boldness = literal("0");
+            return f;
+        }
+        case IdKind::EpsonFont: {
+            auto f = std::make_unique<EpsonFont>();
+            f->name = id.name;
+            return f;
+        }
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace morvel

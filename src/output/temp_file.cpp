@@ -1,0 +1,36 @@
+#include "output/temp_file.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "driver/run.h"
+
+namespace morvel {
+
+namespace {
+
+// A system temporary directory this long is not trusted to name a file.
+constexpr std::size_t kMaxSystemTempDir = 1023;
+
+}  // namespace
+
+std::optional<std::string> make_temp_file(Run& run) {
+    std::string dir;
+    if (run.options.has_temp_dir) {
+        dir = run.options.temp_dir;
+    } else {
+        const char* tmpdir = std::getenv("TMPDIR");
+        dir = tmpdir && *tmpdir ? tmpdir : "/tmp";
+        if (dir.size() > kMaxSystemTempDir) return std::nullopt;
+    }
+    if (!dir.empty() && dir.back() != '/') dir += '/';
+    std::string name = dir + "mrvXXXXXX";
+    int fd = mkstemp(name.data());
+    if (fd < 0) return std::nullopt;
+    close(fd);
+    return name;
+}
+
+}  // namespace morvel

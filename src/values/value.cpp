@@ -1,0 +1,316 @@
+#include "values/value.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "driver/messages.h"
+#include "driver/run.h"
+#include "driver/strfmt.h"
+
+namespace morvel {
+
+namespace {
+
+// What "%s" shows for an absent text, as the C library would print it.
+const char* shown(const Text& text) { return text ? text->c_str() : "(null)"; }
+
+// The line cell behind a variable or field operand, or nullptr.
+LineCell* cell_of(const Value& value) {
+    if (value.cell) return value.cell;
+    if (value.kind == ValueKind::Identifier)
+        if (auto* var = dynamic_cast<VariableRecord*>(value.record)) return &var->cell;
+    return nullptr;
+}
+
+bool is_line_kind(const Value& value) {
+    return value.kind == ValueKind::Identifier || value.kind == ValueKind::Field;
+}
+
+bool holds_nothing(const Text& text) { return !text || text->empty(); }
+
+// The line-wise read shared by the plain read, CURRENT and NEXT. An exhausted value
+// starts over at line 1 unless a reformat REPEAT is running, where it stays empty so the
+// loop's later records print blank. A field that restarts on an advancing read moves on
+// past line 1 at once; a variable stays on line 1, so its next advancing read gives line
+// 1 again.
+Text read_lines(Run& run, LineCell& cell, bool is_field, bool advance) {
+    if (cell.line_index == 0 || (cell.exhausted && run.reformat_repeat_depth == 0)) {
+        cell.line_index = 1;
+        if (!holds_nothing(cell.value)) cell.exhausted = false;
+        if (!advance || !is_field) return line_of(run, cell.value, 1);
+    } else if (cell.exhausted) {
+        return std::string();
+    }
+    Text line = line_of(run, cell.value, cell.line_index);
+    if (advance) {
+        ++cell.line_index;
+        if (cell.line_index > line_count(cell.value)) cell.exhausted = true;
+    }
+    return line;
+}
+
+// The plain operand read and CURRENT/NEXT word their failure differently.
+enum class ReadKind { Plain, Current, Next };
+
+Text read_operand(Run& run, const Value& value, ReadKind how) {
+    if (value.kind == ValueKind::Literal) return value.literal;
+    LineCell* cell = is_line_kind(value) ? cell_of(value) : nullptr;
+    if (!cell) {
+        if (how == ReadKind::Plain)
+            report_error(run, 0, "Uknown value");
+        else
+            report_error(run, 1, "Unknown value");
+        return std::nullopt;
+    }
+    bool advance = how == ReadKind::Next;
+    return read_lines(run, *cell, value.kind == ValueKind::Field, advance);
+}
+
+}  // namespace
+
+// ---- numbers and truth -------------------------------------------------------
+
+namespace {
+
+// strtod reads a terminated text; begin[size] must be the terminator. Comparing against
+// the size keeps an embedded NUL from passing for the end of the text.
+bool reads_whole_number(const char* begin, std::size_t size) {
+    char* end = nullptr;
+    std::strtod(begin, &end);
+    return end == begin + size;
+}
+
+}  // namespace
+
+bool is_number(std::string_view text) {
+    std::string copy(text);
+    return reads_whole_number(copy.c_str(), copy.size());
+}
+
+bool is_number(const std::string& text) { return reads_whole_number(text.c_str(), text.size()); }
+
+bool is_number(const Text& text) { return text && is_number(*text); }
+
+bool is_number(const char* text) { return text && reads_whole_number(text, std::strlen(text)); }
+
+double to_number(Run& run, const Text& text) {
+    if (!is_number(text)) {
+        report_error(run, 0, "Trying to convert a '%s' non numeric string to a floating point number",
+                     shown(text));
+        return 0.0;
+    }
+    return std::strtod(text->c_str(), nullptr);
+}
+
+long truncate_to_long(double x) {
+    // A cast of a double outside long's range is undefined; saturate instead.
+    if (std::isnan(x)) return 0;
+    if (x >= static_cast<double>(LONG_MAX)) return LONG_MAX;
+    if (x <= static_cast<double>(LONG_MIN)) return LONG_MIN;
+    return static_cast<long>(x);
+}
+
+long to_integer(Run& run, const Text& text) {
+    if (!is_number(text)) {
+        report_error(run, 0, "Trying to convert a non numeric string '%s' to a number", shown(text));
+        return 0;
+    }
+    return truncate_to_long(std::strtod(text->c_str(), nullptr));
+}
+
+bool is_true(const Text& text) { return text && !text->empty() && *text != "0"; }
+
+namespace {
+
+// The whole text of an argument when it is numeric, else nullopt after the message.
+Text numeric_argument(Run& run, const Value& value, const char* role) {
+    Text text = whole_text(run, value);
+    if (!text) {
+        report_error(run, 0, "%s passed NULL string", role);
+        return std::nullopt;
+    }
+    if (!is_number(*text)) {
+        report_error(run, 0, "%s passed %s", role, text->c_str());
+        return std::nullopt;
+    }
+    return text;
+}
+
+}  // namespace
+
+long argument_integer(Run& run, const Value& value, const char* role) {
+    Text text = numeric_argument(run, value, role);
+    if (!text) return 0;
+    // atol reads only a sign and digits; strtol does the same but saturates instead of
+    // overflowing.
+    return std::strtol(text->c_str(), nullptr, 10);
+}
+
+double argument_number(Run& run, const Value& value, const char* role) {
+    Text text = numeric_argument(run, value, role);
+    if (!text) return 0.0;
+    return std::strtod(text->c_str(), nullptr);
+}
+
+std::string from_integer(long n) { return strfmt("%ld", n); }
+
+std::string from_number(double x) { return strfmt("%f", x); }
+
+// ---- reading values ----------------------------------------------------------
+
+Text operand_text(Run& run, const Value& value) {
+    return read_operand(run, value, ReadKind::Plain);
+}
+
+Text current_line(Run& run, const Value& value) {
+    return read_operand(run, value, ReadKind::Current);
+}
+
+Text next_line(Run& run, const Value& value) {
+    return read_operand(run, value, ReadKind::Next);
+}
+
+const Text* held_text(const Value& value) {
+    if (!is_line_kind(value)) return nullptr;
+    LineCell* cell = cell_of(value);
+    return cell ? &cell->value : nullptr;
+}
+
+Text whole_text(Run& run, const Value& value) {
+    if (value.kind == ValueKind::Literal) return value.literal;
+    if (const Text* text = held_text(value)) return *text;
+    report_error(run, 0, "Uknown value");
+    return std::nullopt;
+}
+
+Text first_line(Run& run, const Value& value) {
+    if (value.kind == ValueKind::Literal) return value.literal;
+    LineCell* cell = is_line_kind(value) ? cell_of(value) : nullptr;
+    if (!cell) {
+        report_error(run, 0, "Uknown value");
+        return std::nullopt;
+    }
+    cell->line_index = 1;
+    if (value.kind == ValueKind::Field || !holds_nothing(cell->value)) cell->exhausted = false;
+    return line_of(run, cell->value, 1);
+}
+
+// ---- lines ---------------------------------------------------------------------
+
+long line_count(const Text& text) {
+    if (!text) return -1;
+    long count = 1;
+    for (char c : *text)
+        if (c == '\n') ++count;
+    return count;
+}
+
+Text line_of(Run& run, const Text& text, long n) {
+    if (n < 1) {
+        report_error(run, 1, "Index of string can not be < 1");
+        return std::nullopt;
+    }
+    if (holds_nothing(text)) return std::string();
+    const std::string& s = *text;
+    std::size_t start = 0;
+    for (long skipped = 1; skipped < n; ++skipped) {
+        std::size_t lf = s.find('\n', start);
+        if (lf == std::string::npos) {
+            report_error(run, 1, "Tried to get index of string beyond number of strings");
+            return std::string();
+        }
+        start = lf + 1;
+    }
+    std::size_t end = s.find('\n', start);
+    return s.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+// ---- texts -----------------------------------------------------------------------
+
+Text concatenate(Text a, Text b) {
+    if (!a || !b) return std::nullopt;
+    a->append(*b);
+    return a;
+}
+
+bool copy_bounded(Run& run, std::string& buffer, const Text& text, int size) {
+    if (!text) {
+        report_error(run, 0, "Tried to copy a NULL string");
+        return false;
+    }
+    if (size < 1 || text->size() > static_cast<std::size_t>(size - 1)) {
+        report_error(run, 0, "Tried to copy %s into a %d size string", text->c_str(), size - 1);
+        return false;
+    }
+    buffer = *text;
+    return true;
+}
+
+bool append_bounded(Run& run, std::string& buffer, const Text& text, int size) {
+    if (!text) {
+        report_error(run, 0, "Tried to join one or more NULL string(s)");
+        return false;
+    }
+    if (size < 1 || buffer.size() + text->size() > static_cast<std::size_t>(size - 1)) {
+        report_error(run, 0, "Tried to join %s and %s into a %d size string", buffer.c_str(),
+                     text->c_str(), size - 1);
+        return false;
+    }
+    buffer += *text;
+    return true;
+}
+
+void trim_trailing(std::string& text) {
+    std::size_t keep = text.find_last_not_of(" \t");
+    text.erase(keep == std::string::npos ? 0 : keep + 1);
+}
+
+std::string xml_escape(std::string_view text) {
+    std::size_t size = 0;
+    for (char c : text) {
+        switch (c) {
+        case '&': size += 5; break;
+        case '<':
+        case '>': size += 4; break;
+        case '"':
+        case '\'': size += 6; break;
+        default: size += 1; break;
+        }
+    }
+    std::string out;
+    out.reserve(size);
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&apos;"; break;
+        default: out += c; break;
+        }
+    }
+    return out;
+}
+
+// ---- calendar --------------------------------------------------------------------
+
+bool is_leap_year(long year) { return year % 4 == 0 && (year % 400 == 0 || year % 100 != 0); }
+
+int days_in_month(int month, long year) {
+    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int index = month - 1;
+    if (index < 0) index = 0;
+    if (index > 11) index = 11;
+    if (index == 1 && is_leap_year(year)) return 29;
+    return kDays[index];
+}
+
+int clamp_day(int day, int month, long year) {
+    if (day < 1) return 1;
+    int length = days_in_month(month, year);
+    return day > length ? length : day;
+}
+
+}  // namespace morvel

@@ -1,0 +1,161 @@
+// Whole jobs: each folder under tests/jobs/cases/ is copied to a scratch
+// directory, the real binary runs there, and the exit code, console output,
+// log and output files are compared exactly.
+//
+// A case folder holds the job's input files and:
+//   args          one command-line argument per line
+//   stdin         bytes fed to standard input (optional)
+//   env           NAME=VALUE lines added to the environment (optional)
+//   exit          the expected exit code
+//   log           the expected log, exactly (optional); the banner's date
+//                 and time read as <date>
+//   log_name      the log file to read (default job.log)
+//   stdout        the expected standard output, exactly (optional)
+//   stderr        the expected standard error, exactly (optional)
+//   expect/       files that must exist afterwards with exactly these bytes
+//   absent        names that must not exist afterwards, one per line
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace morvel {
+namespace {
+
+std::vector<std::string> list_cases() {
+    std::vector<std::string> names;
+    fs::path root = fs::path(MORVEL_SOURCE_DIR) / "tests" / "jobs" / "cases";
+    if (!fs::exists(root)) return names;
+    for (const auto& entry : fs::directory_iterator(root))
+        if (entry.is_directory()) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> lines_of(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) lines.push_back(line);
+    return lines;
+}
+
+struct Outcome {
+    int exit_code = -1;
+    std::string out, err;
+};
+
+// Runs the binary in dir with args, stdin bytes and extra environment.
+Outcome run_binary(const fs::path& dir, const std::vector<std::string>& args,
+                   const std::string& input, const std::vector<std::string>& env) {
+    Outcome result;
+    fs::path in_file = dir / ".stdin", out_file = dir / ".stdout", err_file = dir / ".stderr";
+    std::ofstream(in_file, std::ios::binary) << input;
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0) _exit(127);
+        int in = open(in_file.c_str(), O_RDONLY);
+        int out = open(out_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open(err_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        unsetenv("VAVIRIRODI");
+        setenv("LANG", "C", 1);
+        setenv("TZ", "UTC", 1);
+        for (const std::string& e : env) {
+            std::size_t eq = e.find('=');
+            if (eq != std::string::npos) setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+        }
+        std::vector<char*> argv;
+        std::string binary = MORVEL_BINARY;
+        std::string program = "morvel";  // the usage text names the program as started
+        argv.push_back(program.data());
+        std::vector<std::string> copy = args;
+        for (std::string& a : copy) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        execv(binary.c_str(), argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.out = test::read_file(out_file);
+    result.err = test::read_file(err_file);
+    fs::remove(in_file);
+    fs::remove(out_file);
+    fs::remove(err_file);
+    return result;
+}
+
+std::string mask_dates(const std::string& log) {
+    static const std::regex date(R"([A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4})");
+    return std::regex_replace(log, date, "<date>");
+}
+
+class JobTest : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(JobTest, Runs) {
+    fs::path source = fs::path(MORVEL_SOURCE_DIR) / "tests" / "jobs" / "cases" / GetParam();
+    test::TempDir scratch;
+    fs::copy(source, scratch.path(), fs::copy_options::recursive);
+    const fs::path& dir = scratch.path();
+    auto read = [&](const char* name) { return test::read_file((dir / name).string()); };
+    auto has = [&](const char* name) { return fs::exists(dir / name); };
+
+    std::vector<std::string> args = lines_of(read("args"));
+    std::vector<std::string> env = has("env") ? lines_of(read("env")) : std::vector<std::string>{};
+    Outcome r = run_binary(dir, args, has("stdin") ? read("stdin") : "", env);
+
+    if (has("exit")) {
+        EXPECT_EQ(r.exit_code, std::stoi(read("exit"))) << r.out << r.err;
+    }
+    if (has("stdout")) {
+        EXPECT_EQ(r.out, read("stdout"));
+    }
+    if (has("stderr")) {
+        EXPECT_EQ(r.err, read("stderr"));
+    }
+    if (has("log")) {
+        std::string log_name = has("log_name") ? lines_of(read("log_name")).at(0) : "job.log";
+        EXPECT_EQ(mask_dates(test::read_file((dir / log_name).string())), read("log"));
+    }
+    if (has("expect")) {
+        for (const auto& entry : fs::recursive_directory_iterator(source / "expect")) {
+            if (!entry.is_regular_file()) continue;
+            fs::path rel = fs::relative(entry.path(), source / "expect");
+            ASSERT_TRUE(fs::exists(dir / rel)) << rel << " was not written";
+            EXPECT_EQ(test::read_file((dir / rel).string()), test::read_file(entry.path().string()))
+                << rel;
+        }
+    }
+    if (has("absent")) {
+        for (const std::string& name : lines_of(read("absent"))) {
+            EXPECT_FALSE(fs::exists(dir / name)) << name << " should not exist";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Jobs, JobTest, ::testing::ValuesIn(list_cases()),
+                         [](const ::testing::TestParamInfo<std::string>& param) {
+                             std::string name = param.param;
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return name;
+                         });
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(JobTest);
+
+}  // namespace
+}  // namespace morvel

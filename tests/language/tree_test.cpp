@@ -1,0 +1,235 @@
+// Shapes of the program tree that the evaluator and the executors rely on.
+#include "language/tree.h"
+
+#include <gtest/gtest.h>
+
+#include "compile_support.h"
+#include "spool/field.h"
+
+namespace morvel {
+namespace {
+
+using test::Compiled;
+
+// A definition whose input program ends with `statement`; a, b, w, t, v are variables,
+// f is a field and fn a reformat program.
+std::string with_statement(const std::string& statement) {
+    return "[INPUT] { VARIABLE = a VARIABLE = b VARIABLE = w VARIABLE = t VARIABLE = v\n" +
+           statement + "\n}\n[EXTRACT] default_extract = { FIELD = 1, 1, 5, f }\n" +
+           test::kMinimalOutput + "[REFORMAT] REFORMAT = fn, text { FUNCTION = 1 }\n";
+}
+
+const Statement& last_input_statement(Compiled& d) {
+    return *d.tree().input->statements.back();
+}
+
+std::string expression_dump(const std::string& expression) {
+    Compiled d(with_statement("LET v = " + expression));
+    if (!d.ok()) return "compile failed: " + d.messages();
+    return dump(*last_input_statement(d).as<LetStatement>().value);
+}
+
+TEST(TreeShapes, OperatorsGroupByPrecedenceAndToTheLeft) {
+    const struct {
+        const char* written;
+        const char* built;
+    } cases[] = {
+        {"a + b * w", "(+ a (* b w))"},
+        {"a * b + w", "(+ (* a b) w)"},
+        {"a - b - w", "(- (- a b) w)"},
+        {"a / b * w", "(* (/ a b) w)"},
+        {"a OR b AND w", "(OR a (AND b w))"},
+        {"a AND b OR w", "(OR (AND a b) w)"},
+        {"-a * b", "(* (- a) b)"},
+        {"NOT a AND b", "(AND (NOT a) b)"},
+        {"NOT a = b", "(= (NOT a) b)"},
+        {"NOT -1", "(NOT -1)"},
+        {"a * -2.5", "(* a -2.5)"},
+        {"a < b < w", "(< (< a b) w)"},
+        {"a = b + 1", "(= a (+ b 1))"},
+        {"a <> b", "(<> a b)"},
+        {"a <= b", "(<= a b)"},
+        {"a >= b", "(>= a b)"},
+        {"a > b", "(> a b)"},
+        {"(a + b) * w", "(* (+ a b) w)"},
+        {"((a))", "(+ a)"},
+        {"a - -3", "(- a -3)"},
+        {"- (a)", "(- a)"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(expression_dump(c.written), c.built) << c.written;
+}
+
+TEST(TreeShapes, ValuesUsedAsExpressionsArePlusWithOnlyALeftOperand) {
+    const struct {
+        const char* written;
+        const char* built;
+    } cases[] = {
+        {"1", "(+ 1)"},       {"-3", "(+ -3)"},           {"2.50", "(+ 2.50)"},
+        {"-0.5", "(+ -0.5)"}, {"\"x y\"", "(+ \"x y\")"}, {"a", "(+ a)"},
+        {"f", "(+ @f)"},      {"TRUE", "(+ 1)"},          {"FALSE", "(+ 0)"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(expression_dump(c.written), c.built) << c.written;
+}
+
+TEST(TreeShapes, NameForms) {
+    const struct {
+        const char* written;
+        const char* built;
+    } cases[] = {
+        {"t[2]", "([ t 2)"},
+        {"t[a + 1]", "([ t (+ a 1))"},
+        {"t[3, 2]", "(CSV_VALUE [([ t 3) (+ 2)])"},
+        {"t[3, 2, \";\"]", "(CSV_VALUE [([ t 3) (+ 2) (+ \";\")])"},
+        {"f[1]", "([ @f 1)"},
+        {"fn(1, a)", "(FUNCTION [(+ \"fn\") (+ 1) (+ a)])"},
+        {"fn()", "(FUNCTION [(+ \"fn\")])"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(expression_dump(c.written), c.built) << c.written;
+}
+
+TEST(TreeShapes, BuiltInFunctionForms) {
+    const struct {
+        const char* written;
+        const char* built;
+    } cases[] = {
+        {"OUTPUT_FILE", "(OUTPUT_FILE)"},
+        {"EURO", "(EURO)"},
+        {"DATE", "(DATE)"},
+        {"DATE()", "(DATE [])"},
+        {"DATE(\"%Y\", 1, 2)", "(DATE [(+ \"%Y\") (+ 1) (+ 2)])"},
+        {"NUM_LINES(f)", "(NUM_LINES @f)"},
+        {"BLANK(a)", "(BLANK a)"},
+        {"LOOK_AHEAD(f)", "(LOOK_AHEAD @f)"},
+        {"LCASE(a + b)", "(LCASE (+ a b))"},
+        {"LENGTH(a)", "(LENGTH a)"},
+        {"LENGTH(a, 1)", "(LENGTH a 1)"},
+        {"STRCAT(a, b + w)", "(STRCAT a (+ b w))"},
+        {"SUBSTRING(a, 1, 2)", "(SUBSTRING [(+ a) (+ 1) (+ 2)])"},
+        {"INSTR(a, b, 1, 2)", "(INSTR [(+ a) (+ b) (+ 1) (+ 2)])"},
+        {"APPEND_FILE(a, b)", "(APPEND_FILE [(+ a) (+ b)])"},
+        {"CSV_VALUE(a, 1)", "(CSV_VALUE [(+ a) (+ 1)])"},
+        {"CSV_VALUE(a, 1, b, 2)", "(CSV_VALUE [(+ a) (+ 1) (+ b) (+ 2)])"},
+        {"FUNCTION(\"fn\", 1)", "(FUNCTION [(+ \"fn\") (+ 1)])"},
+        {"CHANGE(t)", "(CHANGE t)"},
+        {"CHANGE(t, 1, 2, \"v\")", "(CHANGE t [(+ 1) (+ 2) (+ \"v\")])"},
+        {"CHANGE(t, 1, 2, \"v\", \";\")", "(CHANGE t [(+ 1) (+ 2) (+ \"v\") (+ \";\")])"},
+        {"ROUND(a, 2)", "(ROUND a 2)"},
+        {"ROUND(f, a)", "(ROUND @f a)"},
+        {"FIRST_LINE(f, \"x\")", "(FIRST_LINE @f \"x\")"},
+        {"DELETE_LINE(t, 2)", "(DELETE_LINE t 2)"},
+        {"INSERT_LINE(t, \"x\")", "(INSERT_LINE t [(+ \"x\")])"},
+        {"INSERT_LINE(t, \"x\", 2)", "(INSERT_LINE t [(+ \"x\") (+ 2)])"},
+        {"SORT_VALUES(1, 0, a, f)", "(SORT_VALUES [(+ 1) (+ 0) (+ a) (+ @f)])"},
+        {"EXECUTE(\"ls\") = \"\"", "(= (EXECUTE \"ls\") \"\")"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(expression_dump(c.written), c.built) << c.written;
+}
+
+TEST(TreeShapes, OperandsReferToTheIdentifiersObjects) {
+    Compiled d(with_statement("LET v = a + f"));
+    ASSERT_TRUE(d.ok()) << d.messages();
+    const LetStatement& let = last_input_statement(d).as<LetStatement>();
+    Identifier* v = lookup(d.run(), "v");
+    Identifier* a = lookup(d.run(), "a");
+    Identifier* f = lookup(d.run(), "f");
+    EXPECT_EQ(let.target, v->as<VariableRecord>());
+    const Expression& e = *let.value;
+    ASSERT_TRUE(e.left && e.right);
+    EXPECT_FALSE(e.left->expr);
+    EXPECT_EQ(e.left->value.kind, ValueKind::Identifier);
+    EXPECT_EQ(e.left->value.record, a->object.get());
+    EXPECT_EQ(e.left->value.cell, &a->as<VariableRecord>()->cell);
+    EXPECT_EQ(e.right->value.kind, ValueKind::Field);
+    EXPECT_EQ(e.right->value.cell, &f->as<FieldRecord>()->cell);
+    EXPECT_EQ(e.line, 2);
+    EXPECT_FALSE(e.has_arguments);
+}
+
+TEST(TreeShapes, IndexedLetBecomesChange) {
+    const struct {
+        const char* written;
+        const char* built;
+    } cases[] = {
+        {"LET t[2] = \"x\"", "(LET t (CHANGE t [(+ 2) (+ 0) (+ \"x\")]))"},
+        {"LET t[2, 3] = a", "(LET t (CHANGE t [(+ 2) (+ 3) (+ a)]))"},
+        {"LET t[a, 3, \";\"] = 1", "(LET t (CHANGE t [(+ a) (+ 3) (+ 1) (+ \";\")]))"},
+        {"LET t = 1", "(LET t (+ 1))"},
+    };
+    for (const auto& c : cases) {
+        Compiled d(with_statement(c.written));
+        ASSERT_TRUE(d.ok()) << d.messages();
+        EXPECT_EQ(dump(last_input_statement(d)), c.built);
+    }
+}
+
+TEST(TreeShapes, CaseEntriesWithoutColonShareTheNextBody) {
+    Compiled d(with_statement("CASE a { OF 1 OF 2 : DEBUG a OF \"x\" : { } DEFAULT : DEBUG b }"));
+    ASSERT_TRUE(d.ok()) << d.messages();
+    const Statement& s = last_input_statement(d);
+    EXPECT_EQ(dump(s),
+              "(CASE (+ a) (OF 1) (OF 2 {(DEBUG (+ a))}) (OF \"x\" {}) (DEFAULT {(DEBUG (+ b))}))");
+    const CaseStatement& c = s.as<CaseStatement>();
+    ASSERT_EQ(c.entries.size(), 3u);
+    EXPECT_FALSE(c.entries[0].has_body);
+    EXPECT_TRUE(c.entries[1].has_body);
+    EXPECT_TRUE(c.entries[2].has_body);
+    EXPECT_TRUE(c.entries[2].body.empty());
+    EXPECT_EQ(c.family, Tok::SEC_INPUT);
+}
+
+TEST(TreeShapes, IfWithSingleStatementsAndBareNumberCondition) {
+    Compiled d(with_statement("IF 1 THEN DEBUG a ELSE IF b THEN DEBUG w"));
+    ASSERT_TRUE(d.ok()) << d.messages();
+    EXPECT_EQ(dump(last_input_statement(d)),
+              "(IF (+ 1) {(DEBUG (+ a))} {(IF (+ b) {(DEBUG (+ w))} {})})");
+}
+
+TEST(TreeShapes, StatementsCarryLineAndSourceIndex) {
+    Compiled d(with_statement("DEBUG a\n\n  CALL b"));
+    ASSERT_TRUE(d.ok()) << d.messages();
+    const StatementList& list = d.tree().input->statements;
+    const Statement& call = *list.back();
+    EXPECT_EQ(call.kind, Tok::CALL);
+    EXPECT_EQ(call.line, 4);
+    EXPECT_EQ(call.source_index, 0);
+    EXPECT_EQ(list[list.size() - 2]->line, 2);
+}
+
+TEST(TreeShapes, LongOperatorChainsBuildAndReleaseWithoutRecursion) {
+    std::string chain = "a";
+    for (int i = 0; i < 10000; ++i) chain += " + a";
+    Compiled d(with_statement("LET v = " + chain));
+    ASSERT_TRUE(d.ok()) << d.messages();
+    const Expression* e = last_input_statement(d).as<LetStatement>().value.get();
+    int depth = 0;
+    while (e->left && e->left->expr) {
+        e = e->left->expr.get();
+        ++depth;
+    }
+    EXPECT_EQ(depth, 9999);
+}
+
+TEST(TreeShapes, AVeryDeepExpressionIsReleasedIteratively) {
+    auto root = std::make_unique<Expression>(Tok::PLUS, 1);
+    Expression* tip = root.get();
+    for (int i = 0; i < 100000; ++i) {
+        tip->left = std::make_unique<Operand>();
+        tip->left->expr = std::make_unique<Expression>(Tok::MINUS, 1);
+        tip->arguments.push_back(std::make_unique<Expression>(Tok::NOT, 1));
+        tip = tip->left->expr.get();
+    }
+    root.reset();
+    SUCCEED();
+}
+
+TEST(TreeShapes, ReleasingEmptyProgramsDoesNothing) {
+    ProgramTree tree;
+    tree.input = std::make_unique<InputProgram>();
+    tree.delivery = std::make_unique<DeliveryProgram>();
+    ExtractProgram empty;
+    tree.extracts.push_back(&empty);
+    EXPECT_EQ(dump(tree), "(INPUT 66 {})\n(EXTRACT  66 {})\n(DELIVERY {})\n");
+}
+
+}  // namespace
+}  // namespace morvel

@@ -1,0 +1,293 @@
+#include "output/invocation.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "output/output_programs.h"
+#include "output_fixture.h"
+
+namespace morvel::test {
+namespace {
+
+using InvocationTest = OutputTest;
+
+TEST_F(InvocationTest, BuildsCommandFromParameters) {
+    OutputProgram& p = output("printer", "lpr",
+                              {file_param(), text_param("a b", true), text_param("-o"),
+                               text_param("copies"), text_param("2", true)});
+    std::string file = open_with(p, "page");
+    invoke(run, p);
+    ASSERT_EQ(commands.size(), 1u);
+    // key = value arrives as two parameters, each with its own QUOTED mark.
+    EXPECT_EQ(commands[0], "lpr " + q(file) + " \"a b\" -o copies \"2\"");
+    EXPECT_EQ(execute_status(), 0);
+    EXPECT_TRUE(temp_files().empty());
+    EXPECT_EQ(output_file_name(run, p), "");
+}
+
+TEST_F(InvocationTest, OtherOutputFileIsClosedNamedAndDeletedAfterTheCommand) {
+    OutputProgram& archive = output("archive", "true");
+    OutputProgram& mail = output("mail", "send", {file_param(), file_param(&archive)});
+    std::string archive_file = open_with(archive, "A");
+    std::string mail_file = open_with(mail, "M");
+    invoke(run, mail);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0], "send " + q(mail_file) + " " + q(archive_file));
+    EXPECT_EQ(output_file(run, archive), nullptr);
+    EXPECT_TRUE(temp_files().empty());
+    // Its file is gone, so the end-of-run pass has nothing left to invoke.
+    run_end_of_run_outputs(run);
+    EXPECT_EQ(commands.size(), 1u);
+}
+
+TEST_F(InvocationTest, OtherOutputWithoutFileAddsNothing) {
+    OutputProgram& archive = output("archive", "true");
+    OutputProgram& mail = output("mail", "send", {file_param(&archive), text_param("x")});
+    open_with(mail, "M");
+    invoke(run, mail);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0], "send x");
+}
+
+TEST_F(InvocationTest, CompulsoryFailingCommandIsAnError) {
+    command_status(3);
+    OutputProgram& p = output("printer", "!lp", {file_param()});
+    std::string file = open_with(p, "x");
+    invoke(run, p);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0], "lp " + q(file));
+    EXPECT_EQ(execute_status(), 3);
+    EXPECT_EQ(run.MEMORY_ERROR, 1);
+    EXPECT_NE(cr.log().find("Invocation (lp " + q(file) +
+                            ") in output printer was compulsory but returned 3\n"),
+              std::string::npos);
+    EXPECT_TRUE(temp_files().empty());
+}
+
+TEST_F(InvocationTest, FailingCommandThatIsNotCompulsoryOnlySetsTheStatus) {
+    command_status(3);
+    OutputProgram& p = output("printer", "lp");
+    open_with(p, "x");
+    invoke(run, p);
+    EXPECT_EQ(execute_status(), 3);
+    EXPECT_EQ(run.MEMORY_ERROR, 0);
+}
+
+TEST_F(InvocationTest, EmptyInvocationRunsNothingAndGives999) {
+    struct Case {
+        const char* text;
+        bool compulsory_message;
+    };
+    for (Case c : {Case{"", false}, Case{"!", true}}) {
+        OutputProgram& p = output("viewer", c.text, {file_param(), text_param("x")});
+        open_with(p, "x");
+        invoke(run, p);
+        EXPECT_TRUE(commands.empty()) << c.text;
+        EXPECT_EQ(execute_status(), 999) << c.text;
+        EXPECT_EQ(
+            cr.log().find("Invocation () in output viewer was compulsory but returned 999\n") !=
+                std::string::npos,
+            c.compulsory_message)
+            << c.text;
+        EXPECT_TRUE(temp_files().empty());
+    }
+}
+
+TEST_F(InvocationTest, OverrideReplacesEveryAtSignAndIgnoresParameters) {
+    OutputProgram& a = output("a", "lpr", {text_param("ignored")});
+    OutputProgram& b = output("b", "lpr");
+    a.invocation.override_text = "cp @ @.bak";
+    b.invocation.override_text = "!cp @ /dev/null";
+    std::string fa = open_with(a, "1");
+    std::string fb = open_with(b, "2");
+    run_end_of_run_outputs(run);
+    ASSERT_EQ(commands.size(), 2u);
+    EXPECT_EQ(commands[0], "cp " + q(fa) + " " + q(fa) + ".bak");
+    EXPECT_EQ(commands[1], "cp " + q(fb) + " /dev/null");
+    EXPECT_TRUE(temp_files().empty());
+}
+
+TEST_F(InvocationTest, EmptyOverrideGives999) {
+    OutputProgram& p = output("a", "lpr", {file_param()});
+    p.invocation.override_text = "";
+    open_with(p, "1");
+    invoke(run, p);
+    EXPECT_TRUE(commands.empty());
+    EXPECT_EQ(execute_status(), 999);
+}
+
+TEST_F(InvocationTest, PreviewCopiesInsteadOfRunning) {
+    run.options.preview = true;
+    run.options.preview_prefix = cr.dir.file("P");
+    output("first", "lpr");
+    OutputProgram& second = output("second", "lpr");
+    for (int i = 0; i < 2; ++i) {
+        open_with(second, "page " + std::to_string(i));
+        invoke(run, second);
+    }
+    EXPECT_TRUE(commands.empty());
+    EXPECT_EQ(read_file(cr.dir.file("P0002000.pre")), "page 0");
+    EXPECT_EQ(read_file(cr.dir.file("P0002001.pre")), "page 1");
+    EXPECT_EQ(second.preview_counter, 2);
+    EXPECT_TRUE(temp_files().empty());
+}
+
+TEST_F(InvocationTest, PreviewNameCarriesTheOutputKind) {
+    OutputProgram& p = output("xml", "x");
+    p.output_kind = 3;
+    p.preview_counter = 12;
+    EXPECT_EQ(preview_file_name("pre/", p), "pre/3001012.pre");
+}
+
+TEST_F(InvocationTest, UnwritablePreviewIsReportedAndTheFileStillGoes) {
+    run.options.preview = true;
+    run.options.preview_prefix = cr.dir.file("missing/P");
+    OutputProgram& p = output("first", "lpr");
+    open_with(p, "x");
+    invoke(run, p);
+    EXPECT_NE(
+        cr.log().find("Unable to open preview file " + cr.dir.file("missing/P") + "0001000.pre"),
+        std::string::npos);
+    EXPECT_TRUE(temp_files().empty());
+}
+
+TEST_F(InvocationTest, NothingRunsAfterAnErrorUnlessAskedTo) {
+    OutputProgram& p = output("printer", "lpr", {file_param()});
+    run.MEMORY_ERROR = 1;
+    open_with(p, "x");
+    invoke(run, p);
+    EXPECT_TRUE(commands.empty());
+    EXPECT_TRUE(temp_files().empty());
+    EXPECT_NE(cr.log().find("Output program was not run due to previous errors\n"),
+              std::string::npos);
+
+    run.options.run_after_errors = true;
+    open_with(p, "x");
+    invoke(run, p);
+    EXPECT_EQ(commands.size(), 1u);
+    EXPECT_TRUE(temp_files().empty());
+}
+
+TEST_F(InvocationTest, CommandLineBound) {
+    // 1023 characters fit; one more is refused and nothing runs.
+    OutputProgram& fits = output("fits", std::string(1023, 'a'));
+    open_with(fits, "x");
+    invoke(run, fits);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0].size(), 1023u);
+
+    OutputProgram& too_long = output("long", std::string(1024, 'a'));
+    open_with(too_long, "x");
+    invoke(run, too_long);
+    EXPECT_EQ(commands.size(), 1u);
+    EXPECT_EQ(execute_status(), 999);
+    EXPECT_NE(cr.log().find("into a 1023 size string\n"), std::string::npos);
+    EXPECT_TRUE(temp_files().empty());
+}
+
+TEST_F(InvocationTest, ParameterPastTheBoundAbandonsTheCommand) {
+    OutputProgram& fits = output("fits", std::string(1017, 'a'), {text_param("bcd", true)});
+    open_with(fits, "x");
+    invoke(run, fits);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0].size(), 1023u);
+
+    OutputProgram& p =
+        output("long", std::string(1018, 'a'), {text_param("bcd", true), text_param("e")});
+    open_with(p, "x");
+    invoke(run, p);
+    EXPECT_EQ(commands.size(), 1u);
+    EXPECT_EQ(execute_status(), 999);
+    EXPECT_NE(cr.log().find("Tried to join "), std::string::npos);
+}
+
+TEST_F(InvocationTest, StampingCommand) {
+    run.options.program_path = "/opt/morvel/bin/morvel";
+    struct Case {
+        std::vector<InvocationParameter> params;
+        std::string target;  // "" = refused
+    };
+    std::vector<Case> cases;
+    cases.push_back({{file_param(), text_param("out.pcl", true)}, "\"out.pcl\""});
+    cases.push_back({{file_param(), text_param("out.pcl")}, "out.pcl"});
+    cases.push_back({{text_param("out.pcl"), file_param()}, ""});
+    cases.push_back({{file_param()}, ""});
+    for (Case& c : cases) {
+        commands.clear();
+        run.MEMORY_ERROR = 0;
+        OutputProgram& p = output("stamp", "!!FASTMARK", std::move(c.params));
+        std::string file = open_with(p, "x");
+        invoke(run, p);
+        if (c.target.empty()) {
+            EXPECT_TRUE(commands.empty());
+            EXPECT_EQ(execute_status(), 999);
+        } else {
+            ASSERT_EQ(commands.size(), 1u);
+            EXPECT_EQ(commands[0], "/opt/morvel/bin/gl_stamp  < " + file + " > " + c.target);
+        }
+    }
+    EXPECT_NE(
+        cr.log().find("OUTPUT_FILE must be first parameter in for fastmark in output stamp\n"),
+        std::string::npos);
+    EXPECT_TRUE(temp_files().empty());
+}
+
+TEST_F(InvocationTest, StampingWithoutDirectory) {
+    run.options.program_path = "morvel";
+    OutputProgram& p = output("stamp", "!!fastmark", {file_param(), text_param("t")});
+    std::string file = open_with(p, "x");
+    invoke(run, p);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0], "gl_stamp  < " + file + " > t");
+}
+
+TEST_F(InvocationTest, UndecodableParameterIsSkipped) {
+    VariableRecord unset;
+    unset.name = "unset";
+    InvocationParameter param;
+    param.value.kind = ValueKind::Identifier;
+    param.value.record = &unset;
+    param.value.cell = &unset.cell;
+    param.value.name = "unset";
+    OutputProgram& p = output("printer", "lpr", {std::move(param), text_param("x")});
+    open_with(p, "x");
+    invoke(run, p);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0], "lpr x");
+    EXPECT_NE(cr.log().find("Unable to decode an invoke parameter\n"), std::string::npos);
+}
+
+TEST_F(InvocationTest, NullInvocationRunsNothing) {
+    VariableRecord unset;
+    unset.name = "command";
+    OutputProgram& p = output("printer", "");
+    p.invocation.program.kind = ValueKind::Identifier;
+    p.invocation.program.record = &unset;
+    p.invocation.program.cell = &unset.cell;
+    set_integer_variable(run, "execute_status", 5);
+    open_with(p, "x");
+    invoke(run, p);
+    EXPECT_TRUE(commands.empty());
+    EXPECT_EQ(execute_status(), 5);
+    EXPECT_NE(cr.log().find("Tried to invoke a NULL program\n"), std::string::npos);
+    EXPECT_TRUE(temp_files().empty());
+}
+
+TEST_F(InvocationTest, InterpreterThatCannotStartIsReported) {
+    command_status(-1);
+    OutputProgram& p = output("printer", "lp");
+    open_with(p, "x");
+    invoke(run, p);
+    EXPECT_EQ(execute_status(), -1);
+    EXPECT_NE(cr.log().find("System(lp) returned error "), std::string::npos);
+}
+
+TEST_F(InvocationTest, InvokeWithoutOpenFileDoesNothing) {
+    OutputProgram& p = output("printer", "lpr");
+    invoke(run, p);
+    EXPECT_TRUE(commands.empty());
+}
+
+}  // namespace
+}  // namespace morvel::test

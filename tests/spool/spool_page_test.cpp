@@ -1,0 +1,193 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "spool/spool_reader.h"
+#include "spool_test_util.h"
+
+namespace morvel {
+namespace {
+
+using Pages = std::vector<std::vector<std::string>>;
+
+struct PageCase {
+    const char* name;
+    std::string spool;
+    int lines;
+    Pages pages;  // leading lines of each page, trailing empty lines dropped
+};
+
+TEST(SpoolPage, CutsPagesAtLineCountsFormFeedsAndTheEnd) {
+    const std::vector<PageCase> cases = {
+        {"form feed ends the page, final form feed adds none", "L1\nL2\nL3\n\fM1\nM2\n\f", 66,
+         {{"L1", "L2", "L3"}, {"M1", "M2"}}},
+        {"form feed right after text", "L1\nL2\fM1", 66, {{"L1", "L2"}, {"M1"}}},
+        {"CR LF reads as LF", "L1\r\nL2\r\n\r\n\fM1\r\n", 66, {{"L1", "L2"}, {"M1"}}},
+        {"carriage returns dropped anywhere", "A\rB\r\r\nC\r", 66, {{"AB", "C"}}},
+        {"page never longer than asked", "1\n2\n3\n4\n5\n", 2, {{"1", "2"}, {"3", "4"}, {"5"}}},
+        {"spool ending mid-line", "A\nB", 1, {{"A"}, {"B"}}},
+        {"final line feed adds no page", "A\n\n", 1, {{"A"}}},
+        {"form feed at a page's first line is an empty page", "\f\fA", 66, {{}, {}, {"A"}}},
+        {"blank lines make a page", "\n\n", 66, {{}}},
+        {"form feed as the only byte", "\f", 66, {}},
+        {"line feed as the only byte", "\n", 66, {}},
+        {"empty spool", "", 66, {}},
+        {"substitute character ends the data", "A\nB\x1a" "C\nD\n", 66, {{"A", "B"}}},
+        {"substitute character ends the page", "A\x1a", 1, {{"A"}}},
+        {"zero bytes are text", std::string("A\0B\n", 4), 66, {{std::string("A\0B", 3)}}},
+    };
+    for (const PageCase& k : cases) {
+        test::CapturedRun c;
+        ASSERT_TRUE(test::open_test_spool(c, k.spool));
+        EXPECT_EQ(test::all_pages(c.run, k.lines), k.pages) << k.name;
+        EXPECT_EQ(c.run.MEMORY_ERROR, 0) << k.name;
+    }
+}
+
+TEST(SpoolPage, EveryBufferExistsAfterAnEarlyFormFeed) {
+    test::CapturedRun c;
+    ASSERT_TRUE(test::open_test_spool(c, "A\fB\n"));
+    ASSERT_EQ(read_page(c.run, 66, 8), 66);
+    EXPECT_EQ(c.run.spool.page.lines, 66);
+    EXPECT_EQ(cut_text(c.run, 1, 66, 3), "   ");
+    EXPECT_EQ(cut_text(c.run, 1, 67, 3), std::nullopt);
+}
+
+TEST(SpoolPage, TabsExpandToTheTabWidth) {
+    test::CapturedRun c;
+    ASSERT_TRUE(test::open_test_spool(c, "A\tB\n\tx\tyz\tw\nA\tB\n"));
+    ASSERT_EQ(read_page(c.run, 2, 8), 2);
+    EXPECT_EQ(test::page_line(c.run, 1), "A       B");
+    EXPECT_EQ(test::page_line(c.run, 2), "        x       yz      w");
+    EXPECT_EQ(test::spool_variable(c.run, "spool_line"), "        x       yz      w");
+    ASSERT_EQ(read_page(c.run, 1, 4), 1);
+    EXPECT_EQ(test::page_line(c.run, 1), "A   B");
+    EXPECT_EQ(c.run.MEMORY_ERROR, 0);
+}
+
+TEST(SpoolPage, LongLinesContinueOnTheNextLine) {
+    test::CapturedRun c;
+    // 1500 characters: 1023 and 477, no message. Exactly 1023 keeps its own line end.
+    std::string spool = std::string(1023, 'a') + std::string(477, 'b') + "\n" +
+                        std::string(1023, 'c') + "\nd\n";
+    ASSERT_TRUE(test::open_test_spool(c, spool));
+    ASSERT_EQ(read_page(c.run, 66, 8), 66);
+    EXPECT_EQ(test::page_lines(c.run)[0], std::string(1023, 'a'));
+    EXPECT_EQ(test::page_lines(c.run)[1], std::string(477, 'b'));
+    EXPECT_EQ(test::page_lines(c.run)[2], std::string(1023, 'c'));
+    EXPECT_EQ(test::page_lines(c.run)[3], "d");
+    EXPECT_EQ(c.run.MEMORY_ERROR, 0);
+    EXPECT_EQ(c.log(), "");
+}
+
+TEST(SpoolPage, TabPastTheLineLimitIsReportedAndCut) {
+    test::CapturedRun c;
+    // 1000 + tab + 19 = 1020 characters expanding to 1027; then one reaching exactly 1023.
+    std::string spool = std::string(1000, 'x') + "\t" + std::string(19, 'y') + "\n" +
+                        std::string(1000, 'x') + "\t" + std::string(15, 'y') + "\n";
+    ASSERT_TRUE(test::open_test_spool(c, spool));
+    ASSERT_EQ(read_page(c.run, 1, 8), 1);
+    EXPECT_EQ(test::page_line(c.run, 1), std::string(1000, 'x') + "        " + std::string(15, 'y'));
+    EXPECT_EQ(c.log(), "Spool line is too long. Max length allowed is 1023\n");
+    ASSERT_EQ(read_page(c.run, 1, 8), 1);
+    EXPECT_EQ(test::page_line(c.run, 1).size(), 1023u);
+    EXPECT_EQ(c.log(), "Spool line is too long. Max length allowed is 1023\n");
+}
+
+TEST(SpoolPage, HugeOrZeroTabWidthStaysBounded) {
+    test::CapturedRun c;
+    ASSERT_TRUE(test::open_test_spool(c, "a\tb\na\tb\n"));
+    ASSERT_EQ(read_page(c.run, 1, 2000000000), 1);
+    EXPECT_EQ(test::page_line(c.run, 1), "a");
+    EXPECT_EQ(c.log(), "Spool line is too long. Max length allowed is 1023\n");
+    ASSERT_EQ(read_page(c.run, 1, 0), 1);  // a width below one counts as one
+    EXPECT_EQ(test::page_line(c.run, 1), "a b");
+}
+
+TEST(SpoolPage, CutTextKeepsToThePage) {
+    test::CapturedRun c;
+    ASSERT_TRUE(test::open_test_spool(c, "   Total 12.50\n"));
+    ASSERT_EQ(read_page(c.run, 3, 8), 3);
+    struct Cut { int x, y, len; Text want; };
+    const std::vector<Cut> cuts = {
+        {10, 1, 5, "12.50"}, {10, 1, 8, "12.50   "}, {1, 3, 2, "  "},
+        {0, 1, 5, std::nullopt}, {1, 0, 5, std::nullopt}, {1, 4, 5, std::nullopt},
+        {1024, 1, 1, std::nullopt}, {1023, 1, 5, " "}, {1, 1, 0, ""}, {1, 1, -4, ""},
+        {1000, 1, 2147483647, std::string(24, ' ')},
+    };
+    for (const Cut& k : cuts) EXPECT_EQ(cut_text(c.run, k.x, k.y, k.len), k.want) << k.x << "," << k.y;
+}
+
+TEST(SpoolPage, SpoolPageAndSpoolLineFollowTheReads) {
+    test::CapturedRun c;
+    ASSERT_TRUE(test::open_test_spool(c, "AB\nC\n"));
+    ASSERT_EQ(read_page(c.run, 2, 8), 2);
+    EXPECT_EQ(test::spool_variable(c.run, "spool_page"),
+              "AB" + std::string(1021, ' ') + "\nC" + std::string(1022, ' '));
+    EXPECT_EQ(test::spool_variable(c.run, "spool_line"), "C");
+}
+
+TEST(SpoolPage, PageSizeHasBounds) {
+    test::CapturedRun c;
+    ASSERT_TRUE(test::open_test_spool(c, "A\n"));
+    EXPECT_EQ(read_page(c.run, kSpoolMaxPageLines + 1, 8), -1);
+    EXPECT_EQ(read_page(c.run, 0, 8), -1);
+    EXPECT_EQ(c.log(),
+              "Spool page of 901 lines asked for, a page holds 1 to 900 lines\n"
+              "Spool page of 0 lines asked for, a page holds 1 to 900 lines\n");
+    EXPECT_EQ(read_page(c.run, kSpoolMaxPageLines, 8), kSpoolMaxPageLines);
+    EXPECT_EQ(cut_text(c.run, 1, 900, 1), " ");
+}
+
+TEST(SpoolPage, ReadingBeforeOpeningIsRefused) {
+    test::CapturedRun c;
+    EXPECT_EQ(read_page(c.run, 66, 8), -1);
+    EXPECT_EQ(read_byte_page(c.run, 10), -1);
+    EXPECT_EQ(at_end_of_spool(c.run), 1);
+    char buf[4];
+    EXPECT_EQ(read_raw(c.run, buf, 4), -1);
+    EXPECT_EQ(c.log(), "Trying to get information from the spool file before its opened\n"
+                           "Trying to get information from the spool file before its opened\n"
+                           "Trying to get information from the spool file before its opened\n"
+                           "Trying to get information from the spool file before its opened\n");
+}
+
+TEST(SpoolPage, BytePagesCopyRawBytes) {
+    test::CapturedRun c;
+    std::string spool;
+    for (int i = 0; i < 250; ++i) spool += static_cast<char>(i % 7 == 0 ? '\n' : 'a' + i % 26);
+    ASSERT_TRUE(test::open_test_spool(c, spool));
+    ASSERT_EQ(read_byte_page(c.run, 100), 0);
+    EXPECT_EQ(cut_text(c.run, 1, 1, 100), spool.substr(0, 100));
+    EXPECT_EQ(cut_text(c.run, 1, 2, 1), std::nullopt);
+    EXPECT_EQ(c.run.spool.page.first_offset, 0);
+    EXPECT_EQ(c.run.spool.page.last_offset, 99);
+    ASSERT_EQ(read_byte_page(c.run, 100), 0);
+    EXPECT_EQ(cut_text(c.run, 51, 1, 200), spool.substr(150, 50));  // stops at the buffer's end
+    EXPECT_EQ(c.run.spool.page.first_offset, 100);
+    EXPECT_EQ(c.run.spool.page.last_offset, 199);
+    EXPECT_EQ(read_byte_page(c.run, 100), -1);  // 50 bytes left: not used
+    EXPECT_EQ(c.run.spool.page.lines, 0);
+    EXPECT_EQ(c.run.MEMORY_ERROR, 0);
+    EXPECT_EQ(read_byte_page(c.run, 0), -1);
+    EXPECT_EQ(c.log(), "Invalid number of bytes for spool page 0\n");
+}
+
+TEST(SpoolPage, OffsetsOfEachPageForThePageIndex) {
+    test::CapturedRun c;
+    // A0 B1 CR2 LF3 C4 D5 LF6 FF7 | E8 F9 LF10 G11: the ending form feed belongs to its page.
+    ASSERT_TRUE(test::open_test_spool(c, "AB\r\nCD\n\fEF\nG"));
+    struct Want { long first, last; };
+    const std::vector<Want> want = {{0, 7}, {8, 11}};
+    for (const Want& w : want) {
+        ASSERT_GT(read_page(c.run, 66, 8), 0);
+        EXPECT_EQ(c.run.spool.page.first_offset, w.first);
+        EXPECT_EQ(c.run.spool.page.last_offset, w.last);
+        EXPECT_EQ(spool_offset(c.run), w.last + 1);
+    }
+    EXPECT_EQ(read_page(c.run, 66, 8), 0);
+}
+
+}  // namespace
+}  // namespace morvel
