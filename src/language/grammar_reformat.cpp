@@ -88,7 +88,13 @@ void Parser::parse_reformat_program() {
     while (accept(Tok::COMMA)) {
         Token param = next();
         if (param.code != Tok::IDENT) fail("Invalid variable type");
-        declare(param, IdKind::Variable, "Unable to add identifier, check not already declared", 3);
+        // A parameter binds a variable: one declared elsewhere (an extract program's
+        // VARIABLE, say) is used as it is; an unknown name is declared here.
+        Identifier* known_id = pass2() ? nullptr : lookup(run_, param.text);
+        if (known_id && known_id->kind == IdKind::Variable)
+            find(param, "Unable to find variable");
+        else
+            declare(param, IdKind::Variable, "Unable to add identifier, check not already declared", 3);
         if (pass2())
             parameters.push_back(ParameterBinding{variable_of(param, "Unable to find variable"),
                                                   static_cast<int>(parameters.size()) + 1});

@@ -264,3 +264,24 @@ TEST(Compile, ConversionsOfSettingsReportTheirRole) {
 
 }  // namespace
 }  // namespace morvel
+
+namespace morvel {
+namespace {
+
+// A reformat parameter binds a variable declared elsewhere instead of declaring it twice;
+// an unknown parameter name declares its own variable.
+TEST(Compile, ReformatParametersBindDeclaredVariables) {
+    test::Compiled d(
+        "[INPUT] { REPEAT ext }\n[EXTRACT] ext = { VARIABLE = p1 FIELD = 1, 1, 10, fa }\n"
+        "[OUTPUT] OUTPUT = out INVOCATION = \"lp\" PARAMETERS = OUTPUT_FILE MASK = { pg }\n"
+        "[REFORMAT] REFORMAT = wrap, text, p1, p2 { FUNCTION = STRCAT(p1, p2) }\n"
+        "REFORMAT = pg, text { MESSAGE = 0, 0, , , wrap(fa, \"x\") }\n");
+    EXPECT_TRUE(d.ok()) << d.messages();
+    auto* wrap = lookup(d.run(), "wrap")->as<ReformatProgram>();
+    ASSERT_NE(wrap, nullptr);
+    ASSERT_EQ(wrap->parameters.size(), 2u);
+    EXPECT_EQ(wrap->parameters[0].variable, lookup(d.run(), "p1")->as<VariableRecord>());
+}
+
+}  // namespace
+}  // namespace morvel
