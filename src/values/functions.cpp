@@ -20,7 +20,7 @@ namespace {
 // the left and right operands, more as the argument list, and a few functions a named
 // value on the left followed by a list; reading left, right, then the list covers all.
 class Arguments {
-public:
+  public:
     Arguments(Run& run, const Expression& e) : run_(run) {
         if (e.left) items_.push_back({e.left.get(), nullptr});
         if (e.right) items_.push_back({e.right.get(), nullptr});
@@ -75,7 +75,7 @@ public:
         return character_mode(run_, m);
     }
 
-private:
+  private:
     struct Item {
         const Operand* operand;
         const Expression* expression;
@@ -92,127 +92,129 @@ Text invalid(Run& run) {
 
 Text text_function(Run& run, const Expression& e, Arguments& a) {
     switch (e.op) {
-    case Tok::LENGTH: {
-        Text t = a.text(0);
-        auto mode = t ? a.mode(1) : std::nullopt;
-        if (!mode) return std::nullopt;
-        return fn_length(*t, *mode);
-    }
-    case Tok::UCASE:
-    case Tok::LCASE: {
-        Text t = a.text(0);
-        if (!t) return std::nullopt;
-        return e.op == Tok::UCASE ? fn_ucase(std::move(*t)) : fn_lcase(std::move(*t));
-    }
-    case Tok::STRCAT: {
-        if (a.size() < 2) return invalid(run);
-        // The second text is evaluated first.
-        Text b = a.text(1);
-        Text t = b ? a.text(0) : std::nullopt;
-        if (!t) return std::nullopt;
-        return *t + *b;
-    }
-    case Tok::SUBSTRING: {
-        if (a.size() < 3) {
-            report_error(run, 2, "Missing value in SUBSTRING");
-            return std::nullopt;
+        case Tok::LENGTH: {
+            Text t = a.text(0);
+            auto mode = t ? a.mode(1) : std::nullopt;
+            if (!mode) return std::nullopt;
+            return fn_length(*t, *mode);
         }
-        Text t = a.text(0);
-        if (!t) return std::nullopt;
-        Text start = a.text(1);
-        Text length = a.text(2);
-        auto mode = a.mode(3);
-        if (!mode) return std::nullopt;
-        return fn_substring(run, *t, start, length, *mode);
-    }
-    case Tok::INSTR: {
-        if (a.size() < 3) {
-            report_error(run, 3, "Missing value in INSTR");
-            return std::nullopt;
+        case Tok::UCASE:
+        case Tok::LCASE: {
+            Text t = a.text(0);
+            if (!t) return std::nullopt;
+            return e.op == Tok::UCASE ? fn_ucase(std::move(*t)) : fn_lcase(std::move(*t));
         }
-        Text t = a.text(0);
-        Text search = t ? a.text(1) : std::nullopt;
-        Text start = search ? a.text(2) : std::nullopt;
-        auto mode = start ? a.mode(3) : std::nullopt;
-        if (!mode) return std::nullopt;
-        run.current_line = a.line(2);
-        return fn_instr(run, *t, *search, *start, *mode);
-    }
-    case Tok::LEFT_PAD:
-    case Tok::RIGHT_PAD: {
-        bool left = e.op == Tok::LEFT_PAD;
-        if (a.size() < 3) {
-            if (left) report_error(run, 3, "Missing value in LEFT_PAD");
-            else report_error(run, 3, "Missing value in RIGHT_PAD");
-            return std::nullopt;
+        case Tok::STRCAT: {
+            if (a.size() < 2) return invalid(run);
+            // The second text is evaluated first.
+            Text b = a.text(1);
+            Text t = b ? a.text(0) : std::nullopt;
+            if (!t) return std::nullopt;
+            return *t + *b;
         }
-        Text t = a.text(0);
-        Text pad = t ? a.text(1) : std::nullopt;
-        Text length = pad ? a.text(2) : std::nullopt;
-        auto mode = length ? a.mode(3) : std::nullopt;
-        if (!mode) return std::nullopt;
-        run.current_line = a.line(2);
-        return fn_pad(run, left, *t, *pad, *length, *mode);
-    }
-    case Tok::DELETE: {
-        if (a.size() < 3) {
-            report_error(run, 3, "Missing value in DELETE");
-            return std::nullopt;
+        case Tok::SUBSTRING: {
+            if (a.size() < 3) {
+                report_error(run, 2, "Missing value in SUBSTRING");
+                return std::nullopt;
+            }
+            Text t = a.text(0);
+            if (!t) return std::nullopt;
+            Text start = a.text(1);
+            Text length = a.text(2);
+            auto mode = a.mode(3);
+            if (!mode) return std::nullopt;
+            return fn_substring(run, *t, start, length, *mode);
         }
-        Text t = a.text(0);
-        if (!t) return std::nullopt;
-        Text start = a.text(1);
-        Text length = a.text(2);
-        return fn_delete(run, *t, start, length);
-    }
-    case Tok::REPLACE_STRING: {
-        if (a.size() < 3) {
-            report_error(run, 3, "Missing value in REPLACE_STRING");
-            return std::nullopt;
+        case Tok::INSTR: {
+            if (a.size() < 3) {
+                report_error(run, 3, "Missing value in INSTR");
+                return std::nullopt;
+            }
+            Text t = a.text(0);
+            Text search = t ? a.text(1) : std::nullopt;
+            Text start = search ? a.text(2) : std::nullopt;
+            auto mode = start ? a.mode(3) : std::nullopt;
+            if (!mode) return std::nullopt;
+            run.current_line = a.line(2);
+            return fn_instr(run, *t, *search, *start, *mode);
         }
-        Text t = a.text(0);
-        Text search = t ? a.text(1) : std::nullopt;
-        Text replacement = search ? a.text(2) : std::nullopt;
-        if (!replacement) return std::nullopt;
-        return fn_replace_string(run, *t, *search, *replacement);
-    }
-    case Tok::ASC:
-    case Tok::CHR: {
-        Text t = a.text(0);
-        auto mode = t ? a.mode(1) : std::nullopt;
-        if (!mode) return std::nullopt;
-        return e.op == Tok::ASC ? fn_asc(*t, *mode) : fn_chr(*t, *mode);
-    }
-    default:
-        return std::nullopt;
+        case Tok::LEFT_PAD:
+        case Tok::RIGHT_PAD: {
+            bool left = e.op == Tok::LEFT_PAD;
+            if (a.size() < 3) {
+                if (left)
+                    report_error(run, 3, "Missing value in LEFT_PAD");
+                else
+                    report_error(run, 3, "Missing value in RIGHT_PAD");
+                return std::nullopt;
+            }
+            Text t = a.text(0);
+            Text pad = t ? a.text(1) : std::nullopt;
+            Text length = pad ? a.text(2) : std::nullopt;
+            auto mode = length ? a.mode(3) : std::nullopt;
+            if (!mode) return std::nullopt;
+            run.current_line = a.line(2);
+            return fn_pad(run, left, *t, *pad, *length, *mode);
+        }
+        case Tok::DELETE: {
+            if (a.size() < 3) {
+                report_error(run, 3, "Missing value in DELETE");
+                return std::nullopt;
+            }
+            Text t = a.text(0);
+            if (!t) return std::nullopt;
+            Text start = a.text(1);
+            Text length = a.text(2);
+            return fn_delete(run, *t, start, length);
+        }
+        case Tok::REPLACE_STRING: {
+            if (a.size() < 3) {
+                report_error(run, 3, "Missing value in REPLACE_STRING");
+                return std::nullopt;
+            }
+            Text t = a.text(0);
+            Text search = t ? a.text(1) : std::nullopt;
+            Text replacement = search ? a.text(2) : std::nullopt;
+            if (!replacement) return std::nullopt;
+            return fn_replace_string(run, *t, *search, *replacement);
+        }
+        case Tok::ASC:
+        case Tok::CHR: {
+            Text t = a.text(0);
+            auto mode = t ? a.mode(1) : std::nullopt;
+            if (!mode) return std::nullopt;
+            return e.op == Tok::ASC ? fn_asc(*t, *mode) : fn_chr(*t, *mode);
+        }
+        default:
+            return std::nullopt;
     }
 }
 
 Text number_function(Run& run, const Expression& e, Arguments& a) {
     switch (e.op) {
-    case Tok::INT: {
-        Text x = a.text(0);
-        if (!x) return std::nullopt;
-        return fn_int(*x);
-    }
-    case Tok::MODULUS: {
-        if (a.size() < 2) return invalid(run);
-        Text x = a.text(0);
-        Text y = x ? a.text(1) : std::nullopt;
-        if (!y) return std::nullopt;
-        return fn_modulus(*x, *y);
-    }
-    case Tok::FORMAT: {
-        Text picture = a.text(0);
-        if (!picture) {
-            report_error(run, 3, "Unable to get format string for FORMAT");
-            return std::nullopt;
+        case Tok::INT: {
+            Text x = a.text(0);
+            if (!x) return std::nullopt;
+            return fn_int(*x);
         }
-        Text number = a.text(1);
-        return fn_format(run, *picture, number);
-    }
-    default:
-        return std::nullopt;
+        case Tok::MODULUS: {
+            if (a.size() < 2) return invalid(run);
+            Text x = a.text(0);
+            Text y = x ? a.text(1) : std::nullopt;
+            if (!y) return std::nullopt;
+            return fn_modulus(*x, *y);
+        }
+        case Tok::FORMAT: {
+            Text picture = a.text(0);
+            if (!picture) {
+                report_error(run, 3, "Unable to get format string for FORMAT");
+                return std::nullopt;
+            }
+            Text number = a.text(1);
+            return fn_format(run, *picture, number);
+        }
+        default:
+            return std::nullopt;
     }
 }
 
@@ -242,219 +244,223 @@ Text date_function(Run& run, Arguments& a) {
 
 Text list_function(Run& run, const Expression& e, Arguments& a) {
     switch (e.op) {
-    case Tok::CSV_VALUE: {
-        Text t = a.text(0);
-        if (!t) {
-            report_error(run, 3, "Unable to get csv values in CSV_VALUE");
-            return std::nullopt;
-        }
-        Text position = a.text(1);
-        if (!position) {
-            report_error(run, 3, "Position for CSV_VALUE is NULL");
-            return std::nullopt;
-        }
-        std::optional<char> delimiter;
-        if (a.has(2)) {
-            Text d = a.text(2);
-            if (!d) {
-                report_error(run, 3, "Unable to evaluate delimiter in CSV_VALUE");
+        case Tok::CSV_VALUE: {
+            Text t = a.text(0);
+            if (!t) {
+                report_error(run, 3, "Unable to get csv values in CSV_VALUE");
                 return std::nullopt;
             }
-            // An empty delimiter text names no delimiter: the current one stays.
-            if (!d->empty()) delimiter = (*d)[0];
-        }
-        long flags = 0;
-        if (a.has(3)) {
-            Text f = a.text(3);
-            if (!f) {
-                report_error(run, 3, "Unable to evaluate flags in CSV_VALUE");
+            Text position = a.text(1);
+            if (!position) {
+                report_error(run, 3, "Position for CSV_VALUE is NULL");
                 return std::nullopt;
             }
-            flags = leading_integer(*f);
+            std::optional<char> delimiter;
+            if (a.has(2)) {
+                Text d = a.text(2);
+                if (!d) {
+                    report_error(run, 3, "Unable to evaluate delimiter in CSV_VALUE");
+                    return std::nullopt;
+                }
+                // An empty delimiter text names no delimiter: the current one stays.
+                if (!d->empty()) delimiter = (*d)[0];
+            }
+            long flags = 0;
+            if (a.has(3)) {
+                Text f = a.text(3);
+                if (!f) {
+                    report_error(run, 3, "Unable to evaluate flags in CSV_VALUE");
+                    return std::nullopt;
+                }
+                flags = leading_integer(*f);
+            }
+            return fn_csv_value(run, *t, leading_integer(*position), delimiter,
+                                static_cast<int>(flags & 0xFF));
         }
-        return fn_csv_value(run, *t, leading_integer(*position), delimiter, static_cast<int>(flags & 0xFF));
-    }
-    case Tok::COLON_FIELD: {
-        if (a.size() < 2) return invalid(run);
-        Text t = a.text(0);
-        Text label = t ? a.text(1) : std::nullopt;
-        if (!label) return std::nullopt;
-        return fn_colon_field(*t, *label);
-    }
-    case Tok::INSERT_LINE: {
-        if (a.size() < 2) {
-            report_error(run, 1, "Missing value in INSERT_LINE");
-            return std::nullopt;
+        case Tok::COLON_FIELD: {
+            if (a.size() < 2) return invalid(run);
+            Text t = a.text(0);
+            Text label = t ? a.text(1) : std::nullopt;
+            if (!label) return std::nullopt;
+            return fn_colon_field(*t, *label);
         }
-        Text value = a.whole(0);
-        Text line = a.text(1);
-        long position = 999999;
-        bool position_ok = true;
-        if (a.has(2)) {
-            Text p = a.text(2);
-            position_ok = p && is_number(*p);
-            if (position_ok) position = to_integer(run, *p);
-        }
-        if (!value || !line) {
-            report_error(run, 1, "Value is NULL in INSERT_LINE");
-            return std::nullopt;
-        }
-        if (!position_ok) {
-            report_error(run, 1, "Unable to get value for position in INSERT_LINE");
-            return std::nullopt;
-        }
-        return fn_insert_line(*value, *line, position);
-    }
-    case Tok::DELETE_LINE: {
-        if (a.size() < 2) return invalid(run);
-        Text value = a.whole(0);
-        Text n = value ? a.text(1) : std::nullopt;
-        if (!n) return std::nullopt;
-        if (!is_number(*n)) {
-            report_error(run, 3, "Line number for delete line does not appear to be a line");
-            return std::nullopt;
-        }
-        return fn_delete_line(*value, to_integer(run, *n));
-    }
-    case Tok::SORT_VALUES: {
-        if (a.size() < 3) {
-            report_error(run, 2, "Missing value in SORT_VALUES");
-            return std::nullopt;
-        }
-        Text type = a.text(0);
-        if (!type) return std::nullopt;
-        Text direction = a.text(1);
-        if (!direction) {
-            report_error(run, 1, "Unable to get sort direction for SORT_VALUES");
-            return std::nullopt;
-        }
-        std::vector<SortTarget> targets;
-        for (std::size_t i = 2; i < a.size(); ++i) {
-            const Value* v = a.value(i);
-            bool named = v && v->cell &&
-                         (v->kind == ValueKind::Identifier || v->kind == ValueKind::Field);
-            if (!named) {
-                report_error(run, 1, "Unable to get values in SORT_VALUES");
+        case Tok::INSERT_LINE: {
+            if (a.size() < 2) {
+                report_error(run, 1, "Missing value in INSERT_LINE");
                 return std::nullopt;
             }
-            targets.push_back({v->cell, v->kind == ValueKind::Identifier, v->name});
+            Text value = a.whole(0);
+            Text line = a.text(1);
+            long position = 999999;
+            bool position_ok = true;
+            if (a.has(2)) {
+                Text p = a.text(2);
+                position_ok = p && is_number(*p);
+                if (position_ok) position = to_integer(run, *p);
+            }
+            if (!value || !line) {
+                report_error(run, 1, "Value is NULL in INSERT_LINE");
+                return std::nullopt;
+            }
+            if (!position_ok) {
+                report_error(run, 1, "Unable to get value for position in INSERT_LINE");
+                return std::nullopt;
+            }
+            return fn_insert_line(*value, *line, position);
         }
-        return fn_sort_values(run, *type, *direction, targets);
-    }
-    default:
-        return std::nullopt;
+        case Tok::DELETE_LINE: {
+            if (a.size() < 2) return invalid(run);
+            Text value = a.whole(0);
+            Text n = value ? a.text(1) : std::nullopt;
+            if (!n) return std::nullopt;
+            if (!is_number(*n)) {
+                report_error(run, 3, "Line number for delete line does not appear to be a line");
+                return std::nullopt;
+            }
+            return fn_delete_line(*value, to_integer(run, *n));
+        }
+        case Tok::SORT_VALUES: {
+            if (a.size() < 3) {
+                report_error(run, 2, "Missing value in SORT_VALUES");
+                return std::nullopt;
+            }
+            Text type = a.text(0);
+            if (!type) return std::nullopt;
+            Text direction = a.text(1);
+            if (!direction) {
+                report_error(run, 1, "Unable to get sort direction for SORT_VALUES");
+                return std::nullopt;
+            }
+            std::vector<SortTarget> targets;
+            for (std::size_t i = 2; i < a.size(); ++i) {
+                const Value* v = a.value(i);
+                bool named = v && v->cell &&
+                             (v->kind == ValueKind::Identifier || v->kind == ValueKind::Field);
+                if (!named) {
+                    report_error(run, 1, "Unable to get values in SORT_VALUES");
+                    return std::nullopt;
+                }
+                targets.push_back({v->cell, v->kind == ValueKind::Identifier, v->name});
+            }
+            return fn_sort_values(run, *type, *direction, targets);
+        }
+        default:
+            return std::nullopt;
     }
 }
 
 Text file_function(Run& run, const Expression& e, Arguments& a) {
     switch (e.op) {
-    case Tok::READ_FILE: {
-        Text name = a.text(0);
-        if (!name) return std::nullopt;
-        long keep = 0;
-        if (a.has(1)) {
-            Text k = a.text(1);
-            if (!k) return std::nullopt;
-            keep = to_integer(run, *k);
+        case Tok::READ_FILE: {
+            Text name = a.text(0);
+            if (!name) return std::nullopt;
+            long keep = 0;
+            if (a.has(1)) {
+                Text k = a.text(1);
+                if (!k) return std::nullopt;
+                keep = to_integer(run, *k);
+            }
+            return fn_read_file(run, *name, keep);
         }
-        return fn_read_file(run, *name, keep);
-    }
-    case Tok::CREATE_FILE: {
-        Text name = a.text(0);
-        if (!name) {
-            report_error(run, 1, "Unable to evaluate file name for CREATE_FILE");
-            return std::nullopt;
+        case Tok::CREATE_FILE: {
+            Text name = a.text(0);
+            if (!name) {
+                report_error(run, 1, "Unable to evaluate file name for CREATE_FILE");
+                return std::nullopt;
+            }
+            Text text;
+            if (a.has(1)) {
+                text = a.text(1);
+                if (!text) return std::nullopt;
+            }
+            return fn_create_file(run, *name, text);
         }
-        Text text;
-        if (a.has(1)) {
-            text = a.text(1);
+        case Tok::APPEND_FILE: {
+            if (a.size() < 2) {
+                report_error(run, 1, "Missing parameter for APPEND_FILE");
+                return std::nullopt;
+            }
+            Text name = a.text(0);
+            if (!name) {
+                report_error(run, 1, "Unable to evaluate file name for APPEND_FILE");
+                return std::nullopt;
+            }
+            Text text = a.text(1);
             if (!text) return std::nullopt;
+            long flags = 0;
+            if (a.has(2)) {
+                Text f = a.text(2);
+                if (!f) return std::nullopt;
+                flags = to_integer(run, *f);
+            }
+            return fn_append_file(run, *name, *text, flags);
         }
-        return fn_create_file(run, *name, text);
-    }
-    case Tok::APPEND_FILE: {
-        if (a.size() < 2) {
-            report_error(run, 1, "Missing parameter for APPEND_FILE");
+        case Tok::TEMPNAM: {
+            Text prefix = a.text(0);
+            if (!prefix) return std::nullopt;
+            return fn_tempnam(run, *prefix);
+        }
+        case Tok::GETENV: {
+            Text name = a.text(0);
+            if (!name) return std::nullopt;
+            Text fallback;
+            if (a.has(1)) {
+                fallback = a.text(1);
+                if (!fallback) return std::nullopt;
+            }
+            return fn_getenv(*name, fallback);
+        }
+        case Tok::GET_SETTING: {
+            if (a.size() < 3) {
+                report_error(run, 2, "Missing value in GET_SETTING");
+                return std::nullopt;
+            }
+            Text text = a.text(0);
+            if (!text) return std::nullopt;
+            Text section = a.text(1);
+            if (!section) {
+                report_error(run, 3, "Error evaluating section in GET_SETTING");
+                return std::nullopt;
+            }
+            Text key = a.text(2);
+            if (!key) {
+                report_error(run, 3, "Error evaluating param in GET_SETTING");
+                return std::nullopt;
+            }
+            Text separator = std::string("=");
+            if (a.has(3)) {
+                separator = a.text(3);
+                if (!separator) return std::nullopt;
+            }
+            return fn_get_setting(run, *text, *section, *key, *separator);
+        }
+        case Tok::PARAMETER: {
+            Text n = a.text(0);
+            if (!n) {
+                report_error(run, 3, "Unable to evaluate parameter position in PARAMETER()");
+                return std::nullopt;
+            }
+            return fn_parameter(run, *n);
+        }
+        case Tok::LOOK_AHEAD: {
+            const Value* v = a.value(0);
+            auto* field =
+                v && v->kind == ValueKind::Field ? dynamic_cast<FieldRecord*>(v->record) : nullptr;
+            if (!field) {
+                report_error(run, 1, "Look ahead has a non field parameter, this should not occur");
+                return std::nullopt;
+            }
+            long x = argument_integer(run, field->x, "FIELD(x)");
+            long y = argument_integer(run, field->y, "FIELD(y)");
+            long length = argument_integer(run, field->length, "FIELD(len)");
+            auto bounded = [](long n) {
+                return static_cast<int>(n < -1 ? -1 : n > 100000 ? 100000 : n);
+            };
+            return look_ahead_line(run, field->name, field->kind == FieldKind::Colon, bounded(x),
+                                   bounded(y), bounded(length), field->expanded);
+        }
+        default:
             return std::nullopt;
-        }
-        Text name = a.text(0);
-        if (!name) {
-            report_error(run, 1, "Unable to evaluate file name for APPEND_FILE");
-            return std::nullopt;
-        }
-        Text text = a.text(1);
-        if (!text) return std::nullopt;
-        long flags = 0;
-        if (a.has(2)) {
-            Text f = a.text(2);
-            if (!f) return std::nullopt;
-            flags = to_integer(run, *f);
-        }
-        return fn_append_file(run, *name, *text, flags);
-    }
-    case Tok::TEMPNAM: {
-        Text prefix = a.text(0);
-        if (!prefix) return std::nullopt;
-        return fn_tempnam(run, *prefix);
-    }
-    case Tok::GETENV: {
-        Text name = a.text(0);
-        if (!name) return std::nullopt;
-        Text fallback;
-        if (a.has(1)) {
-            fallback = a.text(1);
-            if (!fallback) return std::nullopt;
-        }
-        return fn_getenv(*name, fallback);
-    }
-    case Tok::GET_SETTING: {
-        if (a.size() < 3) {
-            report_error(run, 2, "Missing value in GET_SETTING");
-            return std::nullopt;
-        }
-        Text text = a.text(0);
-        if (!text) return std::nullopt;
-        Text section = a.text(1);
-        if (!section) {
-            report_error(run, 3, "Error evaluating section in GET_SETTING");
-            return std::nullopt;
-        }
-        Text key = a.text(2);
-        if (!key) {
-            report_error(run, 3, "Error evaluating param in GET_SETTING");
-            return std::nullopt;
-        }
-        Text separator = std::string("=");
-        if (a.has(3)) {
-            separator = a.text(3);
-            if (!separator) return std::nullopt;
-        }
-        return fn_get_setting(run, *text, *section, *key, *separator);
-    }
-    case Tok::PARAMETER: {
-        Text n = a.text(0);
-        if (!n) {
-            report_error(run, 3, "Unable to evaluate parameter position in PARAMETER()");
-            return std::nullopt;
-        }
-        return fn_parameter(run, *n);
-    }
-    case Tok::LOOK_AHEAD: {
-        const Value* v = a.value(0);
-        auto* field = v && v->kind == ValueKind::Field ? dynamic_cast<FieldRecord*>(v->record) : nullptr;
-        if (!field) {
-            report_error(run, 1, "Look ahead has a non field parameter, this should not occur");
-            return std::nullopt;
-        }
-        long x = argument_integer(run, field->x, "FIELD(x)");
-        long y = argument_integer(run, field->y, "FIELD(y)");
-        long length = argument_integer(run, field->length, "FIELD(len)");
-        auto bounded = [](long n) { return static_cast<int>(n < -1 ? -1 : n > 100000 ? 100000 : n); };
-        return look_ahead_line(run, field->name, field->kind == FieldKind::Colon, bounded(x),
-                               bounded(y), bounded(length), field->expanded);
-    }
-    default:
-        return std::nullopt;
     }
 }
 
@@ -467,43 +473,43 @@ Text eval_function(Run& run, const Expression& e, bool& handled) {
     errno = 0;
     Arguments a(run, e);
     switch (e.op) {
-    case Tok::LENGTH:
-    case Tok::UCASE:
-    case Tok::LCASE:
-    case Tok::STRCAT:
-    case Tok::SUBSTRING:
-    case Tok::INSTR:
-    case Tok::LEFT_PAD:
-    case Tok::RIGHT_PAD:
-    case Tok::DELETE:
-    case Tok::REPLACE_STRING:
-    case Tok::ASC:
-    case Tok::CHR:
-        return text_function(run, e, a);
-    case Tok::INT:
-    case Tok::MODULUS:
-    case Tok::FORMAT:
-        return number_function(run, e, a);
-    case Tok::DATE:
-        return date_function(run, a);
-    case Tok::CSV_VALUE:
-    case Tok::COLON_FIELD:
-    case Tok::INSERT_LINE:
-    case Tok::DELETE_LINE:
-    case Tok::SORT_VALUES:
-        return list_function(run, e, a);
-    case Tok::READ_FILE:
-    case Tok::CREATE_FILE:
-    case Tok::APPEND_FILE:
-    case Tok::TEMPNAM:
-    case Tok::GETENV:
-    case Tok::GET_SETTING:
-    case Tok::PARAMETER:
-    case Tok::LOOK_AHEAD:
-        return file_function(run, e, a);
-    default:
-        handled = false;
-        return std::nullopt;
+        case Tok::LENGTH:
+        case Tok::UCASE:
+        case Tok::LCASE:
+        case Tok::STRCAT:
+        case Tok::SUBSTRING:
+        case Tok::INSTR:
+        case Tok::LEFT_PAD:
+        case Tok::RIGHT_PAD:
+        case Tok::DELETE:
+        case Tok::REPLACE_STRING:
+        case Tok::ASC:
+        case Tok::CHR:
+            return text_function(run, e, a);
+        case Tok::INT:
+        case Tok::MODULUS:
+        case Tok::FORMAT:
+            return number_function(run, e, a);
+        case Tok::DATE:
+            return date_function(run, a);
+        case Tok::CSV_VALUE:
+        case Tok::COLON_FIELD:
+        case Tok::INSERT_LINE:
+        case Tok::DELETE_LINE:
+        case Tok::SORT_VALUES:
+            return list_function(run, e, a);
+        case Tok::READ_FILE:
+        case Tok::CREATE_FILE:
+        case Tok::APPEND_FILE:
+        case Tok::TEMPNAM:
+        case Tok::GETENV:
+        case Tok::GET_SETTING:
+        case Tok::PARAMETER:
+        case Tok::LOOK_AHEAD:
+            return file_function(run, e, a);
+        default:
+            handled = false;
+            return std::nullopt;
     }
 }
 

@@ -24,7 +24,7 @@ struct DateFields {
     long long mon = 0;      ///< 0 = January
     long long mday = 1;
     long long hour = 0, min = 0, sec = 0;
-    int wday = 0;           ///< valid after normalise
+    int wday = 0;  ///< valid after normalise
 };
 
 DateFields fields_of(const std::tm& tm) {
@@ -100,7 +100,9 @@ bool format_date(const DateFields& f, const std::string& format, std::string& ou
     return n > 0 || format.empty();
 }
 
-long long floor_div(long long a, long long b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+long long floor_div(long long a, long long b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
 // Carries the month into the year while it leaves 0-11.
 void carry_month(DateFields& f) {
@@ -126,36 +128,41 @@ bool apply_token(DateFields& f, std::string_view token) {
     // Far more digits than any calendar needs: saturate, and let mktime refuse the result.
     long long n = body.size() > 12 ? 999999999999LL : std::stoll(std::string(body));
     switch (unit) {
-    case 'd':
-        if (sign != 0) {
-            // Calendar days, not 86400-second steps, so a daylight-saving change at
-            // midnight cannot keep or skip a date.
-            f.mday += sign * n;
-            return normalise(f);
+        case 'd':
+            if (sign != 0) {
+                // Calendar days, not 86400-second steps, so a daylight-saving change at
+                // midnight cannot keep or skip a date.
+                f.mday += sign * n;
+                return normalise(f);
+            }
+            f.mday = clamp_day(static_cast<int>(n > INT_MAX ? INT_MAX : n),
+                               static_cast<int>(f.mon < 0    ? 1
+                                                : f.mon > 11 ? 12
+                                                             : f.mon + 1),
+                               static_cast<long>(f.year));
+            return true;
+        case 'm':
+            // An unsigned month counts from 1, like the months of base dates.
+            f.mon = sign != 0 ? f.mon + sign * n : n - 1;
+            carry_month(f);
+            return true;
+        case 'w': {
+            if (!normalise(f)) return false;
+            int want = n > 6 ? 6 : static_cast<int>(n);
+            if (want == f.wday) return true;
+            if (sign == 0)
+                f.mday += want - f.wday;
+            else if (sign > 0)
+                f.mday += (want - f.wday + 7) % 7;
+            else
+                f.mday -= (f.wday - want + 7) % 7;
+            return true;
         }
-        f.mday = clamp_day(static_cast<int>(n > INT_MAX ? INT_MAX : n),
-                           static_cast<int>(f.mon < 0 ? 1 : f.mon > 11 ? 12 : f.mon + 1),
-                           static_cast<long>(f.year));
-        return true;
-    case 'm':
-        // An unsigned month counts from 1, like the months of base dates.
-        f.mon = sign != 0 ? f.mon + sign * n : n - 1;
-        carry_month(f);
-        return true;
-    case 'w': {
-        if (!normalise(f)) return false;
-        int want = n > 6 ? 6 : static_cast<int>(n);
-        if (want == f.wday) return true;
-        if (sign == 0) f.mday += want - f.wday;
-        else if (sign > 0) f.mday += (want - f.wday + 7) % 7;
-        else f.mday -= (f.wday - want + 7) % 7;
-        return true;
-    }
-    case 'y':
-        f.year = sign != 0 ? f.year + sign * n : n;
-        return true;
-    default:
-        return true;
+        case 'y':
+            f.year = sign != 0 ? f.year + sign * n : n;
+            return true;
+        default:
+            return true;
     }
 }
 
@@ -206,12 +213,18 @@ Text fn_date(Run& run, const Text& base, const std::string& x, const std::string
         std::time_t a = 0, b = 0;
         if (!normalise(date, &a) || !normalise(other, &b)) return std::nullopt;
         bool r = false;
-        if (x == "<") r = a < b;
-        else if (x == "<=") r = a <= b;
-        else if (x == ">") r = a > b;
-        else if (x == ">=") r = a >= b;
-        else if (x == "=") r = a == b;
-        else if (x == "<>") r = a != b;
+        if (x == "<")
+            r = a < b;
+        else if (x == "<=")
+            r = a <= b;
+        else if (x == ">")
+            r = a > b;
+        else if (x == ">=")
+            r = a >= b;
+        else if (x == "=")
+            r = a == b;
+        else if (x == "<>")
+            r = a != b;
         return std::string(r ? "1" : "0");
     }
     bool ok = true;

@@ -59,7 +59,8 @@ Text fn_read_file(Run& run, const std::string& name, long keep) {
         return std::nullopt;
     }
     struct stat st {};
-    if (fstat(fileno(file.get()), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > kMaxReadFileBytes) {
+    if (fstat(fileno(file.get()), &st) == 0 && S_ISREG(st.st_mode) &&
+        st.st_size > kMaxReadFileBytes) {
         report_error(run, 1, "Unable to allocate %ld bytes for buffer for file %s",
                      static_cast<long>(st.st_size) + 1, name.c_str());
         return std::nullopt;
@@ -75,7 +76,8 @@ Text fn_read_file(Run& run, const std::string& name, long keep) {
             return std::nullopt;
         }
         // The text ends at the first zero byte, so reading can stop there.
-        if (n < chunk.size() || std::string_view(chunk.data(), n).find('\0') != std::string_view::npos)
+        if (n < chunk.size() ||
+            std::string_view(chunk.data(), n).find('\0') != std::string_view::npos)
             break;
     }
     if (std::ferror(file.get())) {
@@ -103,7 +105,8 @@ Text fn_create_file(Run& run, const std::string& name, const Text& text) {
         return std::nullopt;
     }
     std::string_view bytes = text ? std::string_view(*text) : std::string_view();
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    bool ok =
+        bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
     ok = close_checked(file) && ok;
     if (!ok) {
         if (bytes.size() > kQuotedTextMax) {
@@ -197,7 +200,8 @@ Text fn_get_setting(Run& run, std::string_view text, const std::string& section,
         std::size_t nl = text.find('\n', start);
         bool has_lf = nl != std::string_view::npos;
         // Settings texts may come with CR LF line ends; the CR belongs to no value.
-        std::string_view line = without_cr(text.substr(start, has_lf ? nl - start : std::string_view::npos));
+        std::string_view line =
+            without_cr(text.substr(start, has_lf ? nl - start : std::string_view::npos));
         start = has_lf ? nl + 1 : text.size();
         if (!line.empty() && line[0] == '[') {
             if (in_section) break;  // only the first matching section is searched

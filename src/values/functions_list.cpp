@@ -161,15 +161,19 @@ Text fn_delete_line(std::string_view value, long n) {
 Text fn_sort_values(Run& run, std::string_view type, std::string_view direction,
                     const std::vector<SortTarget>& targets) {
     enum { Alpha, Numeric, Date } kind;
-    if (type.empty() || equal_ignore_case(type, "alpha")) kind = Alpha;
-    else if (equal_ignore_case(type, "numeric")) kind = Numeric;
-    else if (equal_ignore_case(type, "date")) kind = Date;
+    if (type.empty() || equal_ignore_case(type, "alpha"))
+        kind = Alpha;
+    else if (equal_ignore_case(type, "numeric"))
+        kind = Numeric;
+    else if (equal_ignore_case(type, "date"))
+        kind = Date;
     else {
         report_error(run, 1,
                      "Unknown sort type in SORT_VALUES, valid types are ALPHA or NUMERIC or DATE");
         return std::nullopt;
     }
-    bool descending = equal_ignore_case(direction, "desc") || equal_ignore_case(direction, "down") ||
+    bool descending = equal_ignore_case(direction, "desc") ||
+                      equal_ignore_case(direction, "down") ||
                       equal_ignore_case(direction, "descending");
     if (targets.empty() || !targets[0].cell || !targets[0].cell->value) {
         report_error(run, 1, "Unable to get values in SORT_VALUES");
@@ -198,9 +202,12 @@ Text fn_sort_values(Run& run, std::string_view type, std::string_view direction,
     }
     auto before = [&](const SortKey& a, const SortKey& b) {
         switch (kind) {
-        case Numeric: return a.number < b.number;
-        case Date: return a.valid != b.valid ? !a.valid : a.day < b.day;
-        default: return compare_ignore_case(a.text, b.text) < 0;
+            case Numeric:
+                return a.number < b.number;
+            case Date:
+                return a.valid != b.valid ? !a.valid : a.day < b.day;
+            default:
+                return compare_ignore_case(a.text, b.text) < 0;
         }
     };
     std::vector<std::size_t> order(lines.size());

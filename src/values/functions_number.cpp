@@ -1,6 +1,6 @@
 // Number functions: INT, MODULUS and the picture layout of FORMAT.
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 
@@ -14,9 +14,13 @@ namespace morvel {
 
 namespace {
 
-bool is_digit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+bool is_digit(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
 
-bool is_digit_position(char c) { return c == '9' || c == '*' || c == 'Z'; }
+bool is_digit_position(char c) {
+    return c == '9' || c == '*' || c == 'Z';
+}
 
 // Reports a picture that cannot hold the number; the caller then returns the picture.
 void report_too_small(Run& run, const std::string& picture, const std::string& digits) {
@@ -47,8 +51,10 @@ bool picture_is_valid(Run& run, const std::string& picture, std::size_t dot) {
         bool z = false;
         for (std::size_t i = from; i != to; i += static_cast<std::size_t>(step)) {
             char c = picture[i];
-            if (c == 'Z') z = true;
-            else if ((c == '9' || c == '*') && z) return true;
+            if (c == 'Z')
+                z = true;
+            else if ((c == '9' || c == '*') && z)
+                return true;
         }
         return false;
     };
@@ -152,8 +158,10 @@ Text fn_format(Run& run, const std::string& picture, const Text& number) {
         char c = picture[i];
         if (c == '9' || c == '*' || c == 'Z') {
             char d = int_digits[k++];
-            if (c != 'Z' && !placed && d == '0') out[i] = c == '9' ? ' ' : '*';
-            else out[i] = d;
+            if (c != 'Z' && !placed && d == '0')
+                out[i] = c == '9' ? ' ' : '*';
+            else
+                out[i] = d;
             if (d != '0') placed = true;
         } else if (c == ',') {
             out[i] = !placed || i == 0 || out[i - 1] == ' ' ? ' ' : ',';
@@ -169,8 +177,10 @@ Text fn_format(Run& run, const std::string& picture, const Text& number) {
             char c = picture[i];
             if (c == '9' || c == '*' || c == 'Z') {
                 char d = frac_digits[--k];
-                if (c != 'Z' && !placed && d == '0') out[i] = c == '9' ? ' ' : '*';
-                else out[i] = d;
+                if (c != 'Z' && !placed && d == '0')
+                    out[i] = c == '9' ? ' ' : '*';
+                else
+                    out[i] = d;
                 if (d != '0') placed = true;
             } else if (c == ',') {
                 out[i] = !placed || i == picture.size() - 1 || out[i + 1] == ' ' ? ' ' : ',';

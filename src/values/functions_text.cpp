@@ -1,7 +1,7 @@
 // Text functions: lengths, letter case, substrings, searching, padding and
 // character codes, each in byte mode or UTF-8 mode.
-#include <cerrno>
 #include <cctype>
+#include <cerrno>
 #include <cstdint>
 
 #include "driver/messages.h"
@@ -29,7 +29,9 @@ std::optional<long> integer_argument(Run& run, const Text& text) {
 
 std::size_t utf8_count(std::string_view s) {
     std::size_t n = 0;
-    for (std::size_t pos = 0; pos < s.size(); pos += static_cast<std::size_t>(utf8_sequence_length(s, pos))) ++n;
+    for (std::size_t pos = 0; pos < s.size();
+         pos += static_cast<std::size_t>(utf8_sequence_length(s, pos)))
+        ++n;
     return n;
 }
 
@@ -55,7 +57,8 @@ int character_mode(Run& run, const Text& mode_text) {
     if (mode_text) return mode(leading_integer(*mode_text));
     // The definition may set utf8 to anything; what is not a number cannot be read as a mode.
     if (Identifier* id = lookup(run, "utf8")) {
-        if (auto* var = id->as<VariableRecord>(); var && var->cell.value && is_number(*var->cell.value))
+        if (auto* var = id->as<VariableRecord>();
+            var && var->cell.value && is_number(*var->cell.value))
             return mode(to_integer(run, *var->cell.value));
     }
     // A negative -u only asks for detection from the spool, which is not this mode.
@@ -77,7 +80,8 @@ Text fn_lcase(std::string text) {
     return text;
 }
 
-Text fn_substring(Run& run, std::string_view text, const Text& start, const Text& length, int mode) {
+Text fn_substring(Run& run, std::string_view text, const Text& start, const Text& length,
+                  int mode) {
     auto s = integer_argument(run, start);
     if (!s) {
         errno = 0;  // a level 3 report adds the system text, and no system call failed
@@ -148,7 +152,8 @@ Text fn_pad(Run& run, bool left, std::string_view text, std::string_view pad,
         return std::nullopt;
     }
     std::string_view unit = " ";
-    if (!pad.empty()) unit = pad.substr(0, mode ? static_cast<std::size_t>(utf8_sequence_length(pad, 0)) : 1);
+    if (!pad.empty())
+        unit = pad.substr(0, mode ? static_cast<std::size_t>(utf8_sequence_length(pad, 0)) : 1);
     std::size_t have = mode ? utf8_count(text) : text.size();
     std::size_t want = n < 0 ? 0 : static_cast<std::size_t>(n);
     if (have >= want) return std::string(text);
@@ -216,7 +221,8 @@ Text fn_asc(std::string_view text, int mode) {
     if (n == 1) return strfmt("%d", static_cast<int>(lead));
     // The lead byte keeps 7 - n bits of the code point, each continuation byte 6.
     long code = lead & (0x7F >> n);
-    for (std::size_t i = 1; i < n; ++i) code = (code << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
+    for (std::size_t i = 1; i < n; ++i)
+        code = (code << 6) | (static_cast<unsigned char>(text[i]) & 0x3F);
     return strfmt("%ld", code);
 }
 

@@ -1,9 +1,8 @@
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <ctime>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "test_support.h"
 #include "values/functions_internal.h"
@@ -16,15 +15,17 @@ constexpr std::time_t kNow = 1710505800;
 
 // Fixes the time zone for one test and restores the machine's afterwards.
 class FunctionsDate : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (const char* tz = getenv("TZ")) saved_ = tz;
         use_zone("UTC0");
         c.run.clock = [] { return kNow; };
     }
     void TearDown() override {
-        if (saved_) setenv("TZ", saved_->c_str(), 1);
-        else unsetenv("TZ");
+        if (saved_)
+            setenv("TZ", saved_->c_str(), 1);
+        else
+            unsetenv("TZ");
         tzset();
     }
     static void use_zone(const char* tz) {
@@ -50,12 +51,14 @@ TEST_F(FunctionsDate, MonthsCarryIntoTheNextMonth) {
 }
 
 TEST_F(FunctionsDate, WeekdaysAroundAFriday) {
-    struct Case { const char* modify; const char* want; };
+    struct Case {
+        const char* modify;
+        const char* want;
+    };
     const Case cases[] = {
-        {"+1w", "18/03/2024"}, {"-1w", "11/03/2024"}, {"1w", "11/03/2024"},
-        {"5w", "15/03/2024"},  {"+5w", "15/03/2024"}, {"-5w", "15/03/2024"},
-        {"0w", "10/03/2024"},  {"+0w", "17/03/2024"}, {"9w", "16/03/2024"},
-        {"-6w", "09/03/2024"},
+        {"+1w", "18/03/2024"}, {"-1w", "11/03/2024"}, {"1w", "11/03/2024"}, {"5w", "15/03/2024"},
+        {"+5w", "15/03/2024"}, {"-5w", "15/03/2024"}, {"0w", "10/03/2024"}, {"+0w", "17/03/2024"},
+        {"9w", "16/03/2024"},  {"-6w", "09/03/2024"},
     };
     for (const Case& k : cases) EXPECT_EQ(date("15/03/2024", k.modify), k.want) << k.modify;
 }
@@ -108,14 +111,24 @@ TEST_F(FunctionsDate, UnreadableBaseIsNow) {
 }
 
 TEST_F(FunctionsDate, Comparisons) {
-    struct Case { const char* a; const char* op; const char* b; const char* want; };
+    struct Case {
+        const char* a;
+        const char* op;
+        const char* b;
+        const char* want;
+    };
     const Case cases[] = {
-        {"01/01/2024", "<", "02/01/2024", "1"},  {"02/01/2024", "<", "01/01/2024", "0"},
-        {"01/01/2024", "<=", "01/01/2024", "1"}, {"01/01/2024", ">", "31/12/2023", "1"},
-        {"01/01/2024", ">=", "02/01/2024", "0"}, {"01/01/24", "=", "01012024", "1"},
-        {"01/01/2024", "<>", "01/01/2024", "0"}, {"01/01/2024", "=<", "01/01/2024", "0"},
+        {"01/01/2024", "<", "02/01/2024", "1"},
+        {"02/01/2024", "<", "01/01/2024", "0"},
+        {"01/01/2024", "<=", "01/01/2024", "1"},
+        {"01/01/2024", ">", "31/12/2023", "1"},
+        {"01/01/2024", ">=", "02/01/2024", "0"},
+        {"01/01/24", "=", "01012024", "1"},
+        {"01/01/2024", "<>", "01/01/2024", "0"},
+        {"01/01/2024", "=<", "01/01/2024", "0"},
         // An unreadable date is now, time of day included.
-        {"x", "=", "y", "1"},                    {"15/03/2024", "<", "now", "1"},
+        {"x", "=", "y", "1"},
+        {"15/03/2024", "<", "now", "1"},
         {"16/03/2024", ">", "now", "1"},
     };
     for (const Case& k : cases) EXPECT_EQ(date(k.a, k.op, k.b), k.want) << k.a << k.op << k.b;

@@ -1,9 +1,8 @@
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <filesystem>
-
-#include <gtest/gtest.h>
 
 #include "test_support.h"
 #include "values/functions_internal.h"
@@ -58,16 +57,22 @@ TEST(FunctionsFile, CreateFileWriteFailureQuotesTheText) {
     EXPECT_EQ(fn_create_file(c.run, "/dev/full", std::string("short")), std::nullopt);
     EXPECT_EQ(fn_create_file(c.run, "/dev/full", std::string(128, 'a')), std::nullopt);
     EXPECT_EQ(fn_create_file(c.run, "/dev/full", std::string(129, 'b')), std::nullopt);
-    EXPECT_EQ(c.log(), "Error writing string >short< to file >/dev/full< at line 0 of \n"
-                       "Error writing string >" + std::string(128, 'a') +
-                           "< to file >/dev/full< at line 0 of \n"
-                           "Error writing string starting >" + std::string(128, 'b') +
-                           "< to file >/dev/full< at line 0 of \n");
+    EXPECT_EQ(c.log(),
+              "Error writing string >short< to file >/dev/full< at line 0 of \n"
+              "Error writing string >" +
+                  std::string(128, 'a') +
+                  "< to file >/dev/full< at line 0 of \n"
+                  "Error writing string starting >" +
+                  std::string(128, 'b') + "< to file >/dev/full< at line 0 of \n");
 }
 
 TEST(FunctionsFile, AppendFileFlags) {
     test::CapturedRun c;
-    struct Case { std::string text; long flags; std::string want; };
+    struct Case {
+        std::string text;
+        long flags;
+        std::string want;
+    };
     const Case cases[] = {
         {"a", 0, "a\r\n"},
         {"a", 1, "a\n"},
@@ -99,8 +104,10 @@ TEST(FunctionsFile, AppendFileFlags) {
     EXPECT_EQ(c.run.MEMORY_ERROR, 0);
     EXPECT_EQ(fn_append_file(c.run, "", "y", 0), std::nullopt);
     EXPECT_EQ(fn_append_file(c.run, c.dir.file("no/dir"), "y", 0), std::nullopt);
-    EXPECT_EQ(c.log(), "Empty file name passed to APPEND_FILE at line 0 of \n"
-                       "Unable to open file " + c.dir.file("no/dir") + " for appending at line 0 of \n");
+    EXPECT_EQ(c.log(),
+              "Empty file name passed to APPEND_FILE at line 0 of \n"
+              "Unable to open file " +
+                  c.dir.file("no/dir") + " for appending at line 0 of \n");
 }
 
 TEST(FunctionsFile, AppendFileWriteFailure) {
@@ -139,22 +146,33 @@ TEST(FunctionsFile, GetSetting) {
     const std::string ini =
         "top=1\n[Main]\nWidth = \"80\"\n\tName\t=  a b  \nEmpty=\"\"\nQuote=\"\n"
         "[Other]\nwidth=90\n[Main]\nLate=yes\n[Crlf]\r\nkey : v \r\n";
-    struct Case { const char* section; const char* key; const char* sep; const char* want; };
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* sep;
+        const char* want;
+    };
     const Case cases[] = {
-        {"main", "width", "", "80"},      {"MAIN", "name", "=", "a b"},
-        {"Main", "empty", "", ""},        {"Main", "quote", "", "\""},
-        {"Other", "WIDTH", "", "90"},     {"Main", "top", "", ""},
+        {"main", "width", "", "80"},
+        {"MAIN", "name", "=", "a b"},
+        {"Main", "empty", "", ""},
+        {"Main", "quote", "", "\""},
+        {"Other", "WIDTH", "", "90"},
+        {"Main", "top", "", ""},
         // Only the first section of a name is searched.
         {"Main", "late", "", ""},
-        {"Crlf", "key", ":x", "v"},       {"Nowhere", "width", "", ""},
+        {"Crlf", "key", ":x", "v"},
+        {"Nowhere", "width", "", ""},
     };
     for (const Case& k : cases)
-        EXPECT_EQ(fn_get_setting(c.run, ini, k.section, k.key, k.sep), k.want) << k.section << k.key;
+        EXPECT_EQ(fn_get_setting(c.run, ini, k.section, k.key, k.sep), k.want)
+            << k.section << k.key;
     EXPECT_EQ(c.run.MEMORY_ERROR, 0);
     EXPECT_EQ(fn_get_setting(c.run, ini, "", "width", ""), std::nullopt);
     EXPECT_EQ(fn_get_setting(c.run, ini, "Main", "", ""), std::nullopt);
-    EXPECT_EQ(c.log(), "Empty section in GET_SETTING at line 0 of \n"
-                       "Empty param in GET_SETTING at line 0 of \n");
+    EXPECT_EQ(c.log(),
+              "Empty section in GET_SETTING at line 0 of \n"
+              "Empty param in GET_SETTING at line 0 of \n");
 }
 
 TEST(FunctionsFile, Parameter) {
@@ -168,9 +186,10 @@ TEST(FunctionsFile, Parameter) {
     EXPECT_EQ(fn_parameter(c.run, "10"), std::nullopt);
     EXPECT_EQ(fn_parameter(c.run, "-1"), std::nullopt);
     EXPECT_EQ(fn_parameter(c.run, "one"), std::nullopt);
-    EXPECT_EQ(c.log(), "eval_r_parameter(10) not a valid value, must be 0-9 at line 0 of \n"
-                       "eval_r_parameter(-1) not a valid value, must be 0-9 at line 0 of \n"
-                       "parameter position is not a number in PARAMETER() at line 0 of \n");
+    EXPECT_EQ(c.log(),
+              "eval_r_parameter(10) not a valid value, must be 0-9 at line 0 of \n"
+              "eval_r_parameter(-1) not a valid value, must be 0-9 at line 0 of \n"
+              "parameter position is not a number in PARAMETER() at line 0 of \n");
 }
 
 }  // namespace

@@ -15,7 +15,11 @@ TEST(FunctionsList, CsvValueQuotes) {
     EXPECT_EQ(fn_csv_value(c.run, line, 4, std::nullopt, 0), "");
     // Flag 1: quotes are ordinary characters.
     EXPECT_EQ(fn_csv_value(c.run, line, 2, std::nullopt, 1), "\"b");
-    struct Case { std::string text; long pos; std::string want; };
+    struct Case {
+        std::string text;
+        long pos;
+        std::string want;
+    };
     const Case cases[] = {
         // Two quotes inside quotes stay as they are; text around a quoted part is dropped.
         {"x,\"say \"\"hi\"\"\",y", 2, "say \"\"hi\"\""},
@@ -61,23 +65,32 @@ TEST(FunctionsList, ColonField) {
 }
 
 TEST(FunctionsList, InsertAndDeleteLines) {
-    struct Ins { std::string value, line; long pos; std::string want; };
+    struct Ins {
+        std::string value, line;
+        long pos;
+        std::string want;
+    };
     const Ins ins[] = {
-        {"a\nb", "x", 1, "x\na\nb"},  {"a\nb", "x", 2, "a\nx\nb"},   {"a\nb", "x", 3, "a\nb\nx"},
+        {"a\nb", "x", 1, "x\na\nb"},      {"a\nb", "x", 2, "a\nx\nb"},  {"a\nb", "x", 3, "a\nb\nx"},
         {"a\nb", "x", 999999, "a\nb\nx"}, {"a\nb", "x", -5, "x\na\nb"}, {"", "x", 2, "x"},
         {"a\n", "x", 2, "a\nx\n"},
     };
     for (const Ins& k : ins) EXPECT_EQ(fn_insert_line(k.value, k.line, k.pos), k.want) << k.pos;
-    struct Del { std::string value; long n; std::string want; };
+    struct Del {
+        std::string value;
+        long n;
+        std::string want;
+    };
     const Del del[] = {
-        {"a\nb\nc", 1, "b\nc"}, {"a\nb\nc", 2, "a\nc"}, {"a\nb\nc", 3, "a\nb"},
-        {"a\nb\nc", 4, "a\nb\nc"}, {"a\nb\nc", 0, "a\nb\nc"}, {"a", 1, ""}, {"a\nb\n", 3, "a\nb"},
+        {"a\nb\nc", 1, "b\nc"},    {"a\nb\nc", 2, "a\nc"},    {"a\nb\nc", 3, "a\nb"},
+        {"a\nb\nc", 4, "a\nb\nc"}, {"a\nb\nc", 0, "a\nb\nc"}, {"a", 1, ""},
+        {"a\nb\n", 3, "a\nb"},
     };
     for (const Del& k : del) EXPECT_EQ(fn_delete_line(k.value, k.n), k.want) << k.n;
 }
 
 class SortValues : public ::testing::Test {
-protected:
+  protected:
     SortTarget target(LineCell& cell, const char* text, const char* name, bool variable = true) {
         cell.value = std::string(text);
         cell.previous = std::string("old");
@@ -118,12 +131,13 @@ TEST_F(SortValues, AlphaDescendingAndDates) {
     t = {target(amounts, "01/02/2024\nsoon\n15/01/24", "dates")};
     EXPECT_EQ(fn_sort_values(c.run, "date", "down", t), "1");
     EXPECT_EQ(amounts.value, "01/02/2024\n15/01/24\nsoon");
-    EXPECT_EQ(c.log(), "Invalid date passed to SORT_VALUES for date sorting (soon) at line 0 of \n");
+    EXPECT_EQ(c.log(),
+              "Invalid date passed to SORT_VALUES for date sorting (soon) at line 0 of \n");
 }
 
 TEST_F(SortValues, ValuesOfDifferentLengths) {
-    std::vector<SortTarget> t = {target(amounts, "2\n1", "amounts"), target(names, "x\ny\nz", "names"),
-                                 target(other, "p\nq", "other")};
+    std::vector<SortTarget> t = {target(amounts, "2\n1", "amounts"),
+                                 target(names, "x\ny\nz", "names"), target(other, "p\nq", "other")};
     EXPECT_EQ(fn_sort_values(c.run, "numeric", "asc", t), "0");
     EXPECT_EQ(amounts.value, "1\n2");
     EXPECT_EQ(names.value, "x\ny\nz");
@@ -145,9 +159,10 @@ TEST_F(SortValues, ShortKeysAndBadTypes) {
     EXPECT_EQ(fn_sort_values(c.run, "size", "asc", t), std::nullopt);
     amounts.value.reset();
     EXPECT_EQ(fn_sort_values(c.run, "alpha", "asc", t), std::nullopt);
-    EXPECT_EQ(c.log(),
-              "Unknown sort type in SORT_VALUES, valid types are ALPHA or NUMERIC or DATE at line 0 of \n"
-              "Unable to get values in SORT_VALUES at line 0 of \n");
+    EXPECT_EQ(
+        c.log(),
+        "Unknown sort type in SORT_VALUES, valid types are ALPHA or NUMERIC or DATE at line 0 of \n"
+        "Unable to get values in SORT_VALUES at line 0 of \n");
 }
 
 }  // namespace

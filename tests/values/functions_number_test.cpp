@@ -7,7 +7,10 @@ namespace morvel {
 namespace {
 
 TEST(FunctionsNumber, IntAndModulus) {
-    struct Case { const char* x; const char* want; };
+    struct Case {
+        const char* x;
+        const char* want;
+    };
     for (const Case& k : {Case{"3.9", "3"}, Case{"-3.9", "-3"}, Case{"1e3", "1"}, Case{" 12", "12"},
                           Case{"abc", "abc"}, Case{"12 ", "12 "}, Case{"", "0"},
                           Case{"99999999999999999999", "9223372036854775807"}})
@@ -24,7 +27,11 @@ TEST(FunctionsNumber, IntAndModulus) {
 
 TEST(FunctionsNumber, FormatPictures) {
     test::CapturedRun c;
-    struct Case { const char* picture; const char* number; const char* want; };
+    struct Case {
+        const char* picture;
+        const char* number;
+        const char* want;
+    };
     const Case cases[] = {
         // The documented layouts.
         {"999.99", "12.5", " 12.5 "},

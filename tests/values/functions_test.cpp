@@ -21,15 +21,20 @@ using test::un;
 using test::val;
 
 // An argument that fails to evaluate, after its own message.
-test::ExprPtr failing() { return bin(Tok::MINUS, lit("a"), lit("b")); }
+test::ExprPtr failing() {
+    return bin(Tok::MINUS, lit("a"), lit("b"));
+}
 
-Text call(Run& run, const test::ExprPtr& e) { return evaluate(run, e.get()); }
+Text call(Run& run, const test::ExprPtr& e) {
+    return evaluate(run, e.get());
+}
 
 TEST(Functions, OneAndTwoArgumentsAsOperandsMoreAsAList) {
     test::CapturedRun c;
     EXPECT_EQ(call(c.run, un(Tok::UCASE, lit("ab"))), "AB");
     EXPECT_EQ(call(c.run, bin(Tok::MODULUS, lit("7"), lit("3"))), "1");
-    EXPECT_EQ(call(c.run, fn(Tok::SUBSTRING, nullptr, args(val(lit("abcdef")), val(lit("2")), val(lit("3"))))),
+    EXPECT_EQ(call(c.run, fn(Tok::SUBSTRING, nullptr,
+                             args(val(lit("abcdef")), val(lit("2")), val(lit("3"))))),
               "bcd");
     // name[r, c] arrives as CSV_VALUE over a two-entry list.
     EXPECT_EQ(call(c.run, fn(Tok::CSV_VALUE, nullptr, args(val(lit("a,b")), val(lit("2"))))), "b");
@@ -57,9 +62,10 @@ TEST(Functions, AFailedArgumentGivesNullWithoutAFurtherMessage) {
     EXPECT_EQ(call(c.run, bin(Tok::STRCAT, lit("a"), sub(failing()))), std::nullopt);
     EXPECT_EQ(call(c.run, fn(Tok::INSTR, nullptr, args(val(lit("a")), failing(), val(lit("1"))))),
               std::nullopt);
-    EXPECT_EQ(c.log(), "Can only subtract numbers at line 1 of \n"
-                       "Can only subtract numbers at line 1 of \n"
-                       "Can only subtract numbers at line 1 of \n");
+    EXPECT_EQ(c.log(),
+              "Can only subtract numbers at line 1 of \n"
+              "Can only subtract numbers at line 1 of \n"
+              "Can only subtract numbers at line 1 of \n");
 }
 
 TEST(Functions, ArgumentMessages) {
@@ -122,8 +128,9 @@ TEST(Functions, LineFunctionsReadTheWholeVariable) {
               std::nullopt);
     v->cell.value.reset();
     EXPECT_EQ(call(c.run, fn(Tok::INSERT_LINE, test::var(*v), args(val(lit("x"))))), std::nullopt);
-    EXPECT_EQ(c.log(), "Unable to get value for position in INSERT_LINE at line 1 of \n"
-                       "Value is NULL in INSERT_LINE at line 1 of \n");
+    EXPECT_EQ(c.log(),
+              "Unable to get value for position in INSERT_LINE at line 1 of \n"
+              "Value is NULL in INSERT_LINE at line 1 of \n");
 }
 
 TEST(Functions, SortValuesReordersNamedValues) {
@@ -131,7 +138,8 @@ TEST(Functions, SortValuesReordersNamedValues) {
     auto amounts = test::variable("amounts", std::string("10\n9\n100"));
     auto names = test::variable("names", std::string("a\nb\nc"));
     auto e = fn(Tok::SORT_VALUES, nullptr,
-                args(val(lit("numeric")), val(lit("asc")), val(test::var(*amounts)), val(test::var(*names))));
+                args(val(lit("numeric")), val(lit("asc")), val(test::var(*amounts)),
+                     val(test::var(*names))));
     EXPECT_EQ(call(c.run, e), "1");
     EXPECT_EQ(amounts->cell.value, "9\n10\n100");
     EXPECT_EQ(names->cell.value, "b\na\nc");
@@ -140,8 +148,9 @@ TEST(Functions, SortValuesReordersNamedValues) {
               std::nullopt);
     EXPECT_EQ(call(c.run, fn(Tok::SORT_VALUES, nullptr, args(val(lit("alpha")), val(lit("asc"))))),
               std::nullopt);
-    EXPECT_EQ(c.log(), "Unable to get values in SORT_VALUES at line 1 of \n"
-                       "Missing value in SORT_VALUES\n");
+    EXPECT_EQ(c.log(),
+              "Unable to get values in SORT_VALUES at line 1 of \n"
+              "Missing value in SORT_VALUES\n");
 }
 
 TEST(Functions, DateShapesAndSettingsThroughReadFile) {

@@ -20,7 +20,11 @@ TEST(FunctionsText, LengthCountsCharactersOnlyInModeOne) {
 
 TEST(FunctionsText, Substring) {
     test::CapturedRun c;
-    struct Case { std::string text, start, length; int mode; std::string want; };
+    struct Case {
+        std::string text, start, length;
+        int mode;
+        std::string want;
+    };
     const Case cases[] = {
         {"abcdef", "3", "2", 0, "cd"},
         {"abc", "5", "2", 0, ""},
@@ -31,7 +35,8 @@ TEST(FunctionsText, Substring) {
         {kEuro + kEuro, "3", "1", 1, ""},
     };
     for (const Case& k : cases)
-        EXPECT_EQ(fn_substring(c.run, k.text, k.start, k.length, k.mode), k.want) << k.text << k.start;
+        EXPECT_EQ(fn_substring(c.run, k.text, k.start, k.length, k.mode), k.want)
+            << k.text << k.start;
     EXPECT_EQ(c.run.MEMORY_ERROR, 0);
 }
 
@@ -127,13 +132,27 @@ TEST(FunctionsText, AscAndChr) {
     EXPECT_EQ(fn_asc("", 1), "0");
     EXPECT_EQ(fn_asc("", 0), "0");
     EXPECT_EQ(fn_asc("\xE2\x82", 1), "226");
-    struct Case { const char* n; int mode; std::string want; };
+    struct Case {
+        const char* n;
+        int mode;
+        std::string want;
+    };
     const Case cases[] = {
-        {"65", 0, "A"}, {"0", 0, ""}, {"0", 1, ""}, {"233", 0, "\xE9"}, {"321", 0, "A"},
-        {"127", 1, "\x7F"}, {"128", 1, "\xC2\x80"}, {"2047", 1, "\xDF\xBF"},
-        {"2048", 1, "\xE0\xA0\x80"}, {"65535", 1, "\xEF\xBF\xBF"},
-        {"65536", 1, "\xF0\x90\x80\x80"}, {"1114111", 1, "\xF4\x8F\xBF\xBF"},
-        {"1114112", 1, ""}, {"-1", 1, ""}, {"abc", 1, ""},
+        {"65", 0, "A"},
+        {"0", 0, ""},
+        {"0", 1, ""},
+        {"233", 0, "\xE9"},
+        {"321", 0, "A"},
+        {"127", 1, "\x7F"},
+        {"128", 1, "\xC2\x80"},
+        {"2047", 1, "\xDF\xBF"},
+        {"2048", 1, "\xE0\xA0\x80"},
+        {"65535", 1, "\xEF\xBF\xBF"},
+        {"65536", 1, "\xF0\x90\x80\x80"},
+        {"1114111", 1, "\xF4\x8F\xBF\xBF"},
+        {"1114112", 1, ""},
+        {"-1", 1, ""},
+        {"abc", 1, ""},
     };
     for (const Case& k : cases) EXPECT_EQ(fn_chr(k.n, k.mode), k.want) << k.n;
     // Every encoding reads back to its code point.
