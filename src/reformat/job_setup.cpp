@@ -9,6 +9,7 @@
 #include "driver/run.h"
 #include "language/programs.h"
 #include "reformat/fonts.h"
+#include "reformat/forms.h"
 #include "reformat/place_text.h"
 #include "reformat/printer_out.h"
 #include "reformat/raw_write.h"
@@ -75,7 +76,7 @@ int printer_job_setup(Run& run, ReformatProgram& program, OutputProgram& output,
     copy_settings_includes(run, program, out);
     if (failed()) return finish(-1);
     out.printf("\033&f200y0X\033(8O\033(s1070Te\033&f1X");
-    // Macro forms are downloaded here once forms are drawn.
+    if (download_macro_forms(run, program, out) < 0) return finish(-1);
     select_default_font(run, out);
     return finish(failed() ? -1 : 0);
 }

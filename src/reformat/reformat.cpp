@@ -1,12 +1,16 @@
 #include "reformat/reformat.h"
 
+#include "barcode/barcode.h"
 #include "driver/messages.h"
 #include "driver/run.h"
+#include "reformat/boxes.h"
 #include "reformat/eject.h"
+#include "reformat/forms.h"
 #include "reformat/job_setup.h"
 #include "reformat/printer_out.h"
 #include "reformat/raw_write.h"
 #include "reformat/reformat_internal.h"
+#include "reformat/xml_output.h"
 #include "values/evaluate.h"
 #include "values/statements.h"
 
@@ -74,9 +78,22 @@ int execute_statement(Run& run, const Statement& st, int& base_y, double& advanc
             return execute_print(run, st);
         case Tok::ARCH_FIELD:
             return execute_arch_field(run, st);
+        case Tok::BOX:
+        case Tok::RBOX:
+        case Tok::WATERMARK:
+        case Tok::MACRO:
+            return execute_drawing(run, st, *run.reformat.out, base_y, advance);
+        case Tok::FORM:
+            return execute_form(run, st, *run.reformat.out, base_y, advance);
+        case Tok::BARCODE:
+            execute_barcode(run, st, *run.reformat.out, base_y, advance);
+            return 0;
+        case Tok::XML_BLOCK:
+        case Tok::XML_TAG:
+        case Tok::XML_COMMENT:
+            return execute_xml_statement(run, st, *run.reformat.out, base_y, advance);
         default:
-            // VARIABLE, REM and NOTE do nothing at run time; boxes, watermarks, macros,
-            // forms, barcodes and XML elements are drawn by their own subsystems.
+            // VARIABLE, REM and NOTE do nothing at run time.
             return 0;
     }
 }
