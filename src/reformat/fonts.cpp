@@ -10,6 +10,7 @@
 #include "reformat/job_setup.h"
 #include "reformat/place_text.h"
 #include "reformat/printer_out.h"
+#include "reformat/reformat_state.h"
 #include "values/identifiers.h"
 #include "values/value.h"
 
@@ -22,6 +23,31 @@ constexpr double kPi = 3.14159265358979323846;
 // Colour selection applies only while the running program has colour switched on.
 bool colour_is_on(Run& run) {
     return run.reformat.program && colour_on(run, *run.reformat.program) > 0;
+}
+
+// The font selection command of f, formatted once per distinct font.
+const std::string& font_command(ReformatState& state, const ResolvedFont& f) {
+    for (std::size_t i = 0; i < state.font_commands_used; ++i) {
+        const FontCommand& c = state.font_commands[i];
+        if (c.proportional == f.proportional && c.size == f.size && c.effects == f.effects &&
+            c.boldness == f.boldness && c.typeface == f.typeface)
+            return c.command;
+    }
+    std::size_t slot = state.font_commands_next;
+    state.font_commands_next = (slot + 1) % state.font_commands.size();
+    if (state.font_commands_used < state.font_commands.size()) ++state.font_commands_used;
+    FontCommand& c = state.font_commands[slot];
+    c.proportional = f.proportional;
+    c.size = f.size;
+    c.effects = f.effects;
+    c.boldness = f.boldness;
+    c.typeface = f.typeface;
+    c.command.clear();
+    if (f.proportional)
+        appendf(c.command, "\033(s1p%fv%lds%ldb%ldT", f.size, f.effects, f.boldness, f.typeface);
+    else
+        appendf(c.command, "\033(s0p%fh%lds%ldb%ldT", f.size, f.effects, f.boldness, f.typeface);
+    return c.command;
 }
 
 }  // namespace
@@ -57,10 +83,7 @@ ResolvedFont resolve_font(Run& run, const HpFont* font, const FontOverride* over
 void select_font(Run& run, PclOut& out, const HpFont* font, const FontOverride* override_) {
     if (!font) font = default_hp_font(run);
     ResolvedFont f = resolve_font(run, font, override_);
-    if (f.proportional)
-        out.printf("\033(s1p%fv%lds%ldb%ldT", f.size, f.effects, f.boldness, f.typeface);
-    else
-        out.printf("\033(s0p%fh%lds%ldb%ldT", f.size, f.effects, f.boldness, f.typeface);
+    out.write_bytes(font_command(run.reformat, f));
     if (f.underline)
         out.printf("\033&d0D");
     else

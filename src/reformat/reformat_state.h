@@ -3,6 +3,8 @@
 // Run). Reformat programs never run concurrently; a reformat function call runs inside
 // its caller and saves what it replaces.
 #include <array>
+#include <cstddef>
+#include <string>
 
 #include "reformat/output_page.h"
 #include "values/text.h"
@@ -12,6 +14,16 @@ namespace morvel {
 struct ReformatProgram;
 struct OutputProgram;
 class PclOut;
+
+/// A printer font command already formatted, by the resolved values it was made from.
+struct FontCommand {
+    bool proportional = false;
+    double size = 0;
+    long effects = 0;
+    long boldness = 0;
+    long typeface = 0;
+    std::string command;
+};
 
 struct ReformatState {
     ReformatProgram* program = nullptr;  ///< the program being run (stays after the run)
@@ -27,6 +39,13 @@ struct ReformatState {
     /// Nesting of reformat function calls, bounded so a function that calls itself
     /// cannot exhaust the stack.
     int function_depth = 0;
+
+    /// Every placed text selects its font and then the default font again; formatting
+    /// the point size dominates that, and a job uses few fonts, so the last commands
+    /// are kept (replaced round-robin).
+    std::array<FontCommand, 8> font_commands;
+    std::size_t font_commands_used = 0;
+    std::size_t font_commands_next = 0;
 };
 
 }  // namespace morvel

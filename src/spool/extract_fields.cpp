@@ -66,7 +66,12 @@ Text xml_field_text(Run& run, const FieldRecord& f) {
 // trailing blanks removed; "" when no line does.
 std::string colon_value(const Run& run, const std::string& label) {
     const int lines = run.spool.page.lines;
+    const int prefix_cells = static_cast<int>(std::min<std::size_t>(label.size() + 1, kSpoolLineMax));
     for (int y = 1; y <= lines; ++y) {
+        // Most lines fail on their first few characters: look at those before cutting
+        // the whole blank-padded line.
+        Text head = cut_text(run, 1, y, prefix_cells);
+        if (!head || head->size() <= label.size() || (*head)[label.size()] != ':') continue;
         Text line = cut_text(run, 1, y, kSpoolLineMax);
         if (!line || line->size() <= label.size()) continue;
         if ((*line)[label.size()] != ':') continue;
