@@ -104,6 +104,9 @@ void execute_barcode(Run& run, const Statement& st, PclOut& out, int base_y, dou
         report_error(run, 2, "Unable to get value for BARCODE");
         return;
     }
+    // Evaluation moved the message position to the expressions; the encoders' messages
+    // are about the statement.
+    run.current_line = st.line;
     if (p.trim) {
         std::size_t end = data->find_last_not_of(" \t");
         data->erase(end == std::string::npos ? 0 : end + 1);

@@ -46,12 +46,12 @@ TEST(BarcodePrimitives, WriteExactCommands) {
 
 TEST(BarcodePrimitives, DigitGlyphBlock) {
     std::string plain = written([](PclOut& o) { draw_digit_glyph(o, 7, 10, 20, false); });
-    ASSERT_EQ(plain.size(), 18u + 12u + 32u * 7u + 4u);
-    EXPECT_EQ(plain.substr(0, 30), "\033*p0010X\033*p0020Y\033*t300R\033*r1A");
-    EXPECT_EQ(plain.substr(30, 5), "\033*b2W");
+    ASSERT_EQ(plain.size(), 16u + 12u + 32u * 7u + 4u);
+    EXPECT_EQ(plain.substr(0, 28), "\033*p0010X\033*p0020Y\033*t300R\033*r1A");
+    EXPECT_EQ(plain.substr(28, 5), "\033*b2W");
     EXPECT_EQ(plain.substr(plain.size() - 4), "\033*rB");
     std::string colour = written([](PclOut& o) { draw_digit_glyph(o, 7, 10, 20, true); });
-    EXPECT_EQ(colour.substr(18, 10), "\033*p0P\033*r1U");
+    EXPECT_EQ(colour.substr(16, 10), "\033*p0P\033*r1U");
     EXPECT_EQ(colour.substr(colour.size() - 5), "\033*p1P");
     for (int d = 0; d < 10; ++d) {
         auto g = digit_glyph(d);
@@ -135,6 +135,18 @@ TEST(BarcodeStatement, TrimAdvanceAndFailureMessages) {
     }
 }
 
+// Data that uses every symbol value of Code 128 sets B and C.
+std::string all_of_set_b() {
+    std::string s;
+    for (char c = ' '; c < 127; ++c) s += c;
+    return s;
+}
+std::string pairs_from(int first) {
+    std::string s;
+    for (int v = first; v < 100; ++v) s += std::to_string(v / 10) + std::to_string(v % 10);
+    return s;
+}
+
 // Every linear symbology, drawn through the statement's dispatch and read back by an
 // independent decoder.
 TEST(BarcodeDecode, LinearSymbolsReadBack) {
@@ -150,17 +162,20 @@ TEST(BarcodeDecode, LinearSymbolsReadBack) {
         {BarcodeType::Bar128A, "CODE\xde" "a128", "CODEa128"},
         {BarcodeType::Bar128A, "\xe8" "ABCdef", "ABCdef"},
         {BarcodeType::Bar128C, "00010203040506070809101112131415161718192021222324", "00010203040506070809101112131415161718192021222324"},
-        {BarcodeType::Bar128C, "\xe9" "1234567", "1234567"},
+        {BarcodeType::Bar128C, "\xe7" "1234567", "1234567"},
+        {BarcodeType::Bar128B, all_of_set_b(), all_of_set_b(), 2},
+        {BarcodeType::Bar128C, pairs_from(25), pairs_from(25), 2},
+        {BarcodeType::Bar128A, "\x01\x02\x03\x04\x05\x06\x07\x08\x0b\x0e\x0f\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1a\x1b\x1c\x1d\x1e\x1fZ_", "\x01\x02\x03\x04\x05\x06\x07\x08\x0b\x0e\x0f\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1a\x1b\x1c\x1d\x1e\x1fZ_"},
         {BarcodeType::Bar128C, "987\xd3" "A", "987A"},
         {BarcodeType::Code39, "CODE 39-$/+%.", "CODE 39-$/+%.", 3, 3},
-        {BarcodeType::Code39, "XYZ0123456789", "XYZ0123456789", 4, 2.5},
+        {BarcodeType::Code39, "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%", "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%", 4, 2.5},
         {BarcodeType::I25, "1234567890", "1234567890", 3, 3},
         {BarcodeType::I25, "12345", "012345", 4, 2.5},
         {BarcodeType::Ean8, "9638507", "96385074"},
         {BarcodeType::Ean13, "5901234123450", "5901234123457"},
         {BarcodeType::Ean13, "400638133393", "4006381333931"},
-        {BarcodeType::UpcE, "01234500007", "012345000070"},
-        {BarcodeType::UpcE, "01200000345", "012000003455"},
+        {BarcodeType::UpcE, "01234500007", "0012345000072"},  // UPC-A form, check 2
+        {BarcodeType::UpcE, "01200000345", "0012000003455"},
     };
     test::TempDir dir;
     for (const Case& c : cases) {

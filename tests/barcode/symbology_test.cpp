@@ -49,15 +49,15 @@ TEST(Code128, SymbolValuesAndMessages) {
         {2, "1234\xd4" "AB", {105, 12, 34, 100, 33, 34}, 0, ""},
         {2, "1\xd3" "2", {105, 101, 17, 18}, 0,
          "Bar128: left-over digit ('1') triggered early-switch from Code C to Code A\n"},
-        {2, "\xe9" "1x", {105}, 3,
+        {2, "\xe7" "1x", {105}, 3,
          "Bar128: Enabling auto-mode 1\n"
          "Bar128: Odd digit ('1') followed by illegal code ('x', 120, 0x78) for Code C\n"},
-        {2, "\xe9" "1\xc9", {105, 100, 17, 102}, 0,
+        {2, "\xe7" "1\xc9", {105, 100, 17, 102}, 0,
          "Bar128: Enabling auto-mode 1\n"
          "Bar128: left-over digit ('1') triggered auto-switch from Code C to Code B\n"},
-        {2, "\xe9\x01", {105}, 3,
+        {2, "\xe7\x01", {105}, 3,
          "Bar128: Enabling auto-mode 1\nBar128: Illegal code ('.', 1, 0x01) for Code C\n"},
-        {2, "\xe7\x01", {105, 101, 65}, 0,
+        {2, "\xe9\x01", {105, 101, 65}, 0,
          "Bar128: Enabling auto-mode 3\n"
          "Bar128: Code ('.', 1, 0x01) triggered auto-switch from Code C to Code A\n"},
         {1, "A\t", {104, 33}, 3, "Bar128: Illegal code ('.', 9, 0x09) for Code B\n"},
@@ -65,7 +65,7 @@ TEST(Code128, SymbolValuesAndMessages) {
          "Bar128: Enabling auto-mode 2\n"
          "Bar128: Code ('.', 9, 0x09) triggered auto-switch from Code B to Code A\n"},
         {0, "a", {103}, 3, "Bar128: Illegal code ('a', 97, 0x61) for Code A\n"},
-        {0, "\xe7" "a", {103, 100, 65}, 0,
+        {0, "\xe9" "a", {103, 100, 65}, 0,
          "Bar128: Enabling auto-mode 3\n"
          "Bar128: Code ('a', 97, 0x61) triggered auto-switch from Code A to Code B\n"},
         {0, "\xde" "aA", {103, 98, 65, 33}, 0, ""},
