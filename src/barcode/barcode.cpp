@@ -20,22 +20,27 @@ namespace morvel {
 
 namespace {
 
-int to_int(long v) { return v < INT_MIN ? INT_MIN : v > INT_MAX ? INT_MAX : static_cast<int>(v); }
+int to_int(long v) {
+    return v < INT_MIN ? INT_MIN : v > INT_MAX ? INT_MAX : static_cast<int>(v);
+}
 
 // The raster resolution a PDF417 ratio selects.
 int pdf417_resolution(long ratio) {
     switch (ratio) {
-        case 1: return 300;
-        case 2: return 150;
-        case 3: return 100;
-        default: return 75;
+        case 1:
+            return 300;
+        case 2:
+            return 150;
+        case 3:
+            return 100;
+        default:
+            return 75;
     }
 }
 
 }  // namespace
 
-BarcodeParameters evaluate_barcode_parameters(Run& run, const BarcodeStatement& s,
-                                              int base_y) {
+BarcodeParameters evaluate_barcode_parameters(Run& run, const BarcodeStatement& s, int base_y) {
     BarcodeParameters p;
     const bool pdf417 = s.type == BarcodeType::Pdf417;
     if (s.ratio) {
@@ -50,7 +55,8 @@ BarcodeParameters evaluate_barcode_parameters(Run& run, const BarcodeStatement& 
     p.y = to_int(y);
     p.height = to_int(argument_integer(run, s.height, "BARCODE(height)"));
     long thickness = s.thickness ? argument_integer(run, *s.thickness, "BARCODE(thickness)")
-                                 : pdf417 ? 8 : 3;
+                     : pdf417    ? 8
+                                 : 3;
     if (pdf417)
         p.thickness = thickness < 3 || thickness > 99 ? 8 : to_int(thickness);
     else if (s.type == BarcodeType::Aus4State)
@@ -70,8 +76,8 @@ int draw_barcode(Run& run, BarcodeType type, const BarcodeParameters& p, std::st
         case BarcodeType::Bar128A:
         case BarcodeType::Bar128B:
         case BarcodeType::Bar128C:
-            return encode_code128(run, out, p.x, p.y, p.height, p.thickness,
-                                  static_cast<int>(type), data);
+            return encode_code128(run, out, p.x, p.y, p.height, p.thickness, static_cast<int>(type),
+                                  data);
         case BarcodeType::Code39:
             return encode_code39(run, out, p.x, p.y, p.height, p.thickness, p.ratio, data);
         case BarcodeType::I25:

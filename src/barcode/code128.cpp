@@ -59,12 +59,16 @@ int normalise(unsigned char c) {
 }
 
 // The byte as a message shows it: itself when printable, else ".".
-int shown(int b) { return b >= 32 && b < 127 ? b : '.'; }
+int shown(int b) {
+    return b >= 32 && b < 127 ? b : '.';
+}
 
-bool is_digit(int b) { return b >= '0' && b <= '9'; }
+bool is_digit(int b) {
+    return b >= '0' && b <= '9';
+}
 
 class Encoder {
-public:
+  public:
     Encoder(Run& run, int code_set, std::string_view data, std::vector<int>& values)
         : run_(run), data_(data), values_(values), set_(code_set) {}
 
@@ -86,7 +90,7 @@ public:
         return 0;
     }
 
-private:
+  private:
     // A symbol value; next_set is the set a switch or shift names, -1 for a character.
     void emit(int value, int next_set) {
         values_.push_back(value);
@@ -97,27 +101,42 @@ private:
             return_set_ = -1;
         }
     }
-    void shift(int to) {
+    // emit for a handler that consumed its byte.
+    int put(int value, int next_set = -1) {
+        emit(value, next_set);
+        return 1;
+    }
+    int shift(int to) {
         int from = set_;
         emit(kShift, to);
         return_set_ = from;
+        return 1;
     }
 
     // Each handler returns how many bytes it consumed (0: handle the byte again in the
     // set just switched to), or -1 after reporting an illegal byte.
     int in_set_a(int b) {
-        if (b < 32) return emit(b + 64, -1), 1;
-        if (b < 96) return emit(b - 32, -1), 1;
+        if (b < 32) return put(b + 64);
+        if (b < 96) return put(b - 32);
         switch (b) {
-            case kByteFnc1: return emit(kFnc1, -1), 1;
-            case kByteFnc2: return emit(kFnc2, -1), 1;
-            case kByteFnc3: return emit(kFnc3, -1), 1;
-            case kByteFnc4: return emit(kCodeA, -1), 1;
-            case kByteUseA: return 1;
-            case kByteUseB: return emit(kCodeB, kSetB), 1;
-            case kByteUseC: return emit(kCodeC, kSetC), 1;
-            case kByteShiftB: return shift(kSetB), 1;
-            default: break;
+            case kByteFnc1:
+                return put(kFnc1);
+            case kByteFnc2:
+                return put(kFnc2);
+            case kByteFnc3:
+                return put(kFnc3);
+            case kByteFnc4:
+                return put(kCodeA);
+            case kByteUseA:
+                return 1;
+            case kByteUseB:
+                return put(kCodeB, kSetB);
+            case kByteUseC:
+                return put(kCodeC, kSetC);
+            case kByteShiftB:
+                return shift(kSetB);
+            default:
+                break;
         }
         if (b < 128 && mode_ >= 2) {
             report_warning(run_, 1,
@@ -133,17 +152,26 @@ private:
     }
 
     int in_set_b(int b) {
-        if (b >= 32 && b < 128) return emit(b - 32, -1), 1;
+        if (b >= 32 && b < 128) return put(b - 32);
         switch (b) {
-            case kByteFnc1: return emit(kFnc1, -1), 1;
-            case kByteFnc2: return emit(kFnc2, -1), 1;
-            case kByteFnc3: return emit(kFnc3, -1), 1;
-            case kByteFnc4: return emit(kCodeB, -1), 1;
-            case kByteUseA: return emit(kCodeA, kSetA), 1;
-            case kByteUseB: return 1;
-            case kByteUseC: return emit(kCodeC, kSetC), 1;
-            case kByteShiftA: return shift(kSetA), 1;
-            default: break;
+            case kByteFnc1:
+                return put(kFnc1);
+            case kByteFnc2:
+                return put(kFnc2);
+            case kByteFnc3:
+                return put(kFnc3);
+            case kByteFnc4:
+                return put(kCodeB);
+            case kByteUseA:
+                return put(kCodeA, kSetA);
+            case kByteUseB:
+                return 1;
+            case kByteUseC:
+                return put(kCodeC, kSetC);
+            case kByteShiftA:
+                return shift(kSetA);
+            default:
+                break;
         }
         if (b < 32 && mode_ >= 2) {
             report_warning(run_, 1,
@@ -168,11 +196,16 @@ private:
     int in_set_c(std::size_t i, int b) {
         if (is_digit(b)) return digit_in_set_c(i, b);
         switch (b) {
-            case kByteFnc1: return emit(kFnc1, -1), 1;
-            case kByteUseA: return emit(kCodeA, kSetA), 1;
-            case kByteUseB: return emit(kCodeB, kSetB), 1;
-            case kByteUseC: return 1;
-            default: break;
+            case kByteFnc1:
+                return put(kFnc1);
+            case kByteUseA:
+                return put(kCodeA, kSetA);
+            case kByteUseB:
+                return put(kCodeB, kSetB);
+            case kByteUseC:
+                return 1;
+            default:
+                break;
         }
         if (mode_ >= 2) {
             if (auto_target(b) == kSetB) {

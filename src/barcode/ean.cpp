@@ -25,12 +25,12 @@ constexpr std::array<std::string_view, 10> kSetB = {"1123", "1222", "2212", "114
 
 // Left-half parities of EAN-13 by the leading digit, and of UPC-E (number system 0) by
 // the check digit.
-constexpr std::array<std::string_view, 10> kEan13Parity = {
-    "AAAAAA", "AABABB", "AABBAB", "AABBBA", "ABAABB",
-    "ABBAAB", "ABBBAA", "ABABAB", "ABABBA", "ABBABA"};
-constexpr std::array<std::string_view, 10> kUpcEParity = {
-    "BBBAAA", "BBABAA", "BBAABA", "BBAAAB", "BABBAA",
-    "BAABBA", "BAAABB", "BABABA", "BABAAB", "BAABAB"};
+constexpr std::array<std::string_view, 10> kEan13Parity = {"AAAAAA", "AABABB", "AABBAB", "AABBBA",
+                                                           "ABAABB", "ABBAAB", "ABBBAA", "ABABAB",
+                                                           "ABABBA", "ABBABA"};
+constexpr std::array<std::string_view, 10> kUpcEParity = {"BBBAAA", "BBABAA", "BBAABA", "BBAAAB",
+                                                          "BABBAA", "BAABBA", "BAAABB", "BABABA",
+                                                          "BABAAB", "BAABAB"};
 
 enum class NumberSet { A, B, C };
 
@@ -48,8 +48,7 @@ struct EanPen {
             pen.x += width;
             is_bar = !is_bar;
         }
-        draw_digit_glyph(pen.out, d - '0', x0 + kGlyphOffsetX, pen.y + kGlyphOffsetY,
-                         pen.colour);
+        draw_digit_glyph(pen.out, d - '0', x0 + kGlyphOffsetX, pen.y + kGlyphOffsetY, pen.colour);
     }
     // Guard bars at these module offsets; the guard is span modules wide.
     void guard(std::initializer_list<int> bars, int span) {

@@ -22,9 +22,8 @@ struct Gf64 {
     }
     constexpr int mul(int a, int b) const {
         if (a == 0 || b == 0) return 0;
-        return exp[static_cast<std::size_t>((log[static_cast<std::size_t>(a)] +
-                                             log[static_cast<std::size_t>(b)]) %
-                                            63)];
+        return exp[static_cast<std::size_t>(
+            (log[static_cast<std::size_t>(a)] + log[static_cast<std::size_t>(b)]) % 63)];
     }
 };
 constexpr Gf64 kGf;
@@ -45,7 +44,9 @@ void append_symbol(FourStateBars& bars, int v) {
     bars.push_back(static_cast<std::uint8_t>(v % 4));
 }
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 

@@ -11,9 +11,8 @@ namespace morvel {
 namespace {
 
 // Widths of the five elements of each digit, from the symbology standard.
-constexpr std::array<std::string_view, 10> kDigits = {"NNWWN", "WNNNW", "NWNNW", "WWNNN",
-                                                      "NNWNW", "WNWNN", "NWWNN", "NNNWW",
-                                                      "WNNWN", "NWNWN"};
+constexpr std::array<std::string_view, 10> kDigits = {"NNWWN", "WNNNW", "NWNNW", "WWNNN", "NNWNW",
+                                                      "WNWNN", "NWWNN", "NNNWW", "WNNWN", "NWNWN"};
 
 }  // namespace
 

@@ -11,8 +11,12 @@ namespace {
 
 // A sign in a PCL cursor or size value means a relative move, and an unsigned wrap would
 // throw the cursor off the page: a position left of or above the page edge is written as 0.
-unsigned dots(int v) { return v < 0 ? 0u : static_cast<unsigned>(v); }
-int dots_signed(long v) { return v < 0 ? 0 : v > INT_MAX ? INT_MAX : static_cast<int>(v); }
+unsigned dots(int v) {
+    return v < 0 ? 0u : static_cast<unsigned>(v);
+}
+int dots_signed(long v) {
+    return v < 0 ? 0 : v > INT_MAX ? INT_MAX : static_cast<int>(v);
+}
 
 constexpr std::array<int, 4> kFourStateTop = {0, 0, 22, 22};
 constexpr std::array<int, 4> kFourStateLength = {61, 39, 39, 17};

@@ -36,7 +36,8 @@ void each_command(std::string_view pcl, F&& f) {
                                       pcl[i] == '-' || pcl[i] == '+' || pcl[i] == '.'))
                 ++i;
             if (i >= pcl.size()) return;
-            long value = std::strtol(std::string(pcl.substr(start, i - start)).c_str(), nullptr, 10);
+            long value =
+                std::strtol(std::string(pcl.substr(start, i - start)).c_str(), nullptr, 10);
             char letter = pcl[i++];
             std::string_view data;
             char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
@@ -77,12 +78,15 @@ Raster interpret(std::string_view pcl) {
 
 }  // namespace
 
-std::vector<Rect> pcl_rects(std::string_view pcl) { return interpret(pcl).rects; }
+std::vector<Rect> pcl_rects(std::string_view pcl) {
+    return interpret(pcl).rects;
+}
 
 Bitmap render_pcl(std::string_view pcl, int margin) {
     Raster r = interpret(pcl);
     int right = 0, bottom = 0;
-    for (const Rect& q : r.rects) right = std::max(right, q.x + q.w), bottom = std::max(bottom, q.y + q.h);
+    for (const Rect& q : r.rects)
+        right = std::max(right, q.x + q.w), bottom = std::max(bottom, q.y + q.h);
     for (auto [px, py] : r.dots) right = std::max(right, px + 1), bottom = std::max(bottom, py + 1);
     Bitmap bm;
     bm.width = right + margin;
