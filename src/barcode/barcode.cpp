@@ -1,5 +1,6 @@
 #include "barcode/barcode.h"
 
+#include <algorithm>
 #include <climits>
 #include <string>
 
@@ -22,6 +23,13 @@ namespace {
 
 int to_int(long v) {
     return v < INT_MIN ? INT_MIN : v > INT_MAX ? INT_MAX : static_cast<int>(v);
+}
+
+// Positions far beyond any page are held at a bound that leaves the encoders room to
+// add symbol widths without overflowing.
+constexpr long kPositionLimit = 1L << 29;
+int to_position(long v) {
+    return static_cast<int>(std::clamp(v, -kPositionLimit, kPositionLimit));
 }
 
 // The raster resolution a PDF417 ratio selects.
@@ -49,10 +57,14 @@ BarcodeParameters evaluate_barcode_parameters(Run& run, const BarcodeStatement& 
         p.ratio = ratio < 1 || ratio > 5 ? 2.0 : static_cast<double>(ratio);
     }
     const ReformatProgram* program = run.reformat.program;
-    long x = argument_integer(run, s.x, "BARCODE(x)") + (program ? program->x_shift : 0);
-    long y = argument_integer(run, s.y, "BARCODE(y)") + (program ? program->y_shift : 0) + base_y;
-    p.x = to_int(x);
-    p.y = to_int(y);
+    long x = to_position(argument_integer(run, s.x, "BARCODE(x)"));
+    long y = to_position(argument_integer(run, s.y, "BARCODE(y)"));
+    if (program) {
+        x += program->x_shift;
+        y += program->y_shift;
+    }
+    p.x = to_position(x);
+    p.y = to_position(y + base_y);
     p.height = to_int(argument_integer(run, s.height, "BARCODE(height)"));
     long thickness = s.thickness ? argument_integer(run, *s.thickness, "BARCODE(thickness)")
                      : pdf417    ? 8

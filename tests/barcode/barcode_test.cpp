@@ -106,6 +106,11 @@ TEST(BarcodeStatement, ThicknessAndRatioRanges) {
         EXPECT_EQ(p.resolution, c.resolution) << c.args.ratio;
         EXPECT_EQ(p.y, 230);
     }
+    // A position beyond any page is held where symbol widths cannot overflow it.
+    test::CapturedRun cr;
+    BarcodeStatement far = statement({BarcodeType::Code39, "", ""});
+    far.x = lit("99999999999999");
+    EXPECT_EQ(evaluate_barcode_parameters(cr.run, far, 0).x, 1 << 29);
 }
 
 TEST(BarcodeStatement, TrimAdvanceAndFailureMessages) {
