@@ -263,8 +263,8 @@ bool ClientDataWriter::finish() {
 
 // ---- tables -----------------------------------------------------------------------
 
-long ClientDataWriter::begin_table(bool empty) {
-    return empty ? 0 : position_;
+std::int32_t ClientDataWriter::table_start(bool empty) const {
+    return empty ? 0 : static_cast<std::int32_t>(position_);
 }
 
 void ClientDataWriter::variables_table() {
@@ -327,7 +327,7 @@ void ClientDataWriter::write_tables() {
     word(0);
 
     // Each record may refer to more expressions; the loop runs until none is left.
-    header_[kExpressions] = static_cast<std::int32_t>(begin_table(expressions_.empty()));
+    header_[kExpressions] = table_start(expressions_.empty());
     for (std::size_t i = 0; i < expressions_.size(); ++i) {
         auto [n, e] = expressions_[i];
         word(n);
@@ -338,7 +338,7 @@ void ClientDataWriter::write_tables() {
     }
     if (!expressions_.empty()) word(0);
 
-    header_[kOperands] = static_cast<std::int32_t>(begin_table(operands_.empty()));
+    header_[kOperands] = table_start(operands_.empty());
     for (const OperandEntry& o : operands_) {
         word(o.number);
         bool nested = o.operand->expr != nullptr;
@@ -348,7 +348,7 @@ void ClientDataWriter::write_tables() {
     }
     if (!operands_.empty()) word(0);
 
-    header_[kParameters] = static_cast<std::int32_t>(begin_table(parameters_.empty()));
+    header_[kParameters] = table_start(parameters_.empty());
     for (const Parameter& p : parameters_) {
         word(p.number);
         word(p.expression);
@@ -356,7 +356,7 @@ void ClientDataWriter::write_tables() {
     }
     if (!parameters_.empty()) word(0);
 
-    header_[kFormLists] = static_cast<std::int32_t>(begin_table(form_lists_.empty()));
+    header_[kFormLists] = table_start(form_lists_.empty());
     for (const auto& [n, forms] : form_lists_) {
         for (const FormDefinition* f : forms) {
             word(n);
@@ -371,7 +371,7 @@ void ClientDataWriter::write_tables() {
     }
     if (!form_lists_.empty()) word(0);
 
-    header_[kIncludeLists] = static_cast<std::int32_t>(begin_table(include_lists_.empty()));
+    header_[kIncludeLists] = table_start(include_lists_.empty());
     for (const auto& [n, files] : include_lists_) {
         for (const Value& v : *files) {
             word(n);
@@ -383,7 +383,7 @@ void ClientDataWriter::write_tables() {
 
     variables_table();
 
-    header_[kOverrides] = static_cast<std::int32_t>(begin_table(overrides_.empty()));
+    header_[kOverrides] = table_start(overrides_.empty());
     for (const auto& [n, o] : overrides_) {
         word(n);
         word(value_ref(o->boldness));
@@ -395,14 +395,14 @@ void ClientDataWriter::write_tables() {
     }
     if (!overrides_.empty()) word(0);
 
-    header_[kQuickReferences] = static_cast<std::int32_t>(begin_table(quick_references_.empty()));
+    header_[kQuickReferences] = table_start(quick_references_.empty());
     for (const auto& [object, reference] : quick_references_) {
         word(object);
         word(reference);
     }
     if (!quick_references_.empty()) word(0);
 
-    header_[kValues] = static_cast<std::int32_t>(begin_table(values_.empty()));
+    header_[kValues] = table_start(values_.empty());
     for (const auto& [n, v] : values_) {
         word(n);
         word(static_cast<long>(v.kind));
@@ -429,6 +429,7 @@ int write_client_data_file(Run& run) {
     if (!writer.write_header()) return -1;
     if (!writer.number_internal_variables()) return -1;
     writer.write_programs();
+    if (!writer.ok()) return -1;
     writer.write_tables();
     return writer.finish() ? 0 : -1;
 }

@@ -36,6 +36,8 @@ class ClientDataWriter {
     bool write_header();
     /// Numbers the internal variables and gives each a quick reference; false after a report.
     bool number_internal_variables();
+    /// Header word 3: the program section starts here.
+    void mark_programs() { header_[3] = static_cast<std::int32_t>(position_); }
     /// The program section (client_data_statements.cpp).
     void write_programs();
     /// Every table, in their fixed order.
@@ -84,7 +86,8 @@ class ClientDataWriter {
     void reformat_header(const ReformatProgram& p);
 
     // ---- tables
-    long begin_table(bool empty);
+    /// A table's header word: its position, or 0 when it has no records.
+    std::int32_t table_start(bool empty) const;
     void variables_table();
 
     Run& run_;
@@ -117,10 +120,6 @@ class ClientDataWriter {
     std::vector<std::pair<int, const FontOverride*>> overrides_;
     std::vector<std::pair<int, int>> quick_references_;
     std::int32_t header_[16] = {};
-
-  public:
-    /// Header word 3: where the program section starts.
-    void mark_programs() { header_[3] = static_cast<std::int32_t>(position_); }
 };
 
 }  // namespace morvel

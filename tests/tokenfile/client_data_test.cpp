@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -83,6 +85,59 @@ TEST(ClientData, HeaderAndProgramSection) {
     ASSERT_EQ(run_job(dir, {"-t", tok, def, prn}), 0);
     ASSERT_EQ(run_job(dir, {"-a", cdf, tok, prn}), 0);
     EXPECT_EQ(words_of(test::read_file(cdf), 0, 3)[2], 1);
+}
+
+// Records of a fixed-size table by their numbers, up to the closing word 0.
+std::map<std::int32_t, std::vector<std::int32_t>> table(const std::string& file, std::int32_t at,
+                                                        std::size_t size) {
+    std::map<std::int32_t, std::vector<std::int32_t>> records;
+    for (auto pos = static_cast<std::size_t>(at); at != 0; pos += 4 * size) {
+        std::vector<std::int32_t> r = words_of(file, pos, size);
+        if (r[0] == 0) break;
+        records[r[0]] = r;
+    }
+    return records;
+}
+
+TEST(ClientData, EveryReferenceOfTheTablesResolves) {
+    test::TempDir dir;
+    std::string def = dir.write(
+        "job.def",
+        "[INPUT]\n{ VARIABLE = n, string, \"1\" LET n = SUBSTRING(\"abc\", n + 1, 2 * (n - 1))\n"
+        "  CASE n { OF 1 OF 2 : DEBUG n DEFAULT : CALL n } REPEAT { ext } }\n"
+        "[EXTRACT]\next = { FIELD = 1, 1, 6, word COLON_FIELD = \"No\", number }\n"
+        "[OUTPUT]\nOUTPUT = out INVOCATION = \"true\" PARAMETERS = OUTPUT_FILE MASK = { layout }\n"
+        "[REFORMAT]\nREFORMAT = layout, text { FIELD = 0, 0, , , word\n"
+        "  MESSAGE = 0, 1, , , STRCAT(number, \"x\") IF NUM_LINES(word) > 1 THEN { EJECT_PAGE } "
+        "}\n");
+    std::string prn = dir.write("job.prn", "apples\n");
+    ASSERT_EQ(run_job(dir, {"-a", dir.file("job.cdf"), def, prn}), 0);
+    std::string file = test::read_file(dir.file("job.cdf"));
+    std::vector<std::int32_t> h = words_of(file, 0, 16);
+    auto expressions = table(file, h[6], 5), operands = table(file, h[7], 4),
+         parameters = table(file, h[8], 3), values = table(file, h[5], 3),
+         variables = table(file, h[11], 9);
+    std::set<std::int32_t> strings;
+    for (auto pos = static_cast<std::size_t>(h[4]); pos + 4 <= file.size();) {
+        std::int32_t n = words_of(file, pos, 1)[0];
+        if (n == 0) break;
+        strings.insert(n);
+        pos = file.find('\0', pos + 4) + 1;
+    }
+    EXPECT_EQ(expressions.size(), 11u);  // nested ones and argument entries included
+    auto resolves = [](const auto& in, std::int32_t n) { return n == 0 || in.count(n) > 0; };
+    for (const auto& [n, e] : expressions)
+        EXPECT_TRUE(resolves(operands, e[2]) && resolves(operands, e[3]) &&
+                    resolves(parameters, e[4]))
+            << n;
+    for (const auto& [n, o] : operands)
+        EXPECT_TRUE(resolves(values, o[2]) && resolves(expressions, o[3]) &&
+                    (o[2] != 0) != (o[3] != 0))
+            << n;
+    for (const auto& [n, p] : parameters)
+        EXPECT_TRUE(expressions.count(p[1]) && resolves(parameters, p[2])) << n;
+    for (const auto& [n, v] : values)
+        EXPECT_TRUE(v[1] == 5 ? strings.count(v[2]) > 0 : variables.count(v[2]) > 0) << n;
 }
 
 TEST(ClientData, Failures) {
