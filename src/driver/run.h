@@ -14,6 +14,7 @@
 #include "reformat/reformat_state.h"
 #include "spool/spool_reader.h"
 #include "spool/extract_state.h"
+#include "tokenfile/token_file.h"
 #include "values/clock.h"
 #include "values/command_runner.h"
 #include "values/identifiers.h"
@@ -76,6 +77,8 @@ struct Run {
     OutputFiles output_files;
     // Input and extract programs: the running call, the document mark, the base line.
     ExtractState extract;
+    // The -t file being written, a loaded token file, the -k temporary definition.
+    TokenFiles token_files;
 };
 
 }  // namespace morvel

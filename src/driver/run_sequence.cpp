@@ -19,6 +19,7 @@
 #include "language/compile.h"
 #include "language/scanner.h"
 #include "spool/spool_reader.h"
+#include "tokenfile/token_file.h"
 #include "values/identifiers.h"
 
 namespace morvel {

@@ -12,15 +12,10 @@
 #include "output/output_programs.h"
 #include "spool/input_program.h"
 #include "spool/spool_reader.h"
+#include "tokenfile/client_data.h"
+#include "tokenfile/token_file.h"
 
 namespace morvel {
-
-bool create_token_file(Run& run) {
-    std::FILE* f = std::fopen(run.options.token_file_name.c_str(), "wb");
-    if (!f) return false;
-    std::fclose(f);
-    return true;
-}
 
 bool resolve_auto_form(Run& run) {
     std::optional<std::string> definition =
@@ -39,16 +34,7 @@ bool detect_spool_kind(Run& run) {
 }
 
 bool open_definition(Run& run) {
-    const std::string& name = run.options.definition_name;
-    std::FILE* f = std::fopen(name.c_str(), "rb");
-    if (!f) {
-        report_error(run, 2, "Unable to open file %s\n", name.c_str());
-        return false;
-    }
-    std::fclose(f);
-    run.scanner.definition_path = name;
-    run.current_file = name;
-    return true;
+    return load_token_file(run);
 }
 
 bool open_spool_stream(Run& run) {
@@ -57,12 +43,23 @@ bool open_spool_stream(Run& run) {
     return false;
 }
 
-void close_definition(Run&) {}
+void close_definition(Run& run) {
+    close_token_definition(run);
+}
 
 void execute_definition(Run& run) {
-    report_info(run, "About to execute input program");
-    // The end of the spool ends the input program with -1; that is its normal end.
-    run_input_program(run);
+    // A compile to a token file or a client data file executes nothing.
+    if (run.options.write_token_file) {
+        finish_token_file(run);
+        return;
+    }
+    if (run.options.write_client_data) {
+        write_client_data_file(run);
+    } else {
+        report_info(run, "About to execute input program");
+        // The end of the spool ends the input program with -1; that is its normal end.
+        run_input_program(run);
+    }
     if (!run.options.return_codes) run_end_of_run_outputs(run);
 }
 

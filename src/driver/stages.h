@@ -6,19 +6,19 @@ namespace morvel {
 
 struct Run;
 
-/// Creates the token file of -t and writes its header.
-bool create_token_file(Run& run);
 /// Replaces the definition name "auto" by the auto form that matches the spool.
 bool resolve_auto_form(Run& run);
 /// Decides whether the spool is XML (unless -m) and whether it is UTF-8 (negative -u).
 bool detect_spool_kind(Run& run);
-/// Opens the definition: a token file is loaded, a text file is handed to the scanner.
+/// Opens the definition (unscrambled first with -k): a token file is loaded, a text
+/// file is handed to the scanner. False after "Unable to open file %s" or a refusal.
 bool open_definition(Run& run);
 /// Opens the spool stream unless an earlier stage did.
 bool open_spool_stream(Run& run);
-/// Releases the definition input after the compile.
+/// Releases the definition input after the compile and deletes the -k temporary file.
 void close_definition(Run& run);
-/// Runs the compiled definition: the input program, then the end-of-run output pass.
+/// Completes the -t file, or writes the -a file, or runs the input program; then
+/// (except for -t) the end-of-run output pass.
 void execute_definition(Run& run);
 
 }  // namespace morvel
