@@ -3,6 +3,7 @@
 // Run). Reformat programs never run concurrently; a reformat function call runs inside
 // its caller and saves what it replaces.
 #include <array>
+#include <cstdio>
 
 #include "reformat/output_page.h"
 #include "values/text.h"
@@ -27,6 +28,10 @@ struct ReformatState {
     /// Nesting of reformat function calls, bounded so a function that calls itself
     /// cannot exhaust the stack.
     int function_depth = 0;
+
+    /// The output file that holds the downloaded fill patterns since its last page
+    /// set-up; none until a box needs them.
+    std::FILE* patterns_file = nullptr;
 };
 
 }  // namespace morvel
