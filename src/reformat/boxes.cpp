@@ -67,7 +67,8 @@ std::optional<BoxShape> box_shape(Run& run, const BoxStatement& b, bool rounded,
     long y1 = argument_integer(run, b.y1, "BOX(y1)");
     s.x2 = argument_integer(run, b.x2, "BOX(x2)");
     long y2 = argument_integer(run, b.y2, "BOX(y2)");
-    s.thickness = argument_integer(run, b.thickness, rounded ? "RBOX(thickness)" : "BOX(thickness)");
+    s.thickness =
+        argument_integer(run, b.thickness, rounded ? "RBOX(thickness)" : "BOX(thickness)");
     s.shading = argument_integer(run, b.shading, rounded ? "RBOX(shading)" : "BOX(shading)");
     s.colour = colour_on(run, program) > 0;
 

@@ -40,7 +40,8 @@ int execute_watermark(Run& run, const Statement& st, PclOut& out, int base_y) {
     set_cursor(run, out, clamp_to_int(x), clamp_to_int(clamp_to_int(y) + long{base_y}));
     out.write_bytes(hpgl_enter(1));
     out.write_bytes(hpgl_pen(1));
-    out.write_bytes(hpgl_font(run, w.hp_font, override_, program.symbol_set ? &symbol_set : nullptr));
+    out.write_bytes(
+        hpgl_font(run, w.hp_font, override_, program.symbol_set ? &symbol_set : nullptr));
     out.write_bytes(hpgl_direction(angle));
     out.write_bytes(hpgl_fill_type(10, shading, 0));
     out.write_bytes(hpgl_character_fill(2, 0));
