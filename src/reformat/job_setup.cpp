@@ -142,6 +142,8 @@ IncludeFile open_include_file(Run& run, std::string_view name) {
 }
 
 int page_setup(Run& run, ReformatProgram& program, PclOut& out) {
+    // The page set-up may follow a printer reset, which forgets downloaded patterns.
+    run.reformat.patterns_file = nullptr;
     out.printf("\0339");
     out.printf("\033&l0E");
     out.printf("\033&u%dD", program.resolution);
@@ -181,6 +183,10 @@ int job_setup(Run& run, ReformatProgram& program, OutputProgram& output, PclOut&
     // Only an empty file gets the set-up, so a file shared by several programs, or
     // pages appended over many documents, carry one header.
     if (out.position() != 0) return 0;
+    // A new file reached through a FILE pointer that held patterns before (its stream
+    // reused after the old file was closed) must get them again, also when INIT_STR
+    // replaces the page set-up.
+    if (run.reformat.patterns_file == out.file()) run.reformat.patterns_file = nullptr;
     if (program.kind == ReformatKind::Printer) return printer_job_setup(run, program, output, out);
     return text_job_setup(run, program, output, out);
 }

@@ -4,6 +4,7 @@
 // its caller and saves what it replaces.
 #include <array>
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 #include "reformat/output_page.h"
@@ -46,6 +47,10 @@ struct ReformatState {
     std::array<FontCommand, 8> font_commands;
     std::size_t font_commands_used = 0;
     std::size_t font_commands_next = 0;
+
+    /// The output file that holds the downloaded fill patterns since its last page
+    /// set-up; none until a box needs them.
+    std::FILE* patterns_file = nullptr;
 };
 
 }  // namespace morvel
