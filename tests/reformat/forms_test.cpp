@@ -192,14 +192,27 @@ TEST(Forms, RasterRowRules) {
     EXPECT_EQ(mono, (std::vector<std::uint8_t>{0x5f, 0x80}));
     finish_mono_row(mono, 9, true);
     EXPECT_EQ(mono, (std::vector<std::uint8_t>{0xa0, 0x00}));
+
+    test::TempDir dir;
+    std::FILE* f = std::fopen(dir.file("g").c_str(), "wb");
+    PclOut out(f);
+    std::array<std::uint8_t, 64> glyph{};
+    glyph[0] = 0x81;
+    write_raster_glyph(out, true, glyph);
+    std::fclose(f);
+    std::string rows = "\033*b2W\x81\0"s;
+    for (int r = 1; r < 32; ++r) rows += "\033*b2W\0\0"s;
+    EXPECT_EQ(test::read_file(dir.file("g")), "\033*p0P\033*r1U\033*t300R\033*r1A" + rows + "\033*rB\033*p1P");
 }
 
 TEST(Forms, TextKindsDrawNoForm) {
     Bench b;
-    auto p = test::text_program(10, 2);
+    auto p = test::text_program(3, 1);
+    p->macro_forms.push_back(definition("0", "0", b.c.dir.file("missing.pcx"), "0", 110));
     p->statements = test::list(form_statement(definition("0", "0", b.c.dir.file("missing.pcx"))));
     b.run_program(*p);
     EXPECT_EQ(b.c.console(), "");
+    EXPECT_EQ(b.contents().find('\033'), std::string::npos);
 }
 
 }  // namespace
