@@ -19,7 +19,9 @@ namespace morvel {
 
 namespace {
 
-int clamp_int(long v) { return static_cast<int>(std::clamp<long>(v, INT_MIN / 2, INT_MAX / 2)); }
+int clamp_int(long v) {
+    return static_cast<int>(std::clamp<long>(v, INT_MIN / 2, INT_MAX / 2));
+}
 
 // Works out the output width, the left crop and the rows to skip from the flags and
 // the printable area of the settings file.

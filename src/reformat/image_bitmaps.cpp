@@ -14,7 +14,8 @@ unsigned le16(const std::vector<std::uint8_t>& b, std::size_t at) {
 }
 
 unsigned long le32(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return static_cast<unsigned long>(le16(b, at)) | static_cast<unsigned long>(le16(b, at + 2)) << 16;
+    return static_cast<unsigned long>(le16(b, at)) | static_cast<unsigned long>(le16(b, at + 2))
+                                                         << 16;
 }
 
 constexpr int kMaxPcxSide = 32767;
@@ -123,7 +124,8 @@ bool read_bmp_header(GraphicImage& image) {
         // The palette says which bit value is ink; most files have 0 black, 1 white.
         for (std::size_t v = 0; v < 2; ++v) {
             int l = (30 * image.palette[v * 3] + 59 * image.palette[v * 3 + 1] +
-                     11 * image.palette[v * 3 + 2]) / 100;
+                     11 * image.palette[v * 3 + 2]) /
+                    100;
             image.bit_ink[v] = l < 128 ? 1 : 0;
         }
     } else {
@@ -136,11 +138,13 @@ bool read_bmp_header(GraphicImage& image) {
 bool read_bmp_row(GraphicImage& image, std::vector<std::uint8_t>& row) {
     const auto& b = image.bytes;
     std::size_t stride = static_cast<std::size_t>(image.bytes_per_row);
-    std::size_t at = image.data_offset + static_cast<std::size_t>(image.height - 1 - image.row) * stride;
+    std::size_t at =
+        image.data_offset + static_cast<std::size_t>(image.height - 1 - image.row) * stride;
     std::size_t n = image.bits_per_pixel == 8 ? static_cast<std::size_t>(image.width)
                                               : static_cast<std::size_t>(image.width + 7) / 8;
     if (at > b.size() || n > b.size() - at) return false;
-    row.assign(b.begin() + static_cast<std::ptrdiff_t>(at), b.begin() + static_cast<std::ptrdiff_t>(at + n));
+    row.assign(b.begin() + static_cast<std::ptrdiff_t>(at),
+               b.begin() + static_cast<std::ptrdiff_t>(at + n));
     if (image.bits_per_pixel == 1) {
         std::uint8_t zero = image.bit_ink[0] ? 0xFF : 0x00;
         std::uint8_t one = image.bit_ink[1] ? 0xFF : 0x00;

@@ -16,7 +16,7 @@ inline constexpr int kMaxFaxWidth = 15000;
 /// Reads bits one at a time from a byte span, most significant bit first, or least
 /// significant first for fill order 2.
 class BitReader {
-public:
+  public:
     BitReader() = default;
     BitReader(std::span<const std::uint8_t> bytes, bool lsb_first)
         : bytes_(bytes), lsb_first_(lsb_first) {}
@@ -35,7 +35,7 @@ public:
     void align() { pos_ = (pos_ + 7) / 8 * 8; }
     bool at_end() const { return pos_ >= bytes_.size() * 8; }
 
-private:
+  private:
     std::span<const std::uint8_t> bytes_;
     std::size_t pos_ = 0;
     bool lsb_first_ = false;
@@ -43,7 +43,7 @@ private:
 
 /// Decoder state of one fax image (or one strip of it).
 class FaxDecoder {
-public:
+  public:
     /// coding: 3 for T.4 (two_dimensional when T4 options bit 0 is set), 4 for T.6.
     FaxDecoder(int width, int coding, bool two_dimensional);
 
@@ -54,7 +54,7 @@ public:
     /// message for an invalid code, when the row cannot be decoded or no data is left.
     bool decode_row(Run& run, int row_number, std::vector<std::uint8_t>& pixels);
 
-private:
+  private:
     bool row_1d(Run& run, std::vector<std::uint8_t>& pixels);
     bool row_2d(Run& run, std::vector<std::uint8_t>& pixels);
     int read_code(Run& run, int tree);
@@ -66,13 +66,12 @@ private:
     bool two_dimensional_;
     int row_number_ = 0;
     std::size_t strip_offset_ = 0;  ///< file position of the strip, for messages
-    bool ended_ = false;  ///< the end-of-facsimile-block code was read
+    bool ended_ = false;            ///< the end-of-facsimile-block code was read
     BitReader bits_;
     std::vector<std::uint8_t> reference_;
 };
 
-/// The T.4 code tables as (code, value) pairs for the trees: 0 modes, 1 white runs,
-/// 2 black runs. Exposed so tests can check the tables are prefix-free.
+/// Whether no code of the T.4 tables (modes, white runs, black runs) is a prefix of another.
 bool fax_code_tables_are_prefix_free();
 
 }  // namespace morvel

@@ -64,7 +64,8 @@ void write_raster_end(PclOut& out, const FormRequest& form) {
 }
 
 void convert_to_mono(std::span<const std::uint8_t> indices,
-                     const std::array<std::uint8_t, 768>& palette, std::vector<std::uint8_t>& bits) {
+                     const std::array<std::uint8_t, 768>& palette,
+                     std::vector<std::uint8_t>& bits) {
     bits.assign((indices.size() + 7) / 8, 0);
     for (std::size_t i = 0; i < indices.size(); ++i) {
         std::size_t p = static_cast<std::size_t>(indices[i]) * 3;

@@ -12,7 +12,7 @@ struct Run;
 class PclOut;
 
 /// Bits of a form's flags (FORM(compression)).
-inline constexpr long kFormCompress = 1;       ///< PCL compression method 1
+inline constexpr long kFormCompress = 1;  ///< PCL compression method 1
 inline constexpr long kFormCentreX = 16;
 inline constexpr long kFormCentreY = 32;
 inline constexpr long kFormFitWidth = 64;

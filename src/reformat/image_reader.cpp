@@ -13,7 +13,8 @@ namespace {
 void read_all(std::FILE* f, std::vector<std::uint8_t>& bytes) {
     std::uint8_t block[4096];
     std::size_t n;
-    while ((n = std::fread(block, 1, sizeof block, f)) > 0) bytes.insert(bytes.end(), block, block + n);
+    while ((n = std::fread(block, 1, sizeof block, f)) > 0)
+        bytes.insert(bytes.end(), block, block + n);
 }
 
 }  // namespace
@@ -45,8 +46,10 @@ bool open_graphic_image(Run& run, GraphicImage& image, const std::string& name) 
     }
     image.source_type = detect_image_type(image.bytes);
     switch (image.source_type) {
-        case ImageType::Pcx: return read_pcx_header(run, image);
-        case ImageType::Bmp: return read_bmp_header(image);
+        case ImageType::Pcx:
+            return read_pcx_header(run, image);
+        case ImageType::Bmp:
+            return read_bmp_header(image);
         case ImageType::Tiff:
             if (!read_tiff(run, image.tiff, image.bytes, name)) return false;
             image.width = image.tiff.width;
@@ -54,7 +57,8 @@ bool open_graphic_image(Run& run, GraphicImage& image, const std::string& name) 
             image.bits_per_pixel = 1;
             image.bytes_per_row = (image.width + 7) / 8;
             return true;
-        case ImageType::None: break;
+        case ImageType::None:
+            break;
     }
     return false;
 }
@@ -63,10 +67,17 @@ bool read_image_row(Run& run, GraphicImage& image, std::vector<std::uint8_t>& ro
     if (image.row >= image.height) return false;
     bool ok = false;
     switch (image.source_type) {
-        case ImageType::Pcx: ok = read_pcx_row(image, row); break;
-        case ImageType::Bmp: ok = read_bmp_row(image, row); break;
-        case ImageType::Tiff: ok = read_tiff_row(run, image.tiff, image.bytes, row); break;
-        case ImageType::None: break;
+        case ImageType::Pcx:
+            ok = read_pcx_row(image, row);
+            break;
+        case ImageType::Bmp:
+            ok = read_bmp_row(image, row);
+            break;
+        case ImageType::Tiff:
+            ok = read_tiff_row(run, image.tiff, image.bytes, row);
+            break;
+        case ImageType::None:
+            break;
     }
     if (ok) ++image.row;
     return ok;

@@ -20,16 +20,16 @@ struct GraphicImage {
     ImageType source_type = ImageType::None;
     int width = 0;
     int height = 0;
-    int bits_per_pixel = 1;  ///< 1 or 8
-    int bytes_per_row = 0;   ///< of the file's rows
+    int bits_per_pixel = 1;                     ///< 1 or 8
+    int bytes_per_row = 0;                      ///< of the file's rows
     std::array<std::uint8_t, 2> bit_ink{1, 0};  ///< BMP: printer bit of a 0 and a 1 pixel
     std::string file_name;
-    std::vector<std::uint8_t> bytes;  ///< the whole file
+    std::vector<std::uint8_t> bytes;          ///< the whole file
     std::array<std::uint8_t, 768> palette{};  ///< red, green, blue of 256 entries
-    std::size_t data_offset = 0;  ///< BMP pixel data; PCX: next coded byte
-    std::size_t data_end = 0;     ///< PCX: end of the coded rows
-    int row = 0;                  ///< rows read so far
-    std::vector<std::uint8_t> scratch;  ///< PCX row before it is trimmed
+    std::size_t data_offset = 0;              ///< BMP pixel data; PCX: next coded byte
+    std::size_t data_end = 0;                 ///< PCX: end of the coded rows
+    int row = 0;                              ///< rows read so far
+    std::vector<std::uint8_t> scratch;        ///< PCX row before it is trimmed
     TiffImage tiff;
 };
 

@@ -27,7 +27,9 @@ struct TiffBytes {
     std::span<const std::uint8_t> bytes;
     bool big_endian = false;
 
-    bool has(std::size_t at, std::size_t n) const { return at <= bytes.size() && n <= bytes.size() - at; }
+    bool has(std::size_t at, std::size_t n) const {
+        return at <= bytes.size() && n <= bytes.size() - at;
+    }
     unsigned u16(std::size_t at) const {
         unsigned a = bytes[at], b = bytes[at + 1];
         return big_endian ? (a << 8 | b) : (b << 8 | a);
@@ -103,15 +105,33 @@ TiffFault read_directory(TiffImage& tiff, std::span<const std::uint8_t> bytes) {
         if (v.empty()) continue;
         long first = static_cast<long>(std::min(v[0], 0x7fffffffUL));
         switch (tag) {
-            case kTagWidth: tiff.width = static_cast<int>(std::min(first, 1L << 20)); break;
-            case kTagHeight: tiff.height = static_cast<int>(std::min(first, 1L << 30)); break;
-            case kTagBitsPerSample: bits_per_sample = first; break;
-            case kTagCompression: tiff.compression = static_cast<int>(first); break;
-            case kTagPhotometric: tiff.photometric = static_cast<int>(first); break;
-            case kTagFillOrder: tiff.fill_order = static_cast<int>(first); break;
-            case kTagSamplesPerPixel: samples = first; break;
-            case kTagRowsPerStrip: tiff.rows_per_strip = first; break;
-            case kTagT4Options: tiff.t4_options = first; break;
+            case kTagWidth:
+                tiff.width = static_cast<int>(std::min(first, 1L << 20));
+                break;
+            case kTagHeight:
+                tiff.height = static_cast<int>(std::min(first, 1L << 30));
+                break;
+            case kTagBitsPerSample:
+                bits_per_sample = first;
+                break;
+            case kTagCompression:
+                tiff.compression = static_cast<int>(first);
+                break;
+            case kTagPhotometric:
+                tiff.photometric = static_cast<int>(first);
+                break;
+            case kTagFillOrder:
+                tiff.fill_order = static_cast<int>(first);
+                break;
+            case kTagSamplesPerPixel:
+                samples = first;
+                break;
+            case kTagRowsPerStrip:
+                tiff.rows_per_strip = first;
+                break;
+            case kTagT4Options:
+                tiff.t4_options = first;
+                break;
             case kTagStripOffsets:
                 tiff.strip_offsets.assign(v.begin(), v.end());
                 have_offsets = true;
@@ -134,14 +154,22 @@ TiffFault read_directory(TiffImage& tiff, std::span<const std::uint8_t> bytes) {
 
 const char* fault_text(TiffFault fault) {
     switch (fault) {
-        case TiffFault::Eof: return "unexpected EOF";
-        case TiffFault::NumSize: return "invalid num_size";
-        case TiffFault::SeekDirectory: return "cannot seek to directory";
-        case TiffFault::NoStripOffsets: return "no strip_offset tag";
-        case TiffFault::NoStripByteCounts: return "no bytes_per_strip tag";
-        case TiffFault::SeekStrip: return "cannot seek to strip";
-        case TiffFault::Unsupported: return "Unsupported TIFF format";
-        case TiffFault::None: break;
+        case TiffFault::Eof:
+            return "unexpected EOF";
+        case TiffFault::NumSize:
+            return "invalid num_size";
+        case TiffFault::SeekDirectory:
+            return "cannot seek to directory";
+        case TiffFault::NoStripOffsets:
+            return "no strip_offset tag";
+        case TiffFault::NoStripByteCounts:
+            return "no bytes_per_strip tag";
+        case TiffFault::SeekStrip:
+            return "cannot seek to strip";
+        case TiffFault::Unsupported:
+            return "Unsupported TIFF format";
+        case TiffFault::None:
+            break;
     }
     return "";
 }
@@ -156,7 +184,8 @@ bool start_strip(TiffImage& tiff, std::span<const std::uint8_t> bytes) {
     tiff.strip_offset = offset;
     tiff.strip_bytes_left = std::min(count, bytes.size() - offset);
     ++tiff.next_strip;
-    if (tiff.fax) tiff.fax->start(bytes.subspan(offset, tiff.strip_bytes_left), tiff.fill_order == 2, offset);
+    if (tiff.fax)
+        tiff.fax->start(bytes.subspan(offset, tiff.strip_bytes_left), tiff.fill_order == 2, offset);
     return true;
 }
 
@@ -184,7 +213,8 @@ bool packbits_row(TiffImage& tiff, std::span<const std::uint8_t> bytes,
         } else if (h > 128) {
             int b;
             if (!next(b)) return filled > 0;
-            for (int i = 0; i < 257 - h && filled < n; ++i) row[filled++] = static_cast<std::uint8_t>(b);
+            for (int i = 0; i < 257 - h && filled < n; ++i)
+                row[filled++] = static_cast<std::uint8_t>(b);
         }
     }
     return true;
@@ -210,8 +240,8 @@ bool read_tiff(Run& run, TiffImage& tiff, std::span<const std::uint8_t> bytes,
         return false;
     }
     if (tiff.compression != kTiffPackBits)
-        tiff.fax = std::make_unique<FaxDecoder>(tiff.width, tiff.compression,
-                                                tiff.compression == kTiffGroup3 && (tiff.t4_options & 1));
+        tiff.fax = std::make_unique<FaxDecoder>(
+            tiff.width, tiff.compression, tiff.compression == kTiffGroup3 && (tiff.t4_options & 1));
     return true;
 }
 
@@ -219,7 +249,8 @@ bool read_tiff_row(Run& run, TiffImage& tiff, std::span<const std::uint8_t> byte
                    std::vector<std::uint8_t>& row) {
     if (tiff.row >= tiff.height) return false;
     // Each strip is coded on its own: the fax reference line starts white again.
-    bool strip_starts = tiff.row == 0 || (tiff.rows_per_strip > 0 && tiff.row % tiff.rows_per_strip == 0);
+    bool strip_starts =
+        tiff.row == 0 || (tiff.rows_per_strip > 0 && tiff.row % tiff.rows_per_strip == 0);
     if (strip_starts && !start_strip(tiff, bytes)) return false;
     std::size_t n = static_cast<std::size_t>(tiff.width + 7) / 8;
     row.assign(n, 0);

@@ -15,7 +15,8 @@ namespace {
 using test::Bitmap;
 
 // Prints the file as a form and reads the raster back.
-Bitmap print_and_read(test::CapturedRun& c, const std::string& file, long flags, bool colour = false) {
+Bitmap print_and_read(test::CapturedRun& c, const std::string& file, long flags,
+                      bool colour = false) {
     std::string out_path = c.dir.file("out.prn");
     std::FILE* f = std::fopen(out_path.c_str(), "wb");
     PclOut out(f);
@@ -43,14 +44,17 @@ void expect_same(const Bitmap& got, const Bitmap& want, const std::string& what)
 // the 1728 make-up code and a diagonal, 2000 pixels wide.
 std::string make_source(const test::TempDir& dir) {
     std::string path = dir.file("source.pbm");
-    std::string cmd = "convert -size 2000x48 xc:gray50 -seed 7 +noise Random -colorspace gray "
-                      "-threshold 50% -fill white -draw 'rectangle 0,10 1999,20' -fill black "
-                      "-draw 'rectangle 50,24 1950,30' -draw 'line 0,47 1999,32' '" + path + "'";
+    std::string cmd =
+        "convert -size 2000x48 xc:gray50 -seed 7 +noise Random -colorspace gray "
+        "-threshold 50% -fill white -draw 'rectangle 0,10 1999,20' -fill black "
+        "-draw 'rectangle 50,24 1950,30' -draw 'line 0,47 1999,32' '" +
+        path + "'";
     return std::system(cmd.c_str()) == 0 ? path : "";
 }
 
 TEST(ImageDecode, ConvertedFilesMatchIndependentDecoding) {
-    if (!test::have_tool("convert") || !test::have_tool("tiffcp")) GTEST_SKIP() << "no convert/tiffcp";
+    if (!test::have_tool("convert") || !test::have_tool("tiffcp"))
+        GTEST_SKIP() << "no convert/tiffcp";
     test::CapturedRun c;
     std::string source = make_source(c.dir);
     ASSERT_FALSE(source.empty());
@@ -87,9 +91,11 @@ TEST(ImageDecode, PcxFilesMatchIndependentDecoding) {
     test::CapturedRun c;
     Bitmap source{203, 9, {}};
     for (int y = 0; y < source.height; ++y)
-        for (int x = 0; x < source.width; ++x) source.pixels.push_back((x * 7 + y * y) % 11 < 4 || x == y * 20);
+        for (int x = 0; x < source.width; ++x)
+            source.pixels.push_back((x * 7 + y * y) % 11 < 4 || x == y * 20);
     for (int bits : {1, 8}) {
-        std::string file = c.dir.write("p" + std::to_string(bits) + ".pcx", test::make_pcx(source, bits));
+        std::string file =
+            c.dir.write("p" + std::to_string(bits) + ".pcx", test::make_pcx(source, bits));
         // ImageMagick reads 1-bit PCX files the other way round (1 black), against the
         // usual convention that the printer follows; only the 8-bit file is checked.
         Bitmap want;
@@ -102,7 +108,8 @@ TEST(ImageDecode, PcxFilesMatchIndependentDecoding) {
 TEST(ImageDecode, InvertAndFitWidth) {
     test::CapturedRun c;
     Bitmap source{40, 2, std::vector<std::uint8_t>(80, 0)};
-    for (int x = 0; x < 20; ++x) source.pixels[static_cast<std::size_t>(x)] = 1;  // row 0: left half black
+    for (int x = 0; x < 20; ++x)
+        source.pixels[static_cast<std::size_t>(x)] = 1;  // row 0: left half black
     std::string file = c.dir.write("s.pcx", test::make_pcx(source, 1));
     Bitmap inverted = print_and_read(c, file, kFormInvert);
     EXPECT_EQ(inverted.at(0, 0), 0);

@@ -14,7 +14,8 @@ std::vector<std::vector<std::uint8_t>> raster_rows(const std::string& pcl, int* 
     if (width && s != std::string::npos) *width = std::atoi(pcl.c_str() + s + 3);
     at += 5;
     int method = 0;
-    if (pcl.compare(at, 3, "\033*b") == 0 && pcl[pcl.find_first_not_of("0123456789", at + 3)] == 'M') {
+    if (pcl.compare(at, 3, "\033*b") == 0 &&
+        pcl[pcl.find_first_not_of("0123456789", at + 3)] == 'M') {
         method = std::atoi(pcl.c_str() + at + 3);
         at = pcl.find('M', at) + 1;
     }
@@ -50,8 +51,10 @@ std::string make_pcx(const Bitmap& image, int bits) {
     int bpr = bits == 1 ? (image.width + 15) / 16 * 2 : (image.width + 1) / 2 * 2;
     std::string h(128, '\0');
     h[0] = 10, h[1] = 5, h[2] = 1, h[3] = static_cast<char>(bits);
-    h[8] = static_cast<char>((image.width - 1) & 0xFF), h[9] = static_cast<char>((image.width - 1) >> 8);
-    h[10] = static_cast<char>((image.height - 1) & 0xFF), h[11] = static_cast<char>((image.height - 1) >> 8);
+    h[8] = static_cast<char>((image.width - 1) & 0xFF),
+    h[9] = static_cast<char>((image.width - 1) >> 8);
+    h[10] = static_cast<char>((image.height - 1) & 0xFF),
+    h[11] = static_cast<char>((image.height - 1) >> 8);
     h[16 + 3] = h[16 + 4] = h[16 + 5] = '\xff';  // header palette: 0 black, 1 white
     h[65] = 1;
     h[66] = static_cast<char>(bpr & 0xFF), h[67] = static_cast<char>(bpr >> 8);
@@ -98,7 +101,8 @@ bool decode_with_convert(const std::string& file, Bitmap& image) {
     image.pixels.clear();
     for (int y = 0; y < image.height; ++y)
         for (int x = 0; x < image.width; ++x) {
-            std::size_t i = at + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x / 8);
+            std::size_t i =
+                at + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x / 8);
             image.pixels.push_back(i < data.size() && (data[i] & (0x80 >> (x % 8))) ? 1 : 0);
         }
     return true;
