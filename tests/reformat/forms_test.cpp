@@ -1,11 +1,11 @@
 // FORM statements and macro forms: exact printer bytes, the failure messages, and the
 // edge cases of the readers and the raster writer.
 #include "reformat/forms.h"
-#include "reformat/image_fax.h"
 
 #include <gtest/gtest.h>
 
 #include "language/tree.h"
+#include "reformat/image_fax.h"
 #include "reformat/image_test_util.h"
 #include "reformat/printer_out.h"
 #include "reformat/reformat_bench.h"
@@ -136,6 +136,9 @@ TEST(Forms, ReaderEdgeCases) {
                         "1"
                         "111")),
          {"\x18", "\x18"}},
+        {"g4 at the widest row, 15000 pixels",
+         tiff_file(15000, 1, 4, bits("1")),
+         {std::string(1875, '\0')}},
         {"pcx of width 100 sends 13 bytes with white padding",
          test::make_pcx(Bitmap{100, 1, std::vector<std::uint8_t>(100, 1)}, 1),
          {std::string(12, '\xff') + "\xf0"}},
@@ -185,6 +188,8 @@ TEST(Forms, FailureMessages) {
          "files.\n"},
         {"z.tif", tiff_file(8, 1, 4, "\0\0\0"s), "0", false,
          "***** find_code_word: 000000000000 at 87 (line 0) is a non-existant child\n\n"},
+        {"w.tif", tiff_file(15001, 1, 4, bits("1")), "0", false,
+         "Unsupported TIFF format\nUnable to read TIFF file header for %s\n"},
         {"n.pcx", "", "-5", false, "Negative coordinate passed to form command %s\n"},
     };
     for (const Case& k : cases) {
