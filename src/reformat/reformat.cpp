@@ -151,8 +151,10 @@ int run_reformat(Run& run, ReformatProgram& program, OutputProgram& output, std:
     }
     if (program.kind == ReformatKind::TextPage && !output.last_page_full)
         program.form_feed_pending = true;
-    for (const FormDefinition& form : program.macro_forms)
-        if (form.macro_number > 100) out.printf("\033&f%dy2X", form.macro_number);
+    // Only printer jobs download macro forms; a text page has no macros to run.
+    if (program.kind == ReformatKind::Printer)
+        for (const FormDefinition& form : program.macro_forms)
+            if (form.macro_number > 100) out.printf("\033&f%dy2X", form.macro_number);
 
     state.top_base_y = &base_y;
     state.top_advance = &advance;
