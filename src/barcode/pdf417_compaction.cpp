@@ -19,10 +19,10 @@ constexpr std::size_t kNumericGroup = 44;
 // Text compaction sub-modes.
 enum Sub { kUpper, kLower, kMixed, kPunct };
 
-// Values 26..29 that change sub-mode.
+// Values that change the sub-mode, and where each means what.
 constexpr int kToLower = 27;       // upper, mixed: latch; punctuation (after 29): latch
 constexpr int kShiftUpper = 27;    // lower: one upper-case character
-constexpr int kToMixed = 28;       // upper, lower: latch
+constexpr int kToMixed = 28;       // upper, lower, punctuation (after 29): latch
 constexpr int kToUpper = 28;       // mixed: latch
 constexpr int kToPunct = 25;       // mixed: latch
 constexpr int kShiftPunct = 29;    // upper, lower, mixed: one punctuation character
