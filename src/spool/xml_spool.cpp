@@ -96,12 +96,12 @@ void XMLCALL on_end(void* data, const XML_Char*) {
         x.current = closed->parent;
         --x.depth;
         // A processed document is done with; dropping it keeps a spool of many
-        // documents from being held whole. The closing element is always the last child.
-        if (entry) {
-            if (x.current)
-                x.current->children.pop_back();
-            else
-                x.root.reset();
+        // documents from being held whole. The closing element is its parent's last child.
+        if (entry && !x.current) {
+            x.root.reset();
+        } else if (entry && !x.current->children.empty() &&
+                   x.current->children.back().get() == closed) {
+            x.current->children.pop_back();
         }
     } catch (const std::bad_alloc&) {
         out_of_memory(p);
