@@ -143,8 +143,7 @@ bool is_valid_xml_name(std::string_view name, int level) {
     return check_name(name, level == 0 ? 0 : level == 1 ? 1 : 2);
 }
 
-int execute_xml_statement(Run& run, const Statement& st, PclOut& out, int base_y,
-                          double& advance) {
+int execute_xml_statement(Run& run, const Statement& st, PclOut& out, int base_y, double& advance) {
     // The nesting depth indents; a negative one (a shifted base) counts as none.
     int depth = base_y < 0 ? 0 : base_y;
     switch (st.kind) {

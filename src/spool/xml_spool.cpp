@@ -26,7 +26,7 @@ struct XmlParse {
     Run& run;
     const XmlDocumentsStatement& documents;
     XML_Parser parser = nullptr;
-    bool failed = false;                 ///< a document failed; the parse was stopped
+    bool failed = false;  ///< a document failed; the parse was stopped
 };
 
 // A handler must not let an exception run through the C parser: an allocation that

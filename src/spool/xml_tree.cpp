@@ -69,8 +69,8 @@ bool start_fits(const std::vector<Step>& steps, const XmlNode* start) {
     return start && steps[0].valid && name_fits(steps[0].name, *start);
 }
 
-std::optional<std::string> value_below(const std::vector<Step>& steps, std::size_t i,
-                                       XmlNode& node, long repeat_count) {
+std::optional<std::string> value_below(const std::vector<Step>& steps, std::size_t i, XmlNode& node,
+                                       long repeat_count) {
     if (i == steps.size()) return node.text;
     const Step& step = steps[i];
     if (!step.valid) return std::nullopt;
@@ -124,8 +124,8 @@ std::optional<std::string> xml_value(std::string_view path, XmlNode* start, char
     return value_below(steps, 1, *start, repeat_count);
 }
 
-long xml_count_children(std::string_view path, std::string_view name, XmlNode* start,
-                        char delim, long repeat_count) {
+long xml_count_children(std::string_view path, std::string_view name, XmlNode* start, char delim,
+                        long repeat_count) {
     XmlNode* node = xml_find(path, start, delim, repeat_count);
     if (!node) return 0;
     long count = 0;
@@ -143,8 +143,8 @@ std::string xml_child_name(std::string_view path, long index, XmlNode* start, ch
     return node->children[static_cast<std::size_t>(index)]->name;
 }
 
-std::string xml_attribute(std::string_view path, std::string_view name, XmlNode* start,
-                          char delim, long repeat_count) {
+std::string xml_attribute(std::string_view path, std::string_view name, XmlNode* start, char delim,
+                          long repeat_count) {
     XmlNode* node = xml_find(path, start, delim, repeat_count);
     if (!node) return std::string();
     for (const XmlNodeAttribute& a : node->attributes)

@@ -35,9 +35,9 @@ struct XmlNode {
 
 /// The XML spool state of a run (a member of Run).
 struct XmlState {
-    std::unique_ptr<XmlNode> root;  ///< the outermost element held, none when empty
-    XmlNode* current = nullptr;     ///< the innermost open element
-    int depth = 0;                  ///< open elements
+    std::unique_ptr<XmlNode> root;       ///< the outermost element held, none when empty
+    XmlNode* current = nullptr;          ///< the innermost open element
+    int depth = 0;                       ///< open elements
     std::optional<std::string> context;  ///< XML_WITH's path, none when unset
 };
 
@@ -49,15 +49,15 @@ XmlNode* xml_find(std::string_view path, XmlNode* start, char delim, long repeat
 std::optional<std::string> xml_value(std::string_view path, XmlNode* start, char delim,
                                      long repeat_count);
 /// Children of the named node called name (all of them for an empty name); 0 when not found.
-long xml_count_children(std::string_view path, std::string_view name, XmlNode* start,
-                        char delim, long repeat_count);
+long xml_count_children(std::string_view path, std::string_view name, XmlNode* start, char delim,
+                        long repeat_count);
 /// Name of child index (from 0) of the named node, "" when none; an empty path with
 /// index -1 gives the start node's own name.
 std::string xml_child_name(std::string_view path, long index, XmlNode* start, char delim,
                            long repeat_count);
 /// Value of the first attribute called name (exact case) on the named node, "" when none.
-std::string xml_attribute(std::string_view path, std::string_view name, XmlNode* start,
-                          char delim, long repeat_count);
+std::string xml_attribute(std::string_view path, std::string_view name, XmlNode* start, char delim,
+                          long repeat_count);
 /// Steps the named node's occurrence counter: 1 while it is below its number of
 /// children, else resets it and gives 0; -1 when the path names nothing.
 int xml_next(std::string_view path, XmlNode* start, char delim, long repeat_count);

@@ -43,8 +43,8 @@ Text eval_xml_function(Run& run, const Expression& e) {
     switch (e.op) {
         case Tok::XML_VALUE: {
             if (!tree_or_report(run)) return std::nullopt;
-            std::optional<std::string> v = xml_value(in_context(run, *path), root, delim,
-                                                     repeat_count);
+            std::optional<std::string> v =
+                xml_value(in_context(run, *path), root, delim, repeat_count);
             if (v) return std::move(*v);
             if (run.MEMORY_ERROR) return std::nullopt;
             return std::string();
@@ -60,8 +60,8 @@ Text eval_xml_function(Run& run, const Expression& e) {
             if (!tree_or_report(run)) return std::nullopt;
             return from_integer(xml_next(*path, root, delim, repeat_count));
         case Tok::XML_NUM_CHILDREN:
-            return from_integer(xml_count_children(*path, second ? *second : std::string(),
-                                                   root, delim, repeat_count));
+            return from_integer(xml_count_children(*path, second ? *second : std::string(), root,
+                                                   delim, repeat_count));
         case Tok::XML_NAME: {
             long n = second ? std::atol(second->c_str()) : 1;
             return xml_child_name(*path, n - 1, root, delim, repeat_count);

@@ -19,10 +19,10 @@ struct XmlJob {
 
 // One page of the spool "A" through reformat program `xo` of type xml.
 XmlJob run_xml_job(const std::string& statements, const std::string& output_settings = "") {
-    test::ExtractJob j("[INPUT] { ext }\n[EXTRACT] ext = { FIELD = 1, 1, 5, fa }\n"
-                       "[OUTPUT] OUTPUT = out INVOCATION = \"true\" PARAMETERS = OUTPUT_FILE " +
-                       output_settings + " MASK = { xo }\n[REFORMAT] REFORMAT = xo, xml { " +
-                       statements + " }\n");
+    test::ExtractJob j(
+        "[INPUT] { ext }\n[EXTRACT] ext = { FIELD = 1, 1, 5, fa }\n"
+        "[OUTPUT] OUTPUT = out INVOCATION = \"true\" PARAMETERS = OUTPUT_FILE " +
+        output_settings + " MASK = { xo }\n[REFORMAT] REFORMAT = xo, xml { " + statements + " }\n");
     EXPECT_TRUE(j.compiled()) << j.messages();
     j.run().options.temp_dir = j.dir().path().string();
     j.run().options.has_temp_dir = true;
@@ -95,9 +95,9 @@ TEST(XmlOutput, RefusedCommentsAndFailedAttributesWriteNothing) {
         " XML_TAG \"t\", \"x\" XML_HAS_ATTRIBUTE \"a\", XML_VALUE(\"r\")"
         " XML_BLOCK \"b\" XML_HAS_ATTRIBUTE \"a\", XML_VALUE(\"r\") { XML_TAG \"in\", \"1\" }");
     EXPECT_EQ(job.file, kHead + "<!---->\r\n</DOCUMENT>");
-    for (const char* m : {"Can't have -- in xml comments",
-                          "Last character in xml comment cannot be a hyphen",
-                          "Couldnt evaluate attribute a in XML_TAG"})
+    for (const char* m :
+         {"Can't have -- in xml comments", "Last character in xml comment cannot be a hyphen",
+          "Couldnt evaluate attribute a in XML_TAG"})
         EXPECT_NE(job.messages.find(m), std::string::npos) << m;
     EXPECT_EQ(job.error, 1);
 }

@@ -15,8 +15,8 @@ using test::output_logging;
 // One extract program `doc`; the output program logs `shown` after every document.
 std::string definition(const std::string& entries, const std::string& shown,
                        const std::string& fields = "") {
-    return "[INPUT] { XML_DOCUMENTS { " + entries + " } DEBUG \"end\" }\n" +
-           "[EXTRACT] doc = { " + fields + " }\n" + output_logging(shown);
+    return "[INPUT] { XML_DOCUMENTS { " + entries + " } DEBUG \"end\" }\n" + "[EXTRACT] doc = { " +
+           fields + " }\n" + output_logging(shown);
 }
 
 std::string run_xml(ExtractJob& j, const std::string& spool, int expect = 0, bool detected = true) {

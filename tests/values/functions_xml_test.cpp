@@ -55,8 +55,9 @@ TEST_F(FunctionsXml, WithoutATreeValueAndNextFailOthersAreEmpty) {
     EXPECT_EQ(call(Tok::XML_NUM_CHILDREN, "inv"), "0");
     EXPECT_EQ(call(Tok::XML_NAME, "", "0"), "");
     EXPECT_EQ(call(Tok::XML_GET_ATTRIBUTE, "inv", "id"), "");
-    EXPECT_EQ(c.log(), "Tried to get an XML value but no XML parse tree at line 1 of t.def\n"
-                       "Tried to get an XML value but no XML parse tree at line 1 of t.def\n");
+    EXPECT_EQ(c.log(),
+              "Tried to get an XML value but no XML parse tree at line 1 of t.def\n"
+              "Tried to get an XML value but no XML parse tree at line 1 of t.def\n");
 }
 
 TEST_F(FunctionsXml, ValuesByPath) {
@@ -64,17 +65,17 @@ TEST_F(FunctionsXml, ValuesByPath) {
     const std::pair<const char*, const char*> cases[] = {
         {"inv.line[1]", "pen"},
         {"inv.line[2]", "ink"},
-        {"inv.line[0]", "ink"},       // 0 is repeat_count (2)
-        {"inv.line", "pen"},          // the occurrence counter, 0 before XML_NEXT
-        {"inv.[2]", ""},              // any name: the second child is note
-        {"inv.Line[1]", "big"},       // names match exactly
-        {"inv.line[3]", ""},          // not found
+        {"inv.line[0]", "ink"},  // 0 is repeat_count (2)
+        {"inv.line", "pen"},     // the occurrence counter, 0 before XML_NEXT
+        {"inv.[2]", ""},         // any name: the second child is note
+        {"inv.Line[1]", "big"},  // names match exactly
+        {"inv.line[3]", ""},     // not found
         {"INV.line[1]", ""},
-        {".line[2]", "ink"},          // an empty first component is the root
-        {"inv.line[-1]", "pen\nink"}, // every match, joined
+        {".line[2]", "ink"},           // an empty first component is the root
+        {"inv.line[-1]", "pen\nink"},  // every match, joined
         {"inv.line[-2]", ""},
-        {"inv.line[1", ""},           // a "[" without "]"
-        {"inv.line[1]x", ""},         // text after the "]"
+        {"inv.line[1", ""},    // a "[" without "]"
+        {"inv.line[1]x", ""},  // text after the "]"
         {"inv", ""},
     };
     for (const auto& [path, want] : cases) EXPECT_EQ(call(Tok::XML_VALUE, path), want) << path;
