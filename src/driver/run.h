@@ -14,6 +14,7 @@
 #include "reformat/reformat_state.h"
 #include "spool/spool_reader.h"
 #include "spool/extract_state.h"
+#include "spool/xml_tree.h"
 #include "tokenfile/token_file.h"
 #include "values/clock.h"
 #include "values/command_runner.h"
@@ -53,6 +54,10 @@ struct Run {
     int csv_auto_trim = 0;
     // XML path delimiter: "." unless the input program's XML_DELIMITER sets another.
     char xml_delimiter = '.';
+    // The XML spool's tree of open elements and XML_WITH's context path.
+    XmlState xml;
+    // An invalid XML element or attribute name has been warned about (once per run).
+    bool xml_name_warned = false;
 
     // Nesting depth of reformat REPEAT loops; line-wise reads stop restarting inside one.
     int reformat_repeat_depth = 0;

@@ -19,7 +19,8 @@ int execute_input_statements(Run& run, const StatementList& list);
 int call_extract_program(Run& run, ExtractProgram* program);
 
 /// Walks an XML spool for XML_DOCUMENTS: 0 when the whole spool was parsed, 1 on an
-/// XML error, 3 when the stream or the entries are missing. Defined by the XML reader.
+/// XML error, 2 when a document's extract call failed (the parse stops there), 3 when
+/// the stream or the entries are missing. Defined by the XML reader.
 int parse_xml_spool(Run& run, const XmlDocumentsStatement& documents);
 
 }  // namespace morvel

@@ -10,6 +10,7 @@
 #include "spool/spool_reader.h"
 #include "values/evaluate.h"
 #include "values/functions_internal.h"
+#include "values/functions_xml.h"
 #include "values/value.h"
 
 namespace morvel {
@@ -507,6 +508,13 @@ Text eval_function(Run& run, const Expression& e, bool& handled) {
         case Tok::PARAMETER:
         case Tok::LOOK_AHEAD:
             return file_function(run, e, a);
+        case Tok::XML_VALUE:
+        case Tok::XML_WITH:
+        case Tok::XML_NEXT:
+        case Tok::XML_NUM_CHILDREN:
+        case Tok::XML_NAME:
+        case Tok::XML_GET_ATTRIBUTE:
+            return eval_xml_function(run, e);
         default:
             handled = false;
             return std::nullopt;

@@ -179,7 +179,7 @@ TEST(Functions, DateShapesAndSettingsThroughReadFile) {
 TEST(Functions, OtherOperatorsAreNotHandled) {
     test::CapturedRun c;
     bool handled = true;
-    auto e = un(Tok::XML_VALUE, lit("a"));
+    auto e = un(Tok::NOT, lit("a"));
     EXPECT_EQ(eval_function(c.run, *e, handled), std::nullopt);
     EXPECT_FALSE(handled);
     EXPECT_EQ(c.log(), "");
