@@ -98,7 +98,6 @@ struct ReformatProgram : IdObject {
 
     // Run-time state.
     bool form_feed_pending = false;
-    bool patterns_downloaded = false;
 
     ReformatProgram();
 };
