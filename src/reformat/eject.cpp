@@ -1,6 +1,8 @@
 #include "reformat/eject.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "driver/messages.h"
 #include "driver/run.h"
@@ -29,6 +31,16 @@ struct Extent {
 
 Extent find_extent(const OutputPage& page, bool whole) {
     if (whole) return {page.height() - 1, page.width() - 1};
+    if (page.width() <= 0 || page.height() <= 0) return {};
+    if (!page.wide()) {
+        // One-byte cells lie in one run of bytes: scan it backwards as a whole.
+        const char* first = page.cell(0, 0);
+        const char* p = page.cell(page.height() - 1, page.width() - 1) + 1;
+        while (p != first && p[-1] == ' ') --p;
+        if (p == first) return {};
+        auto index = static_cast<long>(p - 1 - first);
+        return {static_cast<int>(index / page.width()), static_cast<int>(index % page.width())};
+    }
     for (int r = page.height() - 1; r >= 0; --r)
         for (int c = page.width() - 1; c >= 0; --c)
             if (!page.blank(r, c)) return {r, c};
@@ -54,20 +66,28 @@ int eject_text_page(Run& run, ReformatProgram& program, OutputProgram& output, P
     bool whole_rows = program.trim_lines || page.wide();
     std::string line;
     line.reserve(static_cast<std::size_t>(page.width()) * 4 + 5);
-    std::vector<std::size_t> marks;  // byte offsets in line of this row's placeholders
+    std::vector<std::size_t> marks;    // byte offsets in line of this row's placeholders
+    std::vector<std::size_t> offsets;  // wide cells: byte offset in line of each column
+    if (page.wide()) offsets.reserve(static_cast<std::size_t>(page.width()));
     for (int r = 0; r <= e.last_row; ++r) {
         bool last = r == e.last_row;
-        line.clear();
-        marks.clear();
         int columns = whole_rows || !last ? page.width() : e.last_column + 1;
-        for (int c = 0; c < columns; ++c) {
-            for (const PlaceholderCell& p : page.placeholders)
-                if (p.row == r && p.column == c) marks.push_back(line.size());
-            if (page.wide())
+        if (page.wide()) {
+            line.clear();
+            offsets.clear();
+            for (int c = 0; c < columns; ++c) {
+                offsets.push_back(line.size());
                 line.append(cell_bytes(page, r, c));
-            else
-                line.push_back(*page.cell(r, c));
+            }
+        } else {
+            line.assign(page.cell(r, 0), static_cast<std::size_t>(columns));
         }
+        marks.clear();
+        for (const PlaceholderCell& p : page.placeholders)
+            if (p.row == r && p.column >= 0 && p.column < columns)
+                marks.push_back(page.wide() ? offsets[static_cast<std::size_t>(p.column)]
+                                            : static_cast<std::size_t>(p.column));
+        std::sort(marks.begin(), marks.end());
         if (program.trim_lines) trim_trailing(line);
         long start = out.position();
         for (std::size_t m : marks)

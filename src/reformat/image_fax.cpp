@@ -85,7 +85,7 @@ struct Node {
 // One binary tree per table; a code's bits lead from the root to a leaf holding its
 // entry number.
 struct CodeTree {
-    std::vector<Node> nodes{Node{}};
+    std::vector<Node> nodes = std::vector<Node>(1);  // the root
     bool duplicate = false;
 
     template <std::size_t N>

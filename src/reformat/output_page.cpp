@@ -39,16 +39,6 @@ void OutputPage::clear() {
     placeholders.clear();
 }
 
-char* OutputPage::cell(int row, int column) {
-    std::size_t index = static_cast<std::size_t>(row) * static_cast<std::size_t>(width_) +
-                        static_cast<std::size_t>(column);
-    return cells_.get() + index * static_cast<std::size_t>(cell_size_);
-}
-
-const char* OutputPage::cell(int row, int column) const {
-    return const_cast<OutputPage*>(this)->cell(row, column);
-}
-
 void OutputPage::put_bytes(int row, int column, std::string_view text) {
     std::size_t room = static_cast<std::size_t>(width_ - column);
     if (text.size() > room) text = text.substr(0, room);

@@ -33,8 +33,14 @@ public:
     /// Fills every cell with spaces again and forgets the placeholders.
     void clear();
     /// The bytes of cell (row, column); both must be inside the page.
-    char* cell(int row, int column);
-    const char* cell(int row, int column) const;
+    char* cell(int row, int column) {
+        std::size_t index = static_cast<std::size_t>(row) * static_cast<std::size_t>(width_) +
+                            static_cast<std::size_t>(column);
+        return cells_.get() + index * static_cast<std::size_t>(cell_size_);
+    }
+    const char* cell(int row, int column) const {
+        return const_cast<OutputPage*>(this)->cell(row, column);
+    }
     /// Whether the cell holds nothing but the blank.
     bool blank(int row, int column) const { return *cell(row, column) == ' '; }
     /// Overwrites cells (row, column), (row, column + 1) ... with one byte each, cut at
