@@ -1,9 +1,9 @@
 #include "driver/command_line.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "driver/banner.h"
 #include "driver/generator.h"
@@ -29,8 +29,8 @@ Scanned scan_words(test::CapturedRun& c, std::vector<std::string> words) {
 
 TEST(CommandLine, JoinedFlagsAndArguments) {
     test::CapturedRun c;
-    Scanned s = scan_words(c, {"-sn", "-lrun.log", "-z", "48", "-vName=abc", "-o", "all=cat",
-                               "-d", "ret", "def", "spool", "extra"});
+    Scanned s = scan_words(c, {"-sn", "-lrun.log", "-z", "48", "-vName=abc", "-o", "all=cat", "-d",
+                               "ret", "def", "spool", "extra"});
     ASSERT_EQ(s.scan.outcome, OptionScan::Outcome::Run);
     EXPECT_EQ(s.scan.first_file, 10);
     EXPECT_TRUE(c.run.options.silent);
@@ -50,10 +50,10 @@ TEST(CommandLine, WordsThatEndTheOptions) {
         int first_file;
     };
     const Case cases[] = {
-        {{"--", "-s", "x"}, 2},    // "--" is skipped, what follows is a file
-        {{"-", "x"}, 1},           // "-" alone is the spool on standard input
-        {{"- s", "x"}, 1},         // white space right after the switch
-        {{"def", "-s"}, 1},        // the first plain word
+        {{"--", "-s", "x"}, 2},  // "--" is skipped, what follows is a file
+        {{"-", "x"}, 1},         // "-" alone is the spool on standard input
+        {{"- s", "x"}, 1},       // white space right after the switch
+        {{"def", "-s"}, 1},      // the first plain word
         {{"-r", "-m", "a", "b"}, 3},
     };
     for (const Case& k : cases) {
@@ -65,18 +65,17 @@ TEST(CommandLine, WordsThatEndTheOptions) {
     }
 }
 
-TEST(CommandLine, ErrorsPrintUsageAndExit100) {
-    for (std::vector<std::string> words : {std::vector<std::string>{"-x", "a", "b"},
-                                           std::vector<std::string>{"-sl"},
-                                           std::vector<std::string>{"-l"}}) {
-        test::CapturedRun c;
-        Scanned s = scan_words(c, words);
-        EXPECT_EQ(s.scan.outcome, OptionScan::Outcome::Exit);
-        EXPECT_EQ(s.scan.exit_code, 100);
-        std::string console = c.console();  // standard error shares the capture here
-        EXPECT_EQ(console.rfind("get command line option: Invalid argument\nmorvel Version 5.0(2020.1), Build 000.000\n", 0), 0u)
-            << console;
-    }
+// An unknown switch and a separate missing argument are job cases; this is the
+// switch that wants an argument at the end of a joined group.
+TEST(CommandLine, MissingArgumentAfterJoinedFlagsPrintsUsageAndExits100) {
+    test::CapturedRun c;
+    Scanned s = scan_words(c, {"-sl"});
+    EXPECT_EQ(s.scan.outcome, OptionScan::Outcome::Exit);
+    EXPECT_EQ(s.scan.exit_code, 100);
+    std::string console = c.console();  // standard error shares the capture here
+    EXPECT_TRUE(console.starts_with("get command line option: Invalid argument\n"
+                                    "morvel Version 5.0(2020.1), Build 000.000\n"))
+        << console;
 }
 
 TEST(CommandLine, HelpEndsTheRunWithZero) {
@@ -139,7 +138,8 @@ TEST(Generator, AsksUntilTheAnswerIsKnown) {
     EXPECT_EQ(write_default_definition(c.run, path), 0);
     EXPECT_EQ(c.console(), "Orientation (return for portrait):Orientation (return for portrait):");
     std::string text = test::read_file(path);
-    EXPECT_NE(text.find("\tLINES_PER_PAGE = 48\n\tREPEAT FIELD=1,1,132,full_line\n"), std::string::npos);
+    EXPECT_NE(text.find("\tLINES_PER_PAGE = 48\n\tREPEAT FIELD=1,1,132,full_line\n"),
+              std::string::npos);
     EXPECT_NE(text.find("\t\tORIENTATION=LANDSCAPE\n"), std::string::npos);
     EXPECT_EQ(text.rfind("[INPUT]\n{\n\tREPEAT my_extract\n}\n\n[EXTRACT]\n", 0), 0u);
 

@@ -1,8 +1,8 @@
 #include "driver/messages.h"
 
-#include <cerrno>
-
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 #include "test_support.h"
 

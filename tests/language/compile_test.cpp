@@ -32,31 +32,24 @@ TEST(Compile, ReformatProgramNamedBeforeItsSection) {
               d.tree().reformats.at(0));
 }
 
-TEST(Compile, DefinitionEndingInsideABlockStopsInPassOne) {
-    Compiled d("[INPUT] { DEBUG 1\n");
-    EXPECT_EQ(d.result, -1);
-    EXPECT_EQ(d.c.log(), "about to parse input section\nMissing } at line 2 of test.def\n");
-    EXPECT_FALSE(d.tree().input);
-}
-
-TEST(Compile, ParseErrorInPassTwoLeavesNoTree) {
-    Compiled d("[INPUT] LINES_PER_PAGE = 500 default_extract\n" + E + test::kMinimalOutput);
-    EXPECT_EQ(d.result, -1);
-    EXPECT_EQ(d.c.log(), kSections +
-                             "Created id structures\n\nabout to parse input section\n"
-                             "Invalid value at line 1 of test.def\n");
-    EXPECT_FALSE(d.tree().input);
-    EXPECT_TRUE(d.tree().extracts.empty());
-}
-
-TEST(Compile, UnexpectedTokenMarksTheRunFailedButThePassSucceeds) {
-    test::CapturedRun c;
-    c.run.scanner.definition_path = c.dir.write("t.def", E + test::kMinimalOutput + "DEBUG");
-    create_internal_variables(c.run);
-    EXPECT_EQ(compile_pass(c.run, 1), 0);
-    EXPECT_EQ(c.run.MEMORY_ERROR, 1);
-    EXPECT_NE(c.log().find("Unexpected token found, check syntax at line 3 of "),
-              std::string::npos);
+// A parse error ends the compile in the pass where it is found, before any tree is kept.
+TEST(Compile, ParseErrorStopsThePassItIsFoundIn) {
+    const struct {
+        std::string text;
+        std::string log;
+    } cases[] = {
+        {"[INPUT] { DEBUG 1\n", "about to parse input section\nMissing } at line 2 of test.def\n"},
+        {"[INPUT] LINES_PER_PAGE = 500 default_extract\n" + E + test::kMinimalOutput,
+         kSections + "Created id structures\n\nabout to parse input section\n"
+                     "Invalid value at line 1 of test.def\n"},
+    };
+    for (const auto& c : cases) {
+        Compiled d(c.text);
+        EXPECT_EQ(d.result, -1) << c.text;
+        EXPECT_EQ(d.c.log(), c.log);
+        EXPECT_FALSE(d.tree().input);
+        EXPECT_TRUE(d.tree().extracts.empty());
+    }
 }
 
 TEST(Compile, MissingDefinitionFailsThePass) {
@@ -152,23 +145,22 @@ std::string nested_blocks(int depth) {
 // Two hundred levels of nesting are allowed; the section block and the expression
 // itself count as levels.
 TEST(Compile, NestingDepthIsLimited) {
-    const char* too_deep =
-        "Statements or expressions are nested too deeply at line 1 of test.def\n";
-    Compiled parens_ok(nested_parentheses(198));
-    EXPECT_TRUE(parens_ok.ok()) << parens_ok.messages();
-    Compiled parens_deep(nested_parentheses(199));
-    EXPECT_EQ(parens_deep.result, -1);
-    EXPECT_EQ(parens_deep.messages(), too_deep);
-
-    Compiled blocks_ok(nested_blocks(198));
-    EXPECT_TRUE(blocks_ok.ok()) << blocks_ok.messages();
-    Compiled blocks_deep(nested_blocks(199));
-    EXPECT_EQ(blocks_deep.result, -1);
-    EXPECT_EQ(blocks_deep.messages(), too_deep);
-
-    Compiled hostile(nested_parentheses(100000));
-    EXPECT_EQ(hostile.result, -1);
-    EXPECT_EQ(hostile.messages(), too_deep);
+    const struct {
+        std::string text;
+        bool ok;
+    } cases[] = {
+        {nested_parentheses(198), true},     {nested_parentheses(199), false},
+        {nested_blocks(198), true},          {nested_blocks(199), false},
+        {nested_parentheses(100000), false},
+    };
+    for (const auto& c : cases) {
+        Compiled d(c.text);
+        EXPECT_EQ(d.result, c.ok ? 0 : -1) << c.text.size();
+        EXPECT_EQ(d.messages(), c.ok ? ""
+                                     : "Statements or expressions are nested too deeply at line 1 "
+                                       "of test.def\n")
+            << c.text.size();
+    }
 }
 
 TEST(Compile, ManyStatementsAreAppendedInOrder) {
@@ -181,14 +173,6 @@ TEST(Compile, ManyStatementsAreAppendedInOrder) {
     EXPECT_EQ(dump(*list[12345]), "(DEBUG (+ 12345))");
     EXPECT_EQ(list[12345]->line, 12347);
 }
-
-}  // namespace
-}  // namespace morvel
-
-namespace morvel {
-namespace {
-
-using test::Compiled;
 
 const std::string kUsesOutput =
     "[EXTRACT] default_extract = { }\n"
@@ -262,16 +246,10 @@ TEST(Compile, ConversionsOfSettingsReportTheirRole) {
     EXPECT_EQ(d.run().MEMORY_ERROR, 1);
 }
 
-}  // namespace
-}  // namespace morvel
-
-namespace morvel {
-namespace {
-
 // A reformat parameter binds a variable declared elsewhere instead of declaring it twice;
 // an unknown parameter name declares its own variable.
 TEST(Compile, ReformatParametersBindDeclaredVariables) {
-    test::Compiled d(
+    Compiled d(
         "[INPUT] { REPEAT ext }\n[EXTRACT] ext = { VARIABLE = p1 FIELD = 1, 1, 10, fa }\n"
         "[OUTPUT] OUTPUT = out INVOCATION = \"lp\" PARAMETERS = OUTPUT_FILE MASK = { pg }\n"
         "[REFORMAT] REFORMAT = wrap, text, p1, p2 { FUNCTION = STRCAT(p1, p2) }\n"
