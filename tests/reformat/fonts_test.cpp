@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "reformat/fonts.h"
-#include "reformat/reformat_bench.h"
+#include "reformat/reformat_fixture.h"
 
 namespace morvel {
 namespace {
@@ -47,7 +47,7 @@ TEST(Fonts, SymbolSetNumber) {
 }
 
 TEST(Fonts, HpglFontDefinition) {
-    test::Bench b;
+    test::ReformatFixture b;
     HpFont times;
     times.proportional = test::lit("1");
     times.typeface = test::lit("4101");

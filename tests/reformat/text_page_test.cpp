@@ -2,15 +2,15 @@
 // clipping, REPEAT and total-page placeholders.
 #include <gtest/gtest.h>
 
-#include "reformat/reformat_bench.h"
+#include "reformat/reformat_fixture.h"
 
 namespace morvel {
 namespace {
 
-using test::Bench;
 using test::field;
 using test::list;
 using test::ref;
+using test::ReformatFixture;
 using test::repeat;
 using test::text_program;
 using test::text_st;
@@ -29,7 +29,7 @@ TEST(TextPage, LayoutSettingsGiveTheseBytes) {
         {"pad with CR LF", 1, 0, 1, "          \r\n  Hi      \r\n          \r\n"},
     };
     for (const Case& c : cases) {
-        Bench b;
+        ReformatFixture b;
         auto p = text_program(10, 3);
         p->pad = c.pad;
         p->trim_lines = c.trim;
@@ -43,11 +43,11 @@ TEST(TextPage, LayoutSettingsGiveTheseBytes) {
 }
 
 TEST(TextPage, BlankPageIsWrittenOnlyWithPad) {
-    Bench padded;
+    ReformatFixture padded;
     auto p = text_program(3, 2);
     padded.run_program(*p);
     EXPECT_EQ(padded.contents(), "   \n   \n");
-    Bench bare;
+    ReformatFixture bare;
     p->pad = 0;
     bare.run_program(*p);
     EXPECT_EQ(bare.contents(), "");
@@ -55,7 +55,7 @@ TEST(TextPage, BlankPageIsWrittenOnlyWithPad) {
 }
 
 TEST(TextPage, ExplicitEjectWritesTheWholePage) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(3, 2);
     p->pad = 0;
     p->statements = list(text_st(Tok::MESSAGE, 0, 0, "x"), test::eject(),
@@ -66,7 +66,7 @@ TEST(TextPage, ExplicitEjectWritesTheWholePage) {
 }
 
 TEST(TextPage, FormFeedSeparatesPagesThatWereNotFull) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(10, 3);
     p->pad = 0;
     p->trim_lines = 1;
@@ -80,7 +80,7 @@ TEST(TextPage, FormFeedSeparatesPagesThatWereNotFull) {
 
 TEST(TextPage, FullPageGetsAFormFeedOnlyWhenForced) {
     for (int force : {0, 1}) {
-        Bench b;
+        ReformatFixture b;
         auto p = text_program(2, 2);
         p->pad = 0;
         p->trim_lines = 1;
@@ -111,7 +111,7 @@ TEST(TextPage, AlignmentAndClipping) {
          "Tried to output to a -ve coordinate, clipped to 0\n"},
     };
     for (const Case& c : cases) {
-        Bench b;
+        ReformatFixture b;
         auto p = text_program(20, 1);
         p->pad = 0;
         p->trim_lines = 1;
@@ -126,7 +126,7 @@ TEST(TextPage, AlignmentAndClipping) {
 }
 
 TEST(TextPage, MultiLineMessageFillsConsecutiveLinesAndAdvances) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(4, 8);
     p->pad = 0;
     p->trim_lines = 1;
@@ -138,7 +138,7 @@ TEST(TextPage, MultiLineMessageFillsConsecutiveLinesAndAdvances) {
 }
 
 TEST(TextPage, ShiftsMappingAndWideCells) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(6, 2);
     p->pad = 0;
     p->trim_lines = 1;
@@ -156,7 +156,7 @@ TEST(TextPage, ShiftsMappingAndWideCells) {
     EXPECT_EQ(b.contents(), " HEllO\n   AB\n");
     EXPECT_EQ(p->x_shift, 1);
 
-    Bench w;
+    ReformatFixture w;
     auto u = text_program(5, 2);
     u->wide_cells = true;
     test::TextOptions right;
@@ -170,7 +170,7 @@ TEST(TextPage, ShiftsMappingAndWideCells) {
 }
 
 TEST(TextPage, RepeatReadsAFieldLineByLine) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(6, 12);
     p->pad = 0;
     p->trim_lines = 1;
@@ -196,13 +196,13 @@ TEST(TextPage, RepeatReadsAFieldLineByLine) {
 namespace morvel {
 namespace {
 
-using test::Bench;
 using test::list;
+using test::ReformatFixture;
 using test::text_program;
 using test::text_st;
 
 TEST(TextPageTotals, PlaceholdersAreFilledWithTheTotal) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(10, 2);
     // MAP_LU must not turn the placeholder into "%T".
     p->map_upper = 1;
@@ -214,7 +214,7 @@ TEST(TextPageTotals, PlaceholdersAreFilledWithTheTotal) {
 }
 
 TEST(TextPageTotals, FormFeedBeforeAPageMovesItsPlaceholders) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(10, 2);
     p->pad = 0;
     p->trim_lines = 1;
@@ -229,7 +229,7 @@ TEST(TextPageTotals, FormFeedBeforeAPageMovesItsPlaceholders) {
 }
 
 TEST(TextPageTotals, TrimmedPageRefusesPlaceholdersBelowTheFirstLine) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(10, 3);
     p->pad = 0;
     p->trim_lines = 1;
@@ -242,7 +242,7 @@ TEST(TextPageTotals, TrimmedPageRefusesPlaceholdersBelowTheFirstLine) {
 }
 
 TEST(TextPageTotals, PlaceholderOffTheRightEdgeIsNotPatched) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(5, 1);
     p->statements = list(text_st(Tok::PAGE, 2, 0, "%t"));
     b.run_program(*p);
