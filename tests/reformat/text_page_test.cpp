@@ -65,32 +65,31 @@ TEST(TextPage, ExplicitEjectWritesTheWholePage) {
     EXPECT_EQ(b.output.page_counter, 2);  // only the explicit eject counts without pad
 }
 
-TEST(TextPage, FormFeedSeparatesPagesThatWereNotFull) {
-    ReformatFixture b;
-    auto p = text_program(10, 3);
-    p->pad = 0;
-    p->trim_lines = 1;
-    p->form_feed = 1;
-    p->statements = list(text_st(Tok::MESSAGE, 2, 1, "Hi"));
-    b.run_program(*p);
-    b.run_program(*p);
-    EXPECT_EQ(b.contents(), "\n  Hi\n\f\n  Hi\n");
-    EXPECT_EQ(b.output.page_counter, 3);
-}
-
-TEST(TextPage, FullPageGetsAFormFeedOnlyWhenForced) {
-    for (int force : {0, 1}) {
+TEST(TextPage, FormFeedSeparatesPagesThatWereNotFullUnlessForced) {
+    struct Case {
+        int width, height, x;
+        const char* text;
+        int force;
+        bool full;
+        const char* expected;
+    } cases[] = {
+        {10, 3, 2, "Hi", 0, false, "\n  Hi\n\f\n  Hi\n"},
+        {2, 2, 0, "ab", 0, true, "\nab\n\nab\n"},
+        {2, 2, 0, "ab", 1, true, "\nab\n\f\nab\n"},
+    };
+    for (const Case& c : cases) {
         ReformatFixture b;
-        auto p = text_program(2, 2);
+        auto p = text_program(c.width, c.height);
         p->pad = 0;
         p->trim_lines = 1;
         p->form_feed = 1;
-        p->force_form_feed = force;
-        p->statements = list(text_st(Tok::MESSAGE, 0, 1, "ab"));
+        p->force_form_feed = c.force;
+        p->statements = list(text_st(Tok::MESSAGE, c.x, 1, c.text));
         b.run_program(*p);
-        EXPECT_TRUE(b.output.last_page_full);
+        EXPECT_EQ(b.output.last_page_full, c.full) << c.text << c.force;
         b.run_program(*p);
-        EXPECT_EQ(b.contents(), force ? "\nab\n\f\nab\n" : "\nab\n\nab\n") << force;
+        EXPECT_EQ(b.contents(), c.expected) << c.text << c.force;
+        EXPECT_EQ(b.output.page_counter, 3) << c.text << c.force;
     }
 }
 
@@ -189,17 +188,6 @@ TEST(TextPage, RepeatReadsAFieldLineByLine) {
     EXPECT_EQ(b.variable("repeat_count"), "");
     EXPECT_EQ(b.run.reformat_repeat_depth, 0);
 }
-
-}  // namespace
-}  // namespace morvel
-
-namespace morvel {
-namespace {
-
-using test::list;
-using test::ReformatFixture;
-using test::text_program;
-using test::text_st;
 
 TEST(TextPageTotals, PlaceholdersAreFilledWithTheTotal) {
     ReformatFixture b;
