@@ -127,22 +127,18 @@ TEST_F(InvocationTest, PreviewCopiesInsteadOfRunning) {
     run.options.preview_prefix = cr.dir.file("P");
     output("first", "lpr");
     OutputProgram& second = output("second", "lpr");
+    // The name is prefix, output kind, output number and the program's preview counter.
+    second.output_kind = 3;
+    second.preview_counter = 11;
     for (int i = 0; i < 2; ++i) {
         open_with(second, "page " + std::to_string(i));
         invoke(run, second);
     }
     EXPECT_TRUE(commands.empty());
-    EXPECT_EQ(read_file(cr.dir.file("P0002000.pre")), "page 0");
-    EXPECT_EQ(read_file(cr.dir.file("P0002001.pre")), "page 1");
-    EXPECT_EQ(second.preview_counter, 2);
+    EXPECT_EQ(read_file(cr.dir.file("P3002011.pre")), "page 0");
+    EXPECT_EQ(read_file(cr.dir.file("P3002012.pre")), "page 1");
+    EXPECT_EQ(second.preview_counter, 13);
     EXPECT_TRUE(temp_files().empty());
-}
-
-TEST_F(InvocationTest, PreviewNameCarriesTheOutputKind) {
-    OutputProgram& p = output("xml", "x");
-    p.output_kind = 3;
-    p.preview_counter = 12;
-    EXPECT_EQ(preview_file_name("pre/", p), "pre/3001012.pre");
 }
 
 TEST_F(InvocationTest, UnwritablePreviewIsReportedAndTheFileStillGoes) {
