@@ -128,16 +128,18 @@ TEST_F(InvocationTest, PreviewCopiesInsteadOfRunning) {
     output("first", "lpr");
     OutputProgram& second = output("second", "lpr");
     // The name is prefix, output kind, output number and the program's preview counter.
-    second.output_kind = 3;
+    second.output_kind = 1;
     second.preview_counter = 11;
     for (int i = 0; i < 2; ++i) {
         open_with(second, "page " + std::to_string(i));
         invoke(run, second);
     }
     EXPECT_TRUE(commands.empty());
-    EXPECT_EQ(read_file(cr.dir.file("P3002011.pre")), "page 0");
-    EXPECT_EQ(read_file(cr.dir.file("P3002012.pre")), "page 1");
+    EXPECT_EQ(read_file(cr.dir.file("P1002011.pre")), "page 0");
+    EXPECT_EQ(read_file(cr.dir.file("P1002012.pre")), "page 1");
     EXPECT_EQ(second.preview_counter, 13);
+    second.output_kind = 3;
+    EXPECT_EQ(preview_file_name("pre/", second), "pre/3002013.pre");
     EXPECT_TRUE(temp_files().empty());
 }
 
