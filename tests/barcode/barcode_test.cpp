@@ -10,7 +10,7 @@
 #include "barcode/primitives.h"
 #include "language/tree.h"
 #include "reformat/printer_out.h"
-#include "reformat/reformat_bench.h"
+#include "reformat/reformat_fixture.h"
 #include "test_support.h"
 
 namespace morvel {

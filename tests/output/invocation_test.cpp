@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "output/output_programs.h"
@@ -50,46 +51,59 @@ TEST_F(InvocationTest, OtherOutputWithoutFileAddsNothing) {
     EXPECT_EQ(commands[0], "send x");
 }
 
-TEST_F(InvocationTest, CompulsoryFailingCommandIsAnError) {
-    command_status(3);
-    OutputProgram& p = output("printer", "!lp", {file_param()});
-    std::string file = open_with(p, "x");
-    invoke(run, p);
-    ASSERT_EQ(commands.size(), 1u);
-    EXPECT_EQ(commands[0], "lp " + q(file));
-    EXPECT_EQ(execute_status(), 3);
-    EXPECT_EQ(run.MEMORY_ERROR, 1);
-    EXPECT_NE(cr.log().find("Invocation (lp " + q(file) +
-                            ") in output printer was compulsory but returned 3\n"),
-              std::string::npos);
-    EXPECT_TRUE(temp_files().empty());
-}
-
-TEST_F(InvocationTest, FailingCommandThatIsNotCompulsoryOnlySetsTheStatus) {
-    command_status(3);
-    OutputProgram& p = output("printer", "lp");
-    open_with(p, "x");
-    invoke(run, p);
-    EXPECT_EQ(execute_status(), 3);
-    EXPECT_EQ(run.MEMORY_ERROR, 0);
-}
-
-TEST_F(InvocationTest, EmptyInvocationRunsNothingAndGives999) {
+TEST_F(InvocationTest, FailingCommandIsAnErrorOnlyWhenCompulsoryOrUnstartable) {
     struct Case {
-        const char* text;
+        const char* invocation;
+        int status;
+        int memory_error;
+        const char* log;  // "@" stands for the quoted file name
+    };
+    const Case cases[] = {
+        {"!lp", 3, 1, "Invocation (lp @) in output printer was compulsory but returned 3\n"},
+        {"lp", 3, 0, ""},
+        {"lp", -1, 1, "System(lp @) returned error "},
+    };
+    for (const Case& c : cases) {
+        run.MEMORY_ERROR = 0;
+        size_t logged = cr.log().size();
+        command_status(c.status);
+        OutputProgram& p = output("printer", c.invocation, {file_param()});
+        std::string file = open_with(p, "x");
+        invoke(run, p);
+        ASSERT_EQ(commands.size(), 1u);
+        EXPECT_EQ(commands.back(), "lp " + q(file));
+        commands.clear();
+        EXPECT_EQ(execute_status(), c.status) << c.invocation;
+        EXPECT_EQ(run.MEMORY_ERROR, c.memory_error) << c.invocation;
+        std::string log = c.log;
+        if (size_t at = log.find('@'); at != std::string::npos) log.replace(at, 1, q(file));
+        EXPECT_EQ(cr.log().substr(logged, log.empty() ? std::string::npos : log.size()), log)
+            << c.invocation;
+        EXPECT_TRUE(temp_files().empty());
+    }
+}
+
+TEST_F(InvocationTest, EmptyInvocationOrOverrideRunsNothingAndGives999) {
+    struct Case {
+        const char* invocation;
+        std::optional<std::string> override_text;
         bool compulsory_message;
     };
-    for (Case c : {Case{"", false}, Case{"!", true}}) {
-        OutputProgram& p = output("viewer", c.text, {file_param(), text_param("x")});
+    const Case cases[] = {{"", std::nullopt, false}, {"!", std::nullopt, true}, {"lpr", "", false}};
+    for (const Case& c : cases) {
+        run.MEMORY_ERROR = 0;
+        set_integer_variable(run, "execute_status", 0);
+        size_t logged = cr.log().size();
+        OutputProgram& p = output("viewer", c.invocation, {file_param(), text_param("x")});
+        p.invocation.override_text = c.override_text;
         open_with(p, "x");
         invoke(run, p);
-        EXPECT_TRUE(commands.empty()) << c.text;
-        EXPECT_EQ(execute_status(), 999) << c.text;
-        EXPECT_EQ(
-            cr.log().find("Invocation () in output viewer was compulsory but returned 999\n") !=
-                std::string::npos,
-            c.compulsory_message)
-            << c.text;
+        EXPECT_TRUE(commands.empty()) << c.invocation;
+        EXPECT_EQ(execute_status(), 999) << c.invocation;
+        EXPECT_EQ(cr.log().find("Invocation () in output viewer was compulsory but returned 999\n",
+                                logged) != std::string::npos,
+                  c.compulsory_message)
+            << c.invocation;
         EXPECT_TRUE(temp_files().empty());
     }
 }
@@ -108,36 +122,25 @@ TEST_F(InvocationTest, OverrideReplacesEveryAtSignAndIgnoresParameters) {
     EXPECT_TRUE(temp_files().empty());
 }
 
-TEST_F(InvocationTest, EmptyOverrideGives999) {
-    OutputProgram& p = output("a", "lpr", {file_param()});
-    p.invocation.override_text = "";
-    open_with(p, "1");
-    invoke(run, p);
-    EXPECT_TRUE(commands.empty());
-    EXPECT_EQ(execute_status(), 999);
-}
-
 TEST_F(InvocationTest, PreviewCopiesInsteadOfRunning) {
     run.options.preview = true;
     run.options.preview_prefix = cr.dir.file("P");
     output("first", "lpr");
     OutputProgram& second = output("second", "lpr");
+    // The name is prefix, output kind, output number and the program's preview counter.
+    second.output_kind = 1;
+    second.preview_counter = 11;
     for (int i = 0; i < 2; ++i) {
         open_with(second, "page " + std::to_string(i));
         invoke(run, second);
     }
     EXPECT_TRUE(commands.empty());
-    EXPECT_EQ(read_file(cr.dir.file("P0002000.pre")), "page 0");
-    EXPECT_EQ(read_file(cr.dir.file("P0002001.pre")), "page 1");
-    EXPECT_EQ(second.preview_counter, 2);
+    EXPECT_EQ(read_file(cr.dir.file("P1002011.pre")), "page 0");
+    EXPECT_EQ(read_file(cr.dir.file("P1002012.pre")), "page 1");
+    EXPECT_EQ(second.preview_counter, 13);
+    second.output_kind = 3;
+    EXPECT_EQ(preview_file_name("pre/", second), "pre/3002013.pre");
     EXPECT_TRUE(temp_files().empty());
-}
-
-TEST_F(InvocationTest, PreviewNameCarriesTheOutputKind) {
-    OutputProgram& p = output("xml", "x");
-    p.output_kind = 3;
-    p.preview_counter = 12;
-    EXPECT_EQ(preview_file_name("pre/", p), "pre/3001012.pre");
 }
 
 TEST_F(InvocationTest, UnwritablePreviewIsReportedAndTheFileStillGoes) {
@@ -152,7 +155,7 @@ TEST_F(InvocationTest, UnwritablePreviewIsReportedAndTheFileStillGoes) {
     EXPECT_TRUE(temp_files().empty());
 }
 
-TEST_F(InvocationTest, NothingRunsAfterAnErrorUnlessAskedTo) {
+TEST_F(InvocationTest, NothingRunsAfterAnError) {
     OutputProgram& p = output("printer", "lpr", {file_param()});
     run.MEMORY_ERROR = 1;
     open_with(p, "x");
@@ -161,85 +164,72 @@ TEST_F(InvocationTest, NothingRunsAfterAnErrorUnlessAskedTo) {
     EXPECT_TRUE(temp_files().empty());
     EXPECT_NE(cr.log().find("Output program was not run due to previous errors\n"),
               std::string::npos);
-
-    run.options.run_after_errors = true;
-    open_with(p, "x");
-    invoke(run, p);
-    EXPECT_EQ(commands.size(), 1u);
-    EXPECT_TRUE(temp_files().empty());
 }
 
 TEST_F(InvocationTest, CommandLineBound) {
-    // 1023 characters fit; one more is refused and nothing runs.
-    OutputProgram& fits = output("fits", std::string(1023, 'a'));
-    open_with(fits, "x");
-    invoke(run, fits);
-    ASSERT_EQ(commands.size(), 1u);
-    EXPECT_EQ(commands[0].size(), 1023u);
-
-    OutputProgram& too_long = output("long", std::string(1024, 'a'));
-    open_with(too_long, "x");
-    invoke(run, too_long);
-    EXPECT_EQ(commands.size(), 1u);
-    EXPECT_EQ(execute_status(), 999);
-    EXPECT_NE(cr.log().find("into a 1023 size string\n"), std::string::npos);
-    EXPECT_TRUE(temp_files().empty());
-}
-
-TEST_F(InvocationTest, ParameterPastTheBoundAbandonsTheCommand) {
-    OutputProgram& fits = output("fits", std::string(1017, 'a'), {text_param("bcd", true)});
-    open_with(fits, "x");
-    invoke(run, fits);
-    ASSERT_EQ(commands.size(), 1u);
-    EXPECT_EQ(commands[0].size(), 1023u);
-
-    OutputProgram& p =
-        output("long", std::string(1018, 'a'), {text_param("bcd", true), text_param("e")});
-    open_with(p, "x");
-    invoke(run, p);
-    EXPECT_EQ(commands.size(), 1u);
-    EXPECT_EQ(execute_status(), 999);
-    EXPECT_NE(cr.log().find("Tried to join "), std::string::npos);
-}
-
-TEST_F(InvocationTest, StampingCommand) {
-    run.options.program_path = "/opt/morvel/bin/morvel";
+    // 1023 characters fit; one more, in the program or in a parameter, refuses the command.
     struct Case {
+        size_t program_size;
         std::vector<InvocationParameter> params;
-        std::string target;  // "" = refused
+        const char* refusal;  // nullptr: the command runs
     };
     std::vector<Case> cases;
-    cases.push_back({{file_param(), text_param("out.pcl", true)}, "\"out.pcl\""});
-    cases.push_back({{file_param(), text_param("out.pcl")}, "out.pcl"});
-    cases.push_back({{text_param("out.pcl"), file_param()}, ""});
-    cases.push_back({{file_param()}, ""});
+    cases.push_back({1023, {}, nullptr});
+    cases.push_back({1024, {}, "into a 1023 size string\n"});
+    cases.push_back({1017, {text_param("bcd", true)}, nullptr});
+    cases.push_back({1018, {text_param("bcd", true), text_param("e")}, "Tried to join "});
     for (Case& c : cases) {
         commands.clear();
         run.MEMORY_ERROR = 0;
-        OutputProgram& p = output("stamp", "!!FASTMARK", std::move(c.params));
+        OutputProgram& p = output("p", std::string(c.program_size, 'a'), std::move(c.params));
+        open_with(p, "x");
+        invoke(run, p);
+        EXPECT_TRUE(temp_files().empty());
+        if (!c.refusal) {
+            ASSERT_EQ(commands.size(), 1u) << c.program_size;
+            EXPECT_EQ(commands[0].size(), 1023u);
+            continue;
+        }
+        EXPECT_TRUE(commands.empty()) << c.program_size;
+        EXPECT_EQ(execute_status(), 999);
+        EXPECT_NE(cr.log().find(c.refusal), std::string::npos);
+    }
+}
+
+TEST_F(InvocationTest, StampingCommand) {
+    struct Case {
+        const char* program_path;
+        const char* invocation;
+        std::vector<InvocationParameter> params;
+        std::string command;  // "" = refused; "@" stands for the file name
+    };
+    const char* opt = "/opt/morvel/bin/morvel";
+    const std::string stamp = "/opt/morvel/bin/gl_stamp  < @ > ";
+    std::vector<Case> cases;
+    cases.push_back({opt, "!!FASTMARK", {file_param(), text_param("o", true)}, stamp + "\"o\""});
+    cases.push_back({opt, "!!FASTMARK", {file_param(), text_param("o")}, stamp + "o"});
+    cases.push_back({"morvel", "!!fastmark", {file_param(), text_param("t")}, "gl_stamp  < @ > t"});
+    cases.push_back({opt, "!!FASTMARK", {text_param("o"), file_param()}, ""});
+    cases.push_back({opt, "!!FASTMARK", {file_param()}, ""});
+    for (Case& c : cases) {
+        commands.clear();
+        run.MEMORY_ERROR = 0;
+        run.options.program_path = c.program_path;
+        OutputProgram& p = output("stamp", c.invocation, std::move(c.params));
         std::string file = open_with(p, "x");
         invoke(run, p);
-        if (c.target.empty()) {
+        if (c.command.empty()) {
             EXPECT_TRUE(commands.empty());
             EXPECT_EQ(execute_status(), 999);
         } else {
             ASSERT_EQ(commands.size(), 1u);
-            EXPECT_EQ(commands[0], "/opt/morvel/bin/gl_stamp  < " + file + " > " + c.target);
+            EXPECT_EQ(commands[0], c.command.replace(c.command.find('@'), 1, file));
         }
     }
     EXPECT_NE(
         cr.log().find("OUTPUT_FILE must be first parameter in for fastmark in output stamp\n"),
         std::string::npos);
     EXPECT_TRUE(temp_files().empty());
-}
-
-TEST_F(InvocationTest, StampingWithoutDirectory) {
-    run.options.program_path = "morvel";
-    OutputProgram& p = output("stamp", "!!fastmark", {file_param(), text_param("t")});
-    std::string file = open_with(p, "x");
-    invoke(run, p);
-    ASSERT_EQ(commands.size(), 1u);
-    EXPECT_EQ(commands[0], "gl_stamp  < " + file + " > t");
 }
 
 TEST_F(InvocationTest, UndecodableParameterIsSkipped) {

@@ -88,21 +88,6 @@ TEST_F(OutputProgramsTest, RepeatWithoutCountOrEndStopsAtTheLimit) {
     EXPECT_EQ(counter->cell.value, "10000.000000");
 }
 
-TEST_F(OutputProgramsTest, DeliveryRepeatRunsOneOutputThreeTimes) {
-    OutputProgram& a = output("a", "true");
-    OutputProgram& b = output("b", "true");
-    a.statements = list(record_pass(*seen, repeat_count()));
-    auto other = variable("other", std::string("y"));
-    b.statements = list(record_pass(*other, repeat_count()));
-    OutputCall call;
-    call.program = &a;
-    run.tree.delivery = std::make_unique<DeliveryProgram>();
-    run.tree.delivery->statements = list(repeat(list(statement(Tok::OUTPUT, call)), val(lit("3"))));
-    EXPECT_EQ(run_output_programs(run, nullptr), 0);
-    EXPECT_EQ(seen_text(), "x123");
-    EXPECT_EQ(other->cell.value, "y");
-}
-
 TEST_F(OutputProgramsTest, WithoutDeliveryEveryOutputRunsOnce) {
     OutputProgram& a = output("a", "true");
     OutputProgram& b = output("b", "true");

@@ -8,13 +8,13 @@
 
 #include "reformat/job_setup.h"
 #include "reformat/printer_out.h"
-#include "reformat/reformat_bench.h"
+#include "reformat/reformat_fixture.h"
 
 namespace morvel {
 namespace {
 
-using test::Bench;
 using test::lit;
+using test::ReformatFixture;
 
 // x1, y1, x2, y2, thickness, shading.
 using Corners = std::array<long, 6>;
@@ -30,9 +30,9 @@ std::unique_ptr<Statement> box(Tok kind, Corners v, int border = 0, int fill = 0
     return std::make_unique<Statement>(Statement{kind, 0, 1, std::move(b)});
 }
 
-// Runs one statement of p against the bench's file and returns what it wrote.
+// Runs one statement of p against the fixture's file and returns what it wrote.
 struct Drawer {
-    Bench b;
+    ReformatFixture b;
     std::unique_ptr<ReformatProgram> p = test::printer_program();
     PclOut out{b.file};
     double advance = 0;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "reformat/fonts.h"
-#include "reformat/reformat_bench.h"
+#include "reformat/reformat_fixture.h"
 
 namespace morvel {
 namespace {
@@ -47,7 +47,7 @@ TEST(Fonts, SymbolSetNumber) {
 }
 
 TEST(Fonts, HpglFontDefinition) {
-    test::Bench b;
+    test::ReformatFixture b;
     HpFont times;
     times.proportional = test::lit("1");
     times.typeface = test::lit("4101");
@@ -68,16 +68,6 @@ TEST(Fonts, HpglFontDefinition) {
     EXPECT_EQ(hpgl_font(b.run, nullptr, nullptr, nullptr), "");
     EXPECT_EQ(hpgl_font(b.run, nullptr, &right, nullptr),
               "SD1,277,2,0,3,10.000000,5,0,6,-3,7,4099;LO7;");
-}
-
-TEST(Fonts, CommandBuilders) {
-    EXPECT_EQ(hpgl_enter(1), "\033%1B");
-    EXPECT_EQ(hpgl_leave(0), "\033%0A");
-    EXPECT_EQ(hpgl_character_fill(2), "CF2;");
-    EXPECT_EQ(hpgl_character_fill(1, 3), "CF1,3;");
-    EXPECT_EQ(hpgl_define_terminator('"', 1), "DT\",1;");
-    EXPECT_EQ(hpgl_label("ab", '!'), "LBab!;");
-    EXPECT_EQ(hpgl_label_origin(4), "LO4;");
 }
 
 }  // namespace

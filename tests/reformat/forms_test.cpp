@@ -8,14 +8,14 @@
 #include "reformat/image_fax.h"
 #include "reformat/image_test_util.h"
 #include "reformat/printer_out.h"
-#include "reformat/reformat_bench.h"
+#include "reformat/reformat_fixture.h"
 
 namespace morvel {
 namespace {
 
-using test::Bench;
 using test::Bitmap;
 using test::lit;
+using test::ReformatFixture;
 using namespace std::string_literals;
 
 const std::string kHeader =
@@ -52,7 +52,7 @@ std::unique_ptr<Statement> form_statement(FormDefinition f) {
 }
 
 TEST(Forms, FormStatementKnownAnswer) {
-    Bench b;
+    ReformatFixture b;
     std::string file = b.c.dir.write("s.pcx", test::make_pcx(small_picture(), 1));
     auto p = test::printer_program();
     p->statements = test::list(form_statement(definition("100", "200", file)));
@@ -65,7 +65,7 @@ TEST(Forms, FormStatementKnownAnswer) {
 }
 
 TEST(Forms, MacroFormKnownAnswer) {
-    Bench b;
+    ReformatFixture b;
     std::string file = b.c.dir.write("s.pcx", test::make_pcx(small_picture(), 1));
     auto p = test::printer_program();
     p->macro_forms.push_back(definition("-30000", "-30000", file, "1", 110));
@@ -193,7 +193,7 @@ TEST(Forms, FailureMessages) {
         {"n.pcx", "", "-5", false, "Negative coordinate passed to form command %s\n"},
     };
     for (const Case& k : cases) {
-        Bench b;
+        ReformatFixture b;
         b.run.options.run_after_errors = k.run_after_errors;
         std::string path = *k.file ? b.c.dir.write(k.file, k.bytes) : b.c.dir.file("missing.pcx");
         auto p = test::printer_program();
@@ -259,7 +259,7 @@ TEST(Forms, ColourRasterSendsPaletteAndIndices) {
 }
 
 TEST(Forms, TextKindsDrawNoForm) {
-    Bench b;
+    ReformatFixture b;
     auto p = test::text_program(3, 1);
     p->macro_forms.push_back(definition("0", "0", b.c.dir.file("missing.pcx"), "0", 110));
     p->statements = test::list(form_statement(definition("0", "0", b.c.dir.file("missing.pcx"))));

@@ -1,14 +1,14 @@
 // Printer-kind jobs: the job header, font selections, labels, placeholders and ejects.
 #include <gtest/gtest.h>
 
-#include "reformat/reformat_bench.h"
+#include "reformat/reformat_fixture.h"
 
 namespace morvel {
 namespace {
 
-using test::Bench;
 using test::list;
 using test::printer_program;
+using test::ReformatFixture;
 using test::text_st;
 
 // Universal exit, reset, duplex 0, portrait, paper 26.
@@ -24,7 +24,7 @@ const std::string kHpglInit =
     "SC0,3.386667,0,-3.386667,2IR0,100,0,100PU0,0;\033%1A";
 
 TEST(PrinterJob, DefaultHeaderTextAndEject) {
-    Bench b;
+    ReformatFixture b;
     auto p = printer_program();
     p->statements = list(text_st(Tok::MESSAGE, 100, 200, "Hello"));
     EXPECT_EQ(b.run_program(*p), 0);
@@ -39,7 +39,7 @@ TEST(PrinterJob, DefaultHeaderTextAndEject) {
 }
 
 TEST(PrinterJob, SettingsChangeTheHeader) {
-    Bench b;
+    ReformatFixture b;
     auto p = printer_program();
     p->duplex = 1;
     p->orientation = 1;
@@ -60,7 +60,7 @@ TEST(PrinterJob, SettingsChangeTheHeader) {
 }
 
 TEST(PrinterJob, HpglForbiddenWritesNoInitialisation) {
-    Bench b;
+    ReformatFixture b;
     auto p = printer_program();
     p->uses_hpgl = true;
     p->hpgl_forbidden = true;
@@ -69,7 +69,7 @@ TEST(PrinterJob, HpglForbiddenWritesNoInitialisation) {
 }
 
 TEST(PrinterJob, UserStringsReplaceTheStandardHeader) {
-    Bench b;
+    ReformatFixture b;
     auto p = printer_program();
     b.output.pre_init = test::lit_expr("<pre>");
     b.output.init_str = test::lit_expr("<init>");
@@ -83,7 +83,7 @@ TEST(PrinterJob, UserStringsReplaceTheStandardHeader) {
 }
 
 TEST(PrinterJob, MissingIncludeFailsTheSetUpOnly) {
-    Bench b;
+    ReformatFixture b;
     auto p = printer_program();
     p->include_files.push_back(test::lit(b.c.dir.file("absent")));
     p->statements = list(text_st(Tok::MESSAGE, 0, 50, "x"));
@@ -93,7 +93,7 @@ TEST(PrinterJob, MissingIncludeFailsTheSetUpOnly) {
 }
 
 TEST(PrinterJob, AnEarlierErrorDoesNotStopThePage) {
-    Bench b;
+    ReformatFixture b;
     b.run.MEMORY_ERROR = 1;
     auto p = printer_program();
     p->statements = list(text_st(Tok::MESSAGE, 0, 50, "x"));
@@ -103,7 +103,7 @@ TEST(PrinterJob, AnEarlierErrorDoesNotStopThePage) {
 }
 
 TEST(PrinterJob, ColourSwitchesOnThePaletteAndColourSelection) {
-    Bench b;
+    ReformatFixture b;
     auto p = printer_program();
     p->colour = test::lit("1");
     b.run_program(*p);
@@ -138,7 +138,7 @@ TEST(PrinterText, FontsOverridesAndInverse) {
         {nullptr, std::nullopt, true, "\033*p10x20Y\033*v1o1Tab\033*v0o0T"},
     };
     for (const Case& c : cases) {
-        Bench run;
+        ReformatFixture run;
         auto p = printer_program();
         p->initialise = 0;
         test::TextOptions o;
@@ -155,7 +155,7 @@ TEST(PrinterText, FontsOverridesAndInverse) {
 }
 
 TEST(PrinterText, AlignedTextIsAnHpglLabel) {
-    Bench b;
+    ReformatFixture b;
     auto p = printer_program();
     p->initialise = 0;
     test::TextOptions centre;
@@ -177,7 +177,7 @@ TEST(PrinterText, AlignedTextIsAnHpglLabel) {
 }
 
 TEST(PrinterText, LabelWithoutTerminatorIsRefused) {
-    Bench b;
+    ReformatFixture b;
     auto p = printer_program();
     p->initialise = 0;
     std::string every;
@@ -193,7 +193,7 @@ TEST(PrinterText, LabelWithoutTerminatorIsRefused) {
 }
 
 TEST(PrinterText, PagePlaceholdersAndEjects) {
-    Bench b;
+    ReformatFixture b;
     auto p = printer_program();
     p->initialise = 0;
     p->pad = 0;
@@ -207,7 +207,7 @@ TEST(PrinterText, PagePlaceholdersAndEjects) {
 }
 
 TEST(PrinterText, IncludeCopiesAFileAndResetsThePage) {
-    Bench b;
+    ReformatFixture b;
     auto p = printer_program();
     p->initialise = 0;
     std::string name = b.c.dir.write("logo.pcl", "LOGO");

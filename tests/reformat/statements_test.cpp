@@ -6,14 +6,14 @@
 
 #include "reformat/printer_out.h"
 #include "reformat/reformat.h"
-#include "reformat/reformat_bench.h"
+#include "reformat/reformat_fixture.h"
 #include "reformat/reformat_function.h"
 
 namespace morvel {
 namespace {
 
-using test::Bench;
 using test::list;
+using test::ReformatFixture;
 using test::text_program;
 using test::text_st;
 
@@ -35,7 +35,7 @@ Expression call_of(const std::string& name, std::vector<std::string> args) {
 }
 
 TEST(ReformatFunction, RunsInsideTheCallerAndReturnsItsResult) {
-    Bench b;
+    ReformatFixture b;
     auto caller = text_program(8, 2);
     caller->pad = 0;
     caller->trim_lines = 1;
@@ -72,7 +72,7 @@ TEST(ReformatFunction, RunsInsideTheCallerAndReturnsItsResult) {
 }
 
 TEST(ReformatFunction, Failures) {
-    Bench b;
+    ReformatFixture b;
     b.run.current_line = 1;
     Expression call = call_of("nothing", {});
     EXPECT_EQ(eval_r_function(b.run, call), std::nullopt);
@@ -100,7 +100,7 @@ TEST(ReformatFunction, Failures) {
 }
 
 TEST(ReformatStatements, DateIsFormattedAndEmptyResultsAreRefused) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(20, 1);
     p->pad = 0;
     p->trim_lines = 1;
@@ -114,7 +114,7 @@ TEST(ReformatStatements, DateIsFormattedAndEmptyResultsAreRefused) {
 }
 
 TEST(ReformatStatements, RepeatLimits) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(5, 3);
     p->pad = 0;
     p->trim_lines = 1;
@@ -142,7 +142,7 @@ TEST(ReformatStatements, RepeatLimits) {
 }
 
 TEST(ReformatStatements, IfChoosesItsBranch) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(3, 1);
     p->pad = 0;
     p->trim_lines = 1;
@@ -162,7 +162,7 @@ TEST(ReformatStatements, IfChoosesItsBranch) {
 
 TEST(ReformatStatements, AbsentFieldAdvancesNothingAndEmptyFieldOneLine) {
     for (bool absent : {true, false}) {
-        Bench b;
+        ReformatFixture b;
         auto p = text_program(3, 4);
         p->pad = 0;
         p->trim_lines = 1;
@@ -177,7 +177,7 @@ TEST(ReformatStatements, AbsentFieldAdvancesNothingAndEmptyFieldOneLine) {
 }
 
 TEST(ReformatStatements, PrintWritesRawText) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(5, 2);
     p->pad = 0;
     p->crlf = 1;
@@ -188,7 +188,7 @@ TEST(ReformatStatements, PrintWritesRawText) {
 }
 
 TEST(ReformatStatements, XmlSetUpWritesPrologueAndRoot) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(80, 66);
     p->xml = true;
     p->pad = 0;
@@ -204,7 +204,7 @@ TEST(ReformatStatements, XmlSetUpWritesPrologueAndRoot) {
 }
 
 TEST(ReformatStatements, RunFailures) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(10, 10);
     EXPECT_EQ(run_reformat(b.run, *p, b.output, nullptr), -1);
     auto huge = text_program(1 << 20, 1 << 20);
@@ -216,7 +216,7 @@ TEST(ReformatStatements, RunFailures) {
 }
 
 TEST(ReformatStatements, EpsonPagesPlaceNothing) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(10, 2);
     p->kind = ReformatKind::Epson;
     b.output.pre_init = test::lit_expr("ESC");

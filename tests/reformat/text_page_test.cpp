@@ -2,15 +2,15 @@
 // clipping, REPEAT and total-page placeholders.
 #include <gtest/gtest.h>
 
-#include "reformat/reformat_bench.h"
+#include "reformat/reformat_fixture.h"
 
 namespace morvel {
 namespace {
 
-using test::Bench;
 using test::field;
 using test::list;
 using test::ref;
+using test::ReformatFixture;
 using test::repeat;
 using test::text_program;
 using test::text_st;
@@ -29,7 +29,7 @@ TEST(TextPage, LayoutSettingsGiveTheseBytes) {
         {"pad with CR LF", 1, 0, 1, "          \r\n  Hi      \r\n          \r\n"},
     };
     for (const Case& c : cases) {
-        Bench b;
+        ReformatFixture b;
         auto p = text_program(10, 3);
         p->pad = c.pad;
         p->trim_lines = c.trim;
@@ -43,11 +43,11 @@ TEST(TextPage, LayoutSettingsGiveTheseBytes) {
 }
 
 TEST(TextPage, BlankPageIsWrittenOnlyWithPad) {
-    Bench padded;
+    ReformatFixture padded;
     auto p = text_program(3, 2);
     padded.run_program(*p);
     EXPECT_EQ(padded.contents(), "   \n   \n");
-    Bench bare;
+    ReformatFixture bare;
     p->pad = 0;
     bare.run_program(*p);
     EXPECT_EQ(bare.contents(), "");
@@ -55,7 +55,7 @@ TEST(TextPage, BlankPageIsWrittenOnlyWithPad) {
 }
 
 TEST(TextPage, ExplicitEjectWritesTheWholePage) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(3, 2);
     p->pad = 0;
     p->statements = list(text_st(Tok::MESSAGE, 0, 0, "x"), test::eject(),
@@ -65,32 +65,31 @@ TEST(TextPage, ExplicitEjectWritesTheWholePage) {
     EXPECT_EQ(b.output.page_counter, 2);  // only the explicit eject counts without pad
 }
 
-TEST(TextPage, FormFeedSeparatesPagesThatWereNotFull) {
-    Bench b;
-    auto p = text_program(10, 3);
-    p->pad = 0;
-    p->trim_lines = 1;
-    p->form_feed = 1;
-    p->statements = list(text_st(Tok::MESSAGE, 2, 1, "Hi"));
-    b.run_program(*p);
-    b.run_program(*p);
-    EXPECT_EQ(b.contents(), "\n  Hi\n\f\n  Hi\n");
-    EXPECT_EQ(b.output.page_counter, 3);
-}
-
-TEST(TextPage, FullPageGetsAFormFeedOnlyWhenForced) {
-    for (int force : {0, 1}) {
-        Bench b;
-        auto p = text_program(2, 2);
+TEST(TextPage, FormFeedSeparatesPagesThatWereNotFullUnlessForced) {
+    struct Case {
+        int width, height, x;
+        const char* text;
+        int force;
+        bool full;
+        const char* expected;
+    } cases[] = {
+        {10, 3, 2, "Hi", 0, false, "\n  Hi\n\f\n  Hi\n"},
+        {2, 2, 0, "ab", 0, true, "\nab\n\nab\n"},
+        {2, 2, 0, "ab", 1, true, "\nab\n\f\nab\n"},
+    };
+    for (const Case& c : cases) {
+        ReformatFixture b;
+        auto p = text_program(c.width, c.height);
         p->pad = 0;
         p->trim_lines = 1;
         p->form_feed = 1;
-        p->force_form_feed = force;
-        p->statements = list(text_st(Tok::MESSAGE, 0, 1, "ab"));
+        p->force_form_feed = c.force;
+        p->statements = list(text_st(Tok::MESSAGE, c.x, 1, c.text));
         b.run_program(*p);
-        EXPECT_TRUE(b.output.last_page_full);
+        EXPECT_EQ(b.output.last_page_full, c.full) << c.text << c.force;
         b.run_program(*p);
-        EXPECT_EQ(b.contents(), force ? "\nab\n\f\nab\n" : "\nab\n\nab\n") << force;
+        EXPECT_EQ(b.contents(), c.expected) << c.text << c.force;
+        EXPECT_EQ(b.output.page_counter, 3) << c.text << c.force;
     }
 }
 
@@ -111,7 +110,7 @@ TEST(TextPage, AlignmentAndClipping) {
          "Tried to output to a -ve coordinate, clipped to 0\n"},
     };
     for (const Case& c : cases) {
-        Bench b;
+        ReformatFixture b;
         auto p = text_program(20, 1);
         p->pad = 0;
         p->trim_lines = 1;
@@ -126,7 +125,7 @@ TEST(TextPage, AlignmentAndClipping) {
 }
 
 TEST(TextPage, MultiLineMessageFillsConsecutiveLinesAndAdvances) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(4, 8);
     p->pad = 0;
     p->trim_lines = 1;
@@ -138,7 +137,7 @@ TEST(TextPage, MultiLineMessageFillsConsecutiveLinesAndAdvances) {
 }
 
 TEST(TextPage, ShiftsMappingAndWideCells) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(6, 2);
     p->pad = 0;
     p->trim_lines = 1;
@@ -156,7 +155,7 @@ TEST(TextPage, ShiftsMappingAndWideCells) {
     EXPECT_EQ(b.contents(), " HEllO\n   AB\n");
     EXPECT_EQ(p->x_shift, 1);
 
-    Bench w;
+    ReformatFixture w;
     auto u = text_program(5, 2);
     u->wide_cells = true;
     test::TextOptions right;
@@ -170,7 +169,7 @@ TEST(TextPage, ShiftsMappingAndWideCells) {
 }
 
 TEST(TextPage, RepeatReadsAFieldLineByLine) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(6, 12);
     p->pad = 0;
     p->trim_lines = 1;
@@ -190,19 +189,8 @@ TEST(TextPage, RepeatReadsAFieldLineByLine) {
     EXPECT_EQ(b.run.reformat_repeat_depth, 0);
 }
 
-}  // namespace
-}  // namespace morvel
-
-namespace morvel {
-namespace {
-
-using test::Bench;
-using test::list;
-using test::text_program;
-using test::text_st;
-
 TEST(TextPageTotals, PlaceholdersAreFilledWithTheTotal) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(10, 2);
     // MAP_LU must not turn the placeholder into "%T".
     p->map_upper = 1;
@@ -214,7 +202,7 @@ TEST(TextPageTotals, PlaceholdersAreFilledWithTheTotal) {
 }
 
 TEST(TextPageTotals, FormFeedBeforeAPageMovesItsPlaceholders) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(10, 2);
     p->pad = 0;
     p->trim_lines = 1;
@@ -229,7 +217,7 @@ TEST(TextPageTotals, FormFeedBeforeAPageMovesItsPlaceholders) {
 }
 
 TEST(TextPageTotals, TrimmedPageRefusesPlaceholdersBelowTheFirstLine) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(10, 3);
     p->pad = 0;
     p->trim_lines = 1;
@@ -242,7 +230,7 @@ TEST(TextPageTotals, TrimmedPageRefusesPlaceholdersBelowTheFirstLine) {
 }
 
 TEST(TextPageTotals, PlaceholderOffTheRightEdgeIsNotPatched) {
-    Bench b;
+    ReformatFixture b;
     auto p = text_program(5, 1);
     p->statements = list(text_st(Tok::PAGE, 2, 0, "%t"));
     b.run_program(*p);

@@ -50,10 +50,10 @@ std::unique_ptr<ReformatProgram> text_program(int width, int height);
 std::unique_ptr<ReformatProgram> printer_program();
 
 /// A run with the internal variables and the default HP font, and one output file.
-class Bench {
+class ReformatFixture {
 public:
-    Bench();
-    ~Bench();
+    ReformatFixture();
+    ~ReformatFixture();
     CapturedRun c;
     Run& run = c.run;
     OutputProgram output;

@@ -1,4 +1,4 @@
-#include "reformat/reformat_bench.h"
+#include "reformat/reformat_fixture.h"
 
 #include "driver/strfmt.h"
 #include "reformat/reformat.h"
@@ -111,7 +111,7 @@ std::unique_ptr<ReformatProgram> printer_program() {
     return p;
 }
 
-Bench::Bench() {
+ReformatFixture::ReformatFixture() {
     create_internal_variables(run);
     define(run, "default_hp_font", IdKind::HpFont);
     create_objects(run);
@@ -122,20 +122,20 @@ Bench::Bench() {
     file = std::fopen(path.c_str(), "w+b");
 }
 
-Bench::~Bench() {
+ReformatFixture::~ReformatFixture() {
     if (file) std::fclose(file);
 }
 
-int Bench::run_program(ReformatProgram& program) {
+int ReformatFixture::run_program(ReformatProgram& program) {
     return run_reformat(run, program, output, file);
 }
 
-std::string Bench::contents() {
+std::string ReformatFixture::contents() {
     std::fflush(file);
     return read_file(path);
 }
 
-std::string Bench::patched() {
+std::string ReformatFixture::patched() {
     for (long offset : output.total_page_placeholders) {
         std::fseek(file, offset, SEEK_SET);
         std::string total = strfmt("%-4d", output.page_counter - 1).substr(0, 4);
@@ -147,8 +147,8 @@ std::string Bench::patched() {
     return contents();
 }
 
-ReformatProgram* Bench::declare_program(const std::string& name,
-                                        std::unique_ptr<ReformatProgram> p) {
+ReformatProgram* ReformatFixture::declare_program(const std::string& name,
+                                                  std::unique_ptr<ReformatProgram> p) {
     define(run, name, IdKind::Reformat);
     Identifier* id = lookup(run, name);
     ReformatProgram* raw = p.get();
@@ -157,7 +157,7 @@ ReformatProgram* Bench::declare_program(const std::string& name,
     return raw;
 }
 
-std::string Bench::variable(const std::string& name) {
+std::string ReformatFixture::variable(const std::string& name) {
     Identifier* id = lookup(run, name);
     auto* var = id ? id->as<VariableRecord>() : nullptr;
     return var && var->cell.value ? *var->cell.value : "<null>";
