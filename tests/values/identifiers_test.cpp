@@ -41,13 +41,6 @@ TEST(Identifiers, NamesDifferingInCaseAreOneIdentifier) {
     EXPECT_EQ(id->name, "Total");
     EXPECT_EQ(id->kind, IdKind::Variable);
     EXPECT_EQ(id->line, 3);
-}
-
-TEST(Identifiers, UserVariableNamedLikeAnInternalOneIsADuplicate) {
-    test::CapturedRun c;
-    ASSERT_EQ(create_internal_variables(c.run), 0);
-    EXPECT_FALSE(define(c.run, "Repeat_Count", IdKind::Variable));
-    EXPECT_EQ(c.log(), "Duplicate definition of Repeat_Count\n");
     EXPECT_EQ(c.run.MEMORY_ERROR, 1);
 }
 
