@@ -33,9 +33,6 @@ TEST(Functions, OneAndTwoArgumentsAsOperandsMoreAsAList) {
     test::CapturedRun c;
     EXPECT_EQ(call(c.run, un(Tok::UCASE, lit("ab"))), "AB");
     EXPECT_EQ(call(c.run, bin(Tok::MODULUS, lit("7"), lit("3"))), "1");
-    EXPECT_EQ(call(c.run, fn(Tok::SUBSTRING, nullptr,
-                             args(val(lit("abcdef")), val(lit("2")), val(lit("3"))))),
-              "bcd");
     // name[r, c] arrives as CSV_VALUE over a two-entry list.
     EXPECT_EQ(call(c.run, fn(Tok::CSV_VALUE, nullptr, args(val(lit("a,b")), val(lit("2"))))), "b");
     EXPECT_EQ(call(c.run, bin(Tok::CSV_VALUE, lit("a;b"), lit("2"))), "");
