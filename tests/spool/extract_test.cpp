@@ -165,6 +165,14 @@ TEST(ExtractColonField, LabelAtTheStartOfALineFollowedByAColon) {
     }
 }
 
+TEST(ExtractField, NotExtractedAgainKeepsItsText) {
+    ExtractJob j(extract_section("LINES_PER_PAGE = 1 IF first_page THEN FIELD = 1, 1, 2, f") +
+                 output_logging("f"));
+    ASSERT_TRUE(j.compiled()) << j.messages();
+    EXPECT_EQ(j.run_input(spool_lines({"p1", "p2", "p3"})), -1);
+    EXPECT_EQ(j.messages(), "out p1\nout p1\nout p1\n");
+}
+
 TEST(ExtractField, PreviousTextIsTheLastPagesText) {
     ExtractJob j(extract_section("LINES_PER_PAGE = 1 FIELD = 1, 1, 2, f") + output_logging("f"));
     ASSERT_TRUE(j.compiled()) << j.messages();
@@ -194,39 +202,36 @@ TEST(ExtractField, PersistentFieldCollectsUntilReset) {
     EXPECT_EQ(j.text("acc"), "p4");  // a cleared field starts a new text
 }
 
-// Whole runs of the input program over one-line pages, and what the output program logged.
-TEST(ExtractProgramCall, WhatReachesTheOutputProgram) {
-    const std::string log_f = output_logging("f");
-    const struct {
-        const char* program;
-        std::string output;
-        std::vector<std::string> lines;
-        const char* messages;
-        const char* f;
-    } cases[] = {
-        // A field not extracted again keeps its text.
-        {"LINES_PER_PAGE = 1 IF first_page THEN FIELD = 1, 1, 2, f", log_f, {"p1", "p2", "p3"},
-         "out p1\nout p1\nout p1\n", "p1"},
-        // DISCARD fills the fields but passes nothing on.
-        {"LINES_PER_PAGE = 1 DISCARD = 1 FIELD = 1, 1, 2, f", log_f, {"p1", "p2"}, "", "p2"},
-        {"LINES_PER_PAGE = 1 DISCARD = 0 FIELD = 1, 1, 2, f", log_f, {"p1", "p2"},
-         "out p1\nout p2\n", "p2"},
-        // OUTPUT runs the output program at once, DISCARD or not.
-        {"LINES_PER_PAGE = 1 DISCARD = 1 FIELD = 1, 1, 2, f OUTPUT out OUTPUT ALL", log_f, {"p1"},
-         "out p1\nout p1\n", "p1"},
-        // Page 1 starts a document; page 2 is the last page and ends the document.
-        {"LINES_PER_PAGE = 2 last_of_doc = f = \"c\" FIELD = 1, 1, 1, f",
-         output_mask("DEBUG first_of_doc DEBUG last_of_doc DEBUG last_page "
-                     "DEBUG page_length DEBUG first_page"),
-         {"a", "b", "c"}, "1\n0\n0\n2\n1\n0\n1\n1\n2\n0\n", "c"},
-    };
-    for (const auto& c : cases) {
-        ExtractJob j(extract_section(c.program) + c.output);
-        ASSERT_TRUE(j.compiled()) << c.program << j.messages();
-        EXPECT_EQ(j.run_input(spool_lines(c.lines)), -1) << c.program;
-        EXPECT_EQ(j.messages(), c.messages) << c.program;
-        EXPECT_EQ(j.text("f"), c.f) << c.program;
+TEST(ExtractProgramCall, DiscardFillsFieldsButPassesNothingOn) {
+    for (const char* discard : {"1", "0"}) {
+        ExtractJob j(extract_section(std::string("LINES_PER_PAGE = 1 DISCARD = ") + discard +
+                                     " FIELD = 1, 1, 2, f") +
+                     output_logging("f"));
+        ASSERT_TRUE(j.compiled()) << j.messages();
+        EXPECT_EQ(j.run_input(spool_lines({"p1", "p2"})), -1);
+        EXPECT_EQ(j.text("f"), "p2");
+        EXPECT_EQ(j.messages(), *discard == '1' ? "" : "out p1\nout p2\n");
     }
+}
+
+TEST(ExtractProgramCall, InternalVariablesOfThePage) {
+    ExtractJob j(extract_section("LINES_PER_PAGE = 2 last_of_doc = f = \"c\" "
+                                 "FIELD = 1, 1, 1, f") +
+                 output_mask("DEBUG first_of_doc DEBUG last_of_doc DEBUG last_page "
+                             "DEBUG page_length DEBUG first_page"));
+    ASSERT_TRUE(j.compiled()) << j.messages();
+    EXPECT_EQ(j.run_input(spool_lines({"a", "b", "c"})), -1);
+    // Page 1 starts a document; page 2 is the last page and ends the document.
+    EXPECT_EQ(j.messages(), "1\n0\n0\n2\n1\n0\n1\n1\n2\n0\n");
+}
+
+TEST(ExtractProgramCall, OutputStatementRunsTheOutputProgramNow) {
+    ExtractJob j(extract_section("LINES_PER_PAGE = 1 DISCARD = 1 FIELD = 1, 1, 2, f OUTPUT out "
+                                 "OUTPUT ALL") +
+                 output_logging("f"));
+    ASSERT_TRUE(j.compiled()) << j.messages();
+    EXPECT_EQ(j.run_input(spool_lines({"p1"})), -1);
+    EXPECT_EQ(j.messages(), "out p1\nout p1\n");
 }
 
 TEST(ExtractProgramCall, TracesOfFieldsAndPrograms) {
