@@ -112,23 +112,39 @@ TEST(ExtractRepeat, OnePassOverTheSpool) {
         // STARTS 0 runs nothing; a negative start fails the call.
         {"FIELD = 1, 1, 2, head REPEAT { FIELD = 1, 1, 2, item } STARTS 0 "
          "REPEAT { FIELD = 1, 1, 2, other } STARTS -1",
-         {"l1", "l2"}, -1, "", {{"head", "l1"}, {"item", "<null>"}, {"other", "<null>"}}},
+         {"l1", "l2"},
+         -1,
+         "",
+         {{"head", "l1"}, {"item", "<null>"}, {"other", "<null>"}}},
         // Skipped blank records still count.
         {"LINES_PER_PAGE = 10 REPEAT { FIELD = 1, 1, 3, item DEBUG repeat_count } SKIP_BLANKS",
-         {"r1", "r2", "r3", "", "r5", "r6", "  ", "r8", "r9", "r10"}, 0, "1\n2\n3\n5\n6\n8\n9\n10\n",
+         {"r1", "r2", "r3", "", "r5", "r6", "  ", "r8", "r9", "r10"},
+         0,
+         "1\n2\n3\n5\n6\n8\n9\n10\n",
          {{"item", "r1\nr2\nr3\nr5\nr6\nr8\nr9\nr10"}}},
-        {"LINES_PER_PAGE = 2 REPEAT BY 3 { FIELD = 1, 1, 2, item } SKIP_BLANKS", {"r1", "r2"}, -1,
-         "Unable to get spool string for SKIP_BLANKS\n", {{"item", "r1\nr2"}, {"repeat_count", "0"}}},
-        {"LINES_PER_PAGE = 30 REPEAT { FIELD = 1, 1, 3, item } ENDS 20", thirty, 0, "",
+        {"LINES_PER_PAGE = 2 REPEAT BY 3 { FIELD = 1, 1, 2, item } SKIP_BLANKS",
+         {"r1", "r2"},
+         -1,
+         "Unable to get spool string for SKIP_BLANKS\n",
+         {{"item", "r1\nr2"}, {"repeat_count", "0"}}},
+        {"LINES_PER_PAGE = 30 REPEAT { FIELD = 1, 1, 3, item } ENDS 20",
+         thirty,
+         0,
+         "",
          {{"item", lines_with_prefix("x", 1, 20)}}},
         // A record is as high as its lowest field line.
         {"LINES_PER_PAGE = 6 REPEAT { FIELD = 1, 1, 2, a FIELD = 1, 2, 2, b }",
-         {"l1", "l2", "l3", "l4", "l5", "l6"}, 0, "", {{"a", "l1\nl3\nl5"}, {"b", "l2\nl4\nl6"}}},
+         {"l1", "l2", "l3", "l4", "l5", "l6"},
+         0,
+         "",
+         {{"a", "l1\nl3\nl5"}, {"b", "l2\nl4\nl6"}}},
         // Line -10000 is the line after the previous field's.
         {"LINES_PER_PAGE = 6 FIELD = 1, 2, 2, f1 FIELD = 1, -10000, 2, f2 "
          "FIELD = 1, -10000, 2, f3 "
          "REPEAT BY 2 { FIELD = 1, 1, 2, g FIELD = 1, -10000, 2, h } INCREASE_BY 2",
-         {"a1", "a2", "a3", "a4", "a5", "a6"}, 0, "",
+         {"a1", "a2", "a3", "a4", "a5", "a6"},
+         0,
+         "",
          {{"f2", "a3"}, {"f3", "a4"}, {"g", "a1\na3"}, {"h", "a2\na4"}}},
         // A colon field collects one line per extraction.
         {"REPEAT BY 2 { COLON_FIELD = \"A\", a }", {"b: 1", "a: 2"}, 0, "", {{"a", " 2\n 2"}}},

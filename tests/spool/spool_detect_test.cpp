@@ -48,8 +48,8 @@ TEST(SpoolUtf8, LineLimitCountsCharacters) {
     for (int i = 0; i < 1500; ++i) e1500 += "\xC3\xA9";
     const std::string e1000 = e1500.substr(0, 2000);
     // 1500 characters continue on the next line; a tab past the limit is reported and cut.
-    ASSERT_TRUE(test::open_test_spool(c, e1500 + "\n" + e1000 + "\t" + std::string(19, 'y') +
-                                             "\n" + e1000 + "\t" + std::string(15, 'y') + "\n"));
+    ASSERT_TRUE(test::open_test_spool(c, e1500 + "\n" + e1000 + "\t" + std::string(19, 'y') + "\n" +
+                                             e1000 + "\t" + std::string(15, 'y') + "\n"));
     ASSERT_EQ(read_page(c.run, 4, 8), 4);
     const std::string cut = e1000 + "        " + std::string(15, 'y');
     const std::string want[] = {e1500.substr(0, 2046), e1500.substr(2046), cut, cut};
