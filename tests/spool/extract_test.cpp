@@ -98,78 +98,66 @@ TEST(ExtractField, RepeatTakesOneLinePerRecord) {
     }
 }
 
-TEST(ExtractRepeat, StartsZeroRunsNothingAndNegativeFails) {
-    ExtractJob j(extract_section("FIELD = 1, 1, 2, head REPEAT { FIELD = 1, 1, 2, item } STARTS 0 "
-                                 "REPEAT { FIELD = 1, 1, 2, other } STARTS -1") +
-                 output_logging("\"\""));
-    ASSERT_TRUE(j.compiled()) << j.messages();
-    j.start(spool_lines({"l1", "l2"}));
-    EXPECT_EQ(run_extract_program(j.run(), j.program("sheet")), -1);
-    EXPECT_EQ(j.text("head"), "l1");
-    EXPECT_EQ(j.text("item"), "<null>");
-    EXPECT_EQ(j.text("other"), "<null>");
-    EXPECT_EQ(j.messages(), "");
-}
-
-TEST(ExtractRepeat, SkipBlanksStillCountsEveryRecord) {
-    ExtractJob j(extract_section("LINES_PER_PAGE = 10 "
-                                 "REPEAT { FIELD = 1, 1, 3, item DEBUG repeat_count } SKIP_BLANKS") +
-                 output_logging("\"\""));
-    ASSERT_TRUE(j.compiled()) << j.messages();
-    j.start(spool_lines({"r1", "r2", "r3", "", "r5", "r6", "  ", "r8", "r9", "r10"}));
-    EXPECT_EQ(run_extract_program(j.run(), j.program("sheet")), 0);
-    EXPECT_EQ(j.text("item"), "r1\nr2\nr3\nr5\nr6\nr8\nr9\nr10");
-    EXPECT_EQ(j.messages(), "1\n2\n3\n5\n6\n8\n9\n10\n");
-}
-
-TEST(ExtractRepeat, SkipBlanksBelowThePageFails) {
-    ExtractJob j(extract_section("LINES_PER_PAGE = 2 REPEAT BY 3 { FIELD = 1, 1, 2, item } "
-                                 "SKIP_BLANKS") +
-                 output_logging("\"\""));
-    ASSERT_TRUE(j.compiled()) << j.messages();
-    j.start(spool_lines({"r1", "r2"}));
-    errno = ENOENT;  // left over from elsewhere; not this failure's cause
-    EXPECT_EQ(run_extract_program(j.run(), j.program("sheet")), -1);
-    EXPECT_EQ(j.messages(), "Unable to get spool string for SKIP_BLANKS\n");
-    EXPECT_EQ(j.text("item"), "r1\nr2");
-    EXPECT_EQ(j.text("repeat_count"), "0");
-}
-
-TEST(ExtractRepeat, EndsAtLineTwenty) {
-    std::string spool;
-    for (int i = 1; i <= 30; ++i) spool += "x" + std::to_string(i) + "\n";
-    ExtractJob j(extract_section("LINES_PER_PAGE = 30 REPEAT { FIELD = 1, 1, 3, item } ENDS 20") +
-                 output_logging("\"\""));
-    ASSERT_TRUE(j.compiled()) << j.messages();
-    j.start(spool);
-    EXPECT_EQ(run_extract_program(j.run(), j.program("sheet")), 0);
-    EXPECT_EQ(j.text("item"), lines_with_prefix("x", 1, 20));
-}
-
-TEST(ExtractRepeat, RecordHeightIsTheLargestFieldLine) {
-    ExtractJob j(extract_section("LINES_PER_PAGE = 6 "
-                                 "REPEAT { FIELD = 1, 1, 2, a FIELD = 1, 2, 2, b }") +
-                 output_logging("\"\""));
-    ASSERT_TRUE(j.compiled()) << j.messages();
-    j.start(spool_lines({"l1", "l2", "l3", "l4", "l5", "l6"}));
-    EXPECT_EQ(run_extract_program(j.run(), j.program("sheet")), 0);
-    EXPECT_EQ(j.text("a"), "l1\nl3\nl5");
-    EXPECT_EQ(j.text("b"), "l2\nl4\nl6");
-}
-
-TEST(ExtractField, MinusTenThousandIsTheLineAfterThePreviousField) {
-    ExtractJob j(extract_section("LINES_PER_PAGE = 6 FIELD = 1, 2, 2, f1 FIELD = 1, -10000, 2, f2 "
-                                 "FIELD = 1, -10000, 2, f3 "
-                                 "REPEAT BY 2 { FIELD = 1, 1, 2, g FIELD = 1, -10000, 2, h } "
-                                 "INCREASE_BY 2") +
-                 output_logging("\"\""));
-    ASSERT_TRUE(j.compiled()) << j.messages();
-    j.start(spool_lines({"a1", "a2", "a3", "a4", "a5", "a6"}));
-    EXPECT_EQ(run_extract_program(j.run(), j.program("sheet")), 0);
-    EXPECT_EQ(j.text("f2"), "a3");
-    EXPECT_EQ(j.text("f3"), "a4");
-    EXPECT_EQ(j.text("g"), "a1\na3");
-    EXPECT_EQ(j.text("h"), "a2\na4");
+// One pass of the sheet program over a spool: its status, what it logged and the fields it filled.
+TEST(ExtractRepeat, OnePassOverTheSpool) {
+    std::vector<std::string> thirty;
+    for (int i = 1; i <= 30; ++i) thirty.push_back("x" + std::to_string(i));
+    const struct {
+        std::string program;
+        std::vector<std::string> lines;
+        int status;
+        std::string messages;
+        std::vector<std::pair<const char*, std::string>> fields;
+    } cases[] = {
+        // STARTS 0 runs nothing; a negative start fails the call.
+        {"FIELD = 1, 1, 2, head REPEAT { FIELD = 1, 1, 2, item } STARTS 0 "
+         "REPEAT { FIELD = 1, 1, 2, other } STARTS -1",
+         {"l1", "l2"},
+         -1,
+         "",
+         {{"head", "l1"}, {"item", "<null>"}, {"other", "<null>"}}},
+        // Skipped blank records still count.
+        {"LINES_PER_PAGE = 10 REPEAT { FIELD = 1, 1, 3, item DEBUG repeat_count } SKIP_BLANKS",
+         {"r1", "r2", "r3", "", "r5", "r6", "  ", "r8", "r9", "r10"},
+         0,
+         "1\n2\n3\n5\n6\n8\n9\n10\n",
+         {{"item", "r1\nr2\nr3\nr5\nr6\nr8\nr9\nr10"}}},
+        {"LINES_PER_PAGE = 2 REPEAT BY 3 { FIELD = 1, 1, 2, item } SKIP_BLANKS",
+         {"r1", "r2"},
+         -1,
+         "Unable to get spool string for SKIP_BLANKS\n",
+         {{"item", "r1\nr2"}, {"repeat_count", "0"}}},
+        {"LINES_PER_PAGE = 30 REPEAT { FIELD = 1, 1, 3, item } ENDS 20",
+         thirty,
+         0,
+         "",
+         {{"item", lines_with_prefix("x", 1, 20)}}},
+        // A record is as high as its lowest field line.
+        {"LINES_PER_PAGE = 6 REPEAT { FIELD = 1, 1, 2, a FIELD = 1, 2, 2, b }",
+         {"l1", "l2", "l3", "l4", "l5", "l6"},
+         0,
+         "",
+         {{"a", "l1\nl3\nl5"}, {"b", "l2\nl4\nl6"}}},
+        // Line -10000 is the line after the previous field's.
+        {"LINES_PER_PAGE = 6 FIELD = 1, 2, 2, f1 FIELD = 1, -10000, 2, f2 "
+         "FIELD = 1, -10000, 2, f3 "
+         "REPEAT BY 2 { FIELD = 1, 1, 2, g FIELD = 1, -10000, 2, h } INCREASE_BY 2",
+         {"a1", "a2", "a3", "a4", "a5", "a6"},
+         0,
+         "",
+         {{"f2", "a3"}, {"f3", "a4"}, {"g", "a1\na3"}, {"h", "a2\na4"}}},
+        // A colon field collects one line per extraction.
+        {"REPEAT BY 2 { COLON_FIELD = \"A\", a }", {"b: 1", "a: 2"}, 0, "", {{"a", " 2\n 2"}}},
+    };
+    for (const auto& c : cases) {
+        ExtractJob j(extract_section(c.program) + output_logging("\"\""));
+        ASSERT_TRUE(j.compiled()) << c.program << j.messages();
+        j.start(spool_lines(c.lines));
+        errno = ENOENT;  // left over from elsewhere; never a failure's cause
+        EXPECT_EQ(run_extract_program(j.run(), j.program("sheet")), c.status) << c.program;
+        EXPECT_EQ(j.messages(), c.messages) << c.program;
+        for (const auto& [name, text] : c.fields) EXPECT_EQ(j.text(name), text) << c.program;
+    }
 }
 
 TEST(ExtractColonField, LabelAtTheStartOfALineFollowedByAColon) {
@@ -191,14 +179,6 @@ TEST(ExtractColonField, LabelAtTheStartOfALineFollowedByAColon) {
         EXPECT_EQ(run_extract_program(j.run(), j.program("sheet")), 0) << c.lines[0];
         EXPECT_EQ(j.text("inv"), c.value) << c.lines[0];
     }
-}
-
-TEST(ExtractColonField, CollectsOneLinePerExtraction) {
-    ExtractJob j(extract_section("REPEAT BY 2 { COLON_FIELD = \"A\", a }") + output_logging("\"\""));
-    ASSERT_TRUE(j.compiled()) << j.messages();
-    j.start(spool_lines({"b: 1", "a: 2"}));
-    EXPECT_EQ(run_extract_program(j.run(), j.program("sheet")), 0);
-    EXPECT_EQ(j.text("a"), " 2\n 2");
 }
 
 TEST(ExtractField, NotExtractedAgainKeepsItsText) {
@@ -330,6 +310,18 @@ TEST(ExtractFirstLastLine, SearchDownOrUpFromTheFieldsLine) {
               std::string::npos);
 }
 
+// What the index stream receives while `read` runs.
+template <class Read>
+std::string page_index(ExtractJob& j, Read read) {
+    std::string path = j.dir().file("index");
+    std::FILE* index = std::fopen(path.c_str(), "w");
+    j.run().return_stream = index;
+    read();
+    std::fclose(index);
+    j.run().return_stream = nullptr;
+    return test::read_file(path);
+}
+
 // -d writes one index line per page read: the program, the offset of the page's
 // first byte and of the last byte it consumed.
 TEST(ExtractPageIndex, OffsetsOfEachPage) {
@@ -346,14 +338,9 @@ TEST(ExtractPageIndex, OffsetsOfEachPage) {
         ExtractJob j(extract_section(std::string(c.program) + " FIELD = 1, 1, 1, f OUTPUT out") +
                      output_logging("f"));
         ASSERT_TRUE(j.compiled()) << j.messages();
-        std::string index_path = j.dir().file("index");
-        std::FILE* index = std::fopen(index_path.c_str(), "w");
         j.run().options.return_codes = true;  // as -d gives
-        j.run().return_stream = index;
-        EXPECT_EQ(j.run_input(c.spool), -1);
-        std::fclose(index);
-        j.run().return_stream = nullptr;
-        EXPECT_EQ(test::read_file(index_path), c.index) << c.program;
+        EXPECT_EQ(page_index(j, [&] { EXPECT_EQ(j.run_input(c.spool), -1); }), c.index)
+            << c.program;
         EXPECT_EQ(j.messages(), "") << c.program;  // no output program ran
     }
 }
@@ -363,13 +350,10 @@ TEST(ExtractPageIndex, XmlSpoolReadsNoPage) {
     ASSERT_TRUE(j.compiled()) << j.messages();
     j.start("<a/>\n");
     j.run().options.xml_spool = true;
-    std::string index_path = j.dir().file("index");
-    std::FILE* index = std::fopen(index_path.c_str(), "w");
-    j.run().return_stream = index;
-    EXPECT_EQ(run_extract_program(j.run(), j.program("sheet")), -1);  // nothing to cut f from
-    std::fclose(index);
-    j.run().return_stream = nullptr;
-    EXPECT_EQ(test::read_file(index_path), "XML\n");
+    int status = 0;
+    EXPECT_EQ(page_index(j, [&] { status = run_extract_program(j.run(), j.program("sheet")); }),
+              "XML\n");
+    EXPECT_EQ(status, -1);  // nothing to cut f from
     EXPECT_EQ(j.text("page_length"), "0");
 }
 

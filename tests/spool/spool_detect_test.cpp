@@ -44,25 +44,16 @@ TEST(SpoolUtf8, InvalidBytesStandAloneWithTheirWarnings) {
 TEST(SpoolUtf8, LineLimitCountsCharacters) {
     test::CapturedRun c;
     c.run.options.utf8_mode = 1;
-    std::string spool;
-    for (int i = 0; i < 1500; ++i) spool += "\xC3\xA9";
-    ASSERT_TRUE(test::open_test_spool(c, spool + "\n"));
-    ASSERT_EQ(read_page(c.run, 3, 8), 3);
-    EXPECT_EQ(cut_text(c.run, 1, 1, 1023), spool.substr(0, 2046));
-    EXPECT_EQ(cut_text(c.run, 1, 2, 1023), spool.substr(2046));
-    EXPECT_EQ(cut_text(c.run, 1, 3, 1023), "");
-}
-
-TEST(SpoolUtf8, TabPastTheLineLimitCountsCharacters) {
-    test::CapturedRun c;
-    c.run.options.utf8_mode = 1;
-    std::string e1000;
-    for (int i = 0; i < 1000; ++i) e1000 += "\xC3\xA9";
-    ASSERT_TRUE(test::open_test_spool(c, e1000 + "\t" + std::string(19, 'y') + "\n" + e1000 +
-                                             "\t" + std::string(15, 'y') + "\n"));
-    ASSERT_EQ(read_page(c.run, 2, 8), 2);
-    EXPECT_EQ(cut_text(c.run, 1, 1, 1023), e1000 + "        " + std::string(15, 'y'));
-    EXPECT_EQ(cut_text(c.run, 1, 2, 1023), e1000 + "        " + std::string(15, 'y'));
+    std::string e1500;
+    for (int i = 0; i < 1500; ++i) e1500 += "\xC3\xA9";
+    const std::string e1000 = e1500.substr(0, 2000);
+    // 1500 characters continue on the next line; a tab past the limit is reported and cut.
+    ASSERT_TRUE(test::open_test_spool(c, e1500 + "\n" + e1000 + "\t" + std::string(19, 'y') + "\n" +
+                                             e1000 + "\t" + std::string(15, 'y') + "\n"));
+    ASSERT_EQ(read_page(c.run, 4, 8), 4);
+    const std::string cut = e1000 + "        " + std::string(15, 'y');
+    const std::string want[] = {e1500.substr(0, 2046), e1500.substr(2046), cut, cut};
+    for (int y = 1; y <= 4; ++y) EXPECT_EQ(cut_text(c.run, 1, y, 1023), want[y - 1]) << y;
     EXPECT_EQ(c.log(), "Spool line is too long. Max length allowed is 1023\n");
 }
 

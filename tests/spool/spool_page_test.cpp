@@ -66,32 +66,20 @@ TEST(SpoolPage, TabsExpandToTheTabWidth) {
     EXPECT_EQ(c.run.MEMORY_ERROR, 0);
 }
 
-TEST(SpoolPage, LongLinesContinueOnTheNextLine) {
+TEST(SpoolPage, LongLinesContinueButATabPastTheLimitIsCut) {
     test::CapturedRun c;
     // 1500 characters: 1023 and 477, no message. Exactly 1023 keeps its own line end.
+    // 1000 + tab + 19 expands to 1027: reported, and the rest dropped; then exactly 1023.
+    const std::string tabbed = std::string(1000, 'x') + "\t";
     std::string spool = std::string(1023, 'a') + std::string(477, 'b') + "\n" +
-                        std::string(1023, 'c') + "\nd\n";
+                        std::string(1023, 'c') + "\nd\n" + tabbed + std::string(19, 'y') + "\n" +
+                        tabbed + std::string(15, 'y') + "\n";
     ASSERT_TRUE(test::open_test_spool(c, spool));
-    ASSERT_EQ(read_page(c.run, 66, 8), 66);
-    EXPECT_EQ(test::page_lines(c.run)[0], std::string(1023, 'a'));
-    EXPECT_EQ(test::page_lines(c.run)[1], std::string(477, 'b'));
-    EXPECT_EQ(test::page_lines(c.run)[2], std::string(1023, 'c'));
-    EXPECT_EQ(test::page_lines(c.run)[3], "d");
-    EXPECT_EQ(c.run.MEMORY_ERROR, 0);
-    EXPECT_EQ(c.log(), "");
-}
-
-TEST(SpoolPage, TabPastTheLineLimitIsReportedAndCut) {
-    test::CapturedRun c;
-    // 1000 + tab + 19 = 1020 characters expanding to 1027; then one reaching exactly 1023.
-    std::string spool = std::string(1000, 'x') + "\t" + std::string(19, 'y') + "\n" +
-                        std::string(1000, 'x') + "\t" + std::string(15, 'y') + "\n";
-    ASSERT_TRUE(test::open_test_spool(c, spool));
-    ASSERT_EQ(read_page(c.run, 1, 8), 1);
-    EXPECT_EQ(test::page_line(c.run, 1), std::string(1000, 'x') + "        " + std::string(15, 'y'));
-    EXPECT_EQ(c.log(), "Spool line is too long. Max length allowed is 1023\n");
-    ASSERT_EQ(read_page(c.run, 1, 8), 1);
-    EXPECT_EQ(test::page_line(c.run, 1).size(), 1023u);
+    ASSERT_EQ(read_page(c.run, 6, 8), 6);
+    const std::string cut = std::string(1000, 'x') + "        " + std::string(15, 'y');
+    EXPECT_EQ(test::page_lines(c.run),
+              (std::vector<std::string>{std::string(1023, 'a'), std::string(477, 'b'),
+                                        std::string(1023, 'c'), "d", cut, cut}));
     EXPECT_EQ(c.log(), "Spool line is too long. Max length allowed is 1023\n");
 }
 

@@ -77,13 +77,6 @@ TEST_F(Statements, LetTraces) {
     EXPECT_NE(console.find("LET x = expr\n", 1), std::string::npos);
 }
 
-TEST_F(Statements, NullLet) {
-    Statement st = let(nullptr, val(lit("v")));
-    execute_let(cr.run, st);
-    EXPECT_EQ(cr.log(), "Passed a NULL LET statement\n");
-    EXPECT_EQ(cr.run.MEMORY_ERROR, 1);
-}
-
 TEST_F(Statements, DebugLogsTheTextWithOrWithoutItsLine) {
     Statement st = expression_statement(Tok::DEBUG, val(lit("hello")), 12);
     execute_debug_or_call(cr.run, st);
@@ -120,12 +113,16 @@ TEST_F(Statements, DisabledDebugEvaluatesNothingButCallRuns) {
     EXPECT_EQ(commands.size(), 2u);
 }
 
-TEST_F(Statements, DebugAndCallFailures) {
+TEST_F(Statements, NullStatementsAndFailures) {
+    Statement null_let = let(nullptr, val(lit("v")));
+    execute_let(cr.run, null_let);
+    EXPECT_EQ(cr.run.MEMORY_ERROR, 1);
     Statement failing = expression_statement(Tok::CALL, bin(Tok::MINUS, lit("a"), lit("1"), 3));
     execute_debug_or_call(cr.run, failing);
     Statement empty = expression_statement(Tok::DEBUG, nullptr);
     execute_debug_or_call(cr.run, empty);
     EXPECT_EQ(cr.log(),
+              "Passed a NULL LET statement\n"
               "Can only subtract numbers at line 3 of test.def\n"
               "Couldnt evaluate DEBUG/CALL expression\n"
               "Passed a NULL DEBUG/CALL statement\n");
