@@ -88,8 +88,11 @@ void build_stamping(Run& run, InvocationCommand& c, OutputProgram& output) {
     if (params.size() >= 2) {
         const InvocationParameter& p = params[1];
         if (p.kind == InvocationParameter::Kind::OutputFile) {
-            target =
+            // Temporary names are quoted as in every other command: the temporary
+            // directory may hold blanks.
+            std::string name =
                 p.other ? take_other_file(run, c, output, *p.other) : output_file_name(run, output);
+            if (!name.empty()) target = quoted(name);
         } else {
             Text text = whole_text(run, p.value);
             if (!text) {
@@ -104,7 +107,7 @@ void build_stamping(Run& run, InvocationCommand& c, OutputProgram& output) {
         return;
     }
     std::string command = strfmt("%sgl_stamp %s < %s > %s", program_directory(run).c_str(), "",
-                                 output_file_name(run, output).c_str(), target.c_str());
+                                 quoted(output_file_name(run, output)).c_str(), target.c_str());
     copy_bounded(run, c.text, command, kCommandLineSize);
 }
 

@@ -204,11 +204,12 @@ TEST_F(InvocationTest, StampingCommand) {
         std::string command;  // "" = refused; "@" stands for the file name
     };
     const char* opt = "/opt/morvel/bin/morvel";
-    const std::string stamp = "/opt/morvel/bin/gl_stamp  < @ > ";
+    const std::string stamp = "/opt/morvel/bin/gl_stamp  < \"@\" > ";
     std::vector<Case> cases;
     cases.push_back({opt, "!!FASTMARK", {file_param(), text_param("o", true)}, stamp + "\"o\""});
     cases.push_back({opt, "!!FASTMARK", {file_param(), text_param("o")}, stamp + "o"});
-    cases.push_back({"morvel", "!!fastmark", {file_param(), text_param("t")}, "gl_stamp  < @ > t"});
+    cases.push_back({"morvel", "!!fastmark", {file_param(), text_param("t")}, "gl_stamp  < \"@\" > t"});
+    cases.push_back({opt, "!!FASTMARK", {file_param(), file_param()}, stamp + "\"@\""});
     cases.push_back({opt, "!!FASTMARK", {text_param("o"), file_param()}, ""});
     cases.push_back({opt, "!!FASTMARK", {file_param()}, ""});
     for (Case& c : cases) {
@@ -223,7 +224,9 @@ TEST_F(InvocationTest, StampingCommand) {
             EXPECT_EQ(execute_status(), 999);
         } else {
             ASSERT_EQ(commands.size(), 1u);
-            EXPECT_EQ(commands[0], c.command.replace(c.command.find('@'), 1, file));
+            for (std::size_t at; (at = c.command.find('@')) != std::string::npos;)
+                c.command.replace(at, 1, file);
+            EXPECT_EQ(commands[0], c.command);
         }
     }
     EXPECT_NE(

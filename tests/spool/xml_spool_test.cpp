@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "extract_job.h"
 
@@ -59,6 +60,20 @@ TEST(XmlSpool, EmptyPathRunsAtTheRootAndEntriesWithoutProgramDropElements) {
     ASSERT_TRUE(j.compiled()) << j.messages();
     EXPECT_EQ(run_xml(j, "<r><skip/><keep>1</keep><skip/><keep>2</keep></r>"),
               "out 1/1\nout 1/2\nout 0/\nend\n");
+}
+
+TEST(XmlSpool, BlanksBetweenProcessedDocumentsAreNotKept) {
+    // Indentation before each document is seen while it runs, then dropped, so a spool of
+    // many documents does not pile it up; real text of the parent stays.
+    const std::pair<const char*, const char*> cases[] = {
+        {"<r>\n <d>1</d>\n <d>2</d>\n <d>3</d>\n</r>", "out 2\nout 2\nout 2\nend\n"},
+        {"<r>T<d>1</d> <d>2</d></r>", "out 1\nout 2\nend\n"},
+    };
+    for (const auto& [spool, logged] : cases) {
+        ExtractJob j(definition("OF \"r.d\" : doc", "LENGTH(XML_VALUE(\"r\"))"));
+        ASSERT_TRUE(j.compiled()) << j.messages();
+        EXPECT_EQ(run_xml(j, spool), logged) << spool;
+    }
 }
 
 TEST(XmlSpool, TextIsJoinedAcrossBlocksAndAFullLastBlockIsFinal) {

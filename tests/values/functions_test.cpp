@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
+
 #include "test_support.h"
 #include "values/evaluate.h"
 #include "values/identifiers.h"
@@ -147,13 +152,18 @@ TEST(Functions, SortValuesNeedsNamedValues) {
 // functions_in_a_definition job.
 TEST(Functions, DateShapes) {
     test::CapturedRun c;
+    const char* zone = getenv("TZ");
+    std::optional<std::string> saved = zone ? std::optional<std::string>(zone) : std::nullopt;
     setenv("TZ", "UTC0", 1);
     tzset();
     c.run.clock = [] { return std::time_t{1710505800}; };
     EXPECT_EQ(call(c.run, fn(Tok::DATE, nullptr, {})), "15/03/2024");
     EXPECT_EQ(call(c.run, fn(Tok::DATE, nullptr, args(val(lit("%Y"))))), "2024");
     EXPECT_EQ(call(c.run, un(Tok::DATE, lit("%m"))), "03");
-    unsetenv("TZ");
+    if (saved)
+        setenv("TZ", saved->c_str(), 1);
+    else
+        unsetenv("TZ");
     tzset();
     EXPECT_EQ(c.run.MEMORY_ERROR, 0) << c.log();
 }
