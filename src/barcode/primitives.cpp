@@ -2,7 +2,10 @@
 
 #include <array>
 #include <climits>
+#include <cstddef>
+#include <cstdint>
 
+#include "reformat/image_raster.h"
 #include "reformat/printer_out.h"
 
 namespace morvel {
@@ -51,19 +54,14 @@ int draw_four_state_bars(PclOut& out, std::span<const std::uint8_t> bars, int x,
 
 void draw_digit_glyph(PclOut& out, int digit, int x, int y, bool colour) {
     move_cursor(out, x, y);
-    if (colour) {
-        out.printf("\033*p0P");
-        out.printf("\033*r1U");
-    }
-    out.printf("\033*t300R");
-    out.printf("\033*r1A");
+    // The raster block of a glyph is the form writer's: rows as two bytes, top first.
+    std::array<std::uint8_t, 64> bytes{};
+    std::size_t i = 0;
     for (std::uint16_t row : digit_glyph(digit)) {
-        out.printf("\033*b2W");
-        out.put(static_cast<char>(row >> 8));
-        out.put(static_cast<char>(row & 0xFF));
+        bytes[i++] = static_cast<std::uint8_t>(row >> 8);
+        bytes[i++] = static_cast<std::uint8_t>(row & 0xFF);
     }
-    out.printf("\033*rB");
-    if (colour) out.printf("\033*p1P");
+    write_raster_glyph(out, colour, bytes);
 }
 
 }  // namespace morvel
