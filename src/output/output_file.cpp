@@ -68,6 +68,9 @@ int create_output_file(Run& run, OutputProgram& output) {
     }
     entry.name = std::move(*name);
     entry.file = f;
+    // A new file may reuse the stream of one that held the fill patterns; it holds none,
+    // also when no job set-up (INITIALISE 0) follows to say so.
+    if (run.reformat.patterns_file == f) run.reformat.patterns_file = nullptr;
     refresh_current_name(run);
     return 0;
 }
