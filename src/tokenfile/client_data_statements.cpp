@@ -149,27 +149,22 @@ void ClientDataWriter::statement(const Statement& st, Family family) {
 }
 
 bool ClientDataWriter::common_statement(const Statement& st, Family family) {
-    auto prefix = [&](int tag) {
-        word(tag);
-        word(number_of(&st));
-        word(st.source_index);
-    };
     switch (st.kind) {
         case Tok::IF: {
             const auto& s = st.as<IfStatement>();
-            prefix(kIf);
+            statement_head(st, kIf);
             word(expression_ref(s.condition.get()));
             statement_list(s.then_list, family);
             statement_list(s.else_list, family);
             return true;
         }
         case Tok::REPEAT:
-            prefix(kRepeat);
+            statement_head(st, kRepeat);
             repeat_record(st.as<RepeatStatement>(), family);
             return true;
         case Tok::VARIABLE: {
             const auto& s = st.as<VariableStatement>();
-            prefix(kVariable);
+            statement_head(st, kVariable);
             word(string_ref(s.variable ? s.variable->name : std::string()));
             word(static_cast<long>(s.type));
             word(string_ref(s.initial.kind == ValueKind::Literal ? s.initial.literal
@@ -178,24 +173,24 @@ bool ClientDataWriter::common_statement(const Statement& st, Family family) {
         }
         case Tok::LET: {
             const auto& s = st.as<LetStatement>();
-            prefix(kLet);
+            statement_head(st, kLet);
             word(number_of(s.target));
             word(expression_ref(s.value.get()));
             return true;
         }
         case Tok::DEBUG:
         case Tok::CALL:
-            prefix(st.kind == Tok::DEBUG ? kDebug : kCall);
+            statement_head(st, st.kind == Tok::DEBUG ? kDebug : kCall);
             word(expression_ref(st.as<ExpressionStatement>().expr.get()));
             return true;
         case Tok::REM:
         case Tok::NOTE:
-            prefix(st.kind == Tok::REM ? kRem : kNote);
+            statement_head(st, st.kind == Tok::REM ? kRem : kNote);
             word(string_ref(st.as<CommentStatement>().text));
             return true;
         case Tok::CASE: {
             const auto& s = st.as<CaseStatement>();
-            prefix(kCase);
+            statement_head(st, kCase);
             word(expression_ref(s.selector.get()));
             for (const CaseEntry& e : s.entries) {
                 word(e.has_body ? kCaseEntry : kCaseEntryWithoutBody);
@@ -230,25 +225,20 @@ void ClientDataWriter::repeat_record(const RepeatStatement& r, Family family) {
 }
 
 bool ClientDataWriter::input_statement(const Statement& st) {
-    auto prefix = [&](int tag) {
-        word(tag);
-        word(number_of(&st));
-        word(st.source_index);
-    };
     switch (st.kind) {
         case Tok::IDENT:
-            prefix(kExtractCall);
+            statement_head(st, kExtractCall);
             word(number_of(st.as<ExtractCall>().program));
             return true;
         case Tok::DOCUMENT: {
             const auto& s = st.as<DocumentStatement>();
-            prefix(kDocument);
+            statement_head(st, kDocument);
             word(expression_ref(s.ends.get()));
             statement_list(s.body, Family::Input);
             return true;
         }
         case Tok::XML_DOCUMENTS:
-            prefix(kXmlDocuments);
+            statement_head(st, kXmlDocuments);
             for (const XmlDocumentEntry& e : st.as<XmlDocumentsStatement>().entries) {
                 word(e.has_program ? kCaseEntry : kCaseEntryWithoutBody);
                 word(value_ref(e.path));
@@ -258,7 +248,7 @@ bool ClientDataWriter::input_statement(const Statement& st) {
             word(0);
             return true;
         case Tok::XML_DELIMITER:
-            prefix(kXmlDelimiter);
+            statement_head(st, kXmlDelimiter);
             word(value_ref(st.as<ValueStatement>().value));
             return true;
         default:
@@ -267,17 +257,12 @@ bool ClientDataWriter::input_statement(const Statement& st) {
 }
 
 bool ClientDataWriter::extract_statement(const Statement& st) {
-    auto prefix = [&](int tag) {
-        word(tag);
-        word(number_of(&st));
-        word(st.source_index);
-    };
     switch (st.kind) {
         case Tok::FIELD:
         case Tok::COLON_FIELD: {
             const FieldRecord* f = st.as<FieldStatement>().field;
             if (!f) return false;
-            prefix(f->kind == FieldKind::Colon ? kColonField
+            statement_head(st, f->kind == FieldKind::Colon ? kColonField
                    : f->kind == FieldKind::Xml ? kXmlField
                                                : kPositionField);
             word(number_of(f));
@@ -285,11 +270,11 @@ bool ClientDataWriter::extract_statement(const Statement& st) {
         }
         case Tok::READ_FIELD:
         case Tok::RESET:
-            prefix(st.kind == Tok::READ_FIELD ? kReadField : kReset);
+            statement_head(st, st.kind == Tok::READ_FIELD ? kReadField : kReset);
             word(number_of(st.as<FieldStatement>().field));
             return true;
         case Tok::OUTPUT:
-            prefix(kOutputCall);
+            statement_head(st, kOutputCall);
             word(number_of(st.as<OutputCall>().program));
             return true;
         default:
@@ -314,11 +299,6 @@ void ClientDataWriter::attributes(const std::vector<XmlAttribute>& list) {
 }
 
 bool ClientDataWriter::reformat_statement(const Statement& st) {
-    auto prefix = [&](int tag) {
-        word(tag);
-        word(number_of(&st));
-        word(st.source_index);
-    };
     switch (st.kind) {
         case Tok::FIELD:
         case Tok::MESSAGE:
@@ -326,7 +306,7 @@ bool ClientDataWriter::reformat_statement(const Statement& st) {
         case Tok::DATE:
         case Tok::INCLUDE: {
             const auto& t = st.as<TextStatement>();
-            prefix(st.kind == Tok::FIELD     ? kTextField
+            statement_head(st, st.kind == Tok::FIELD     ? kTextField
                    : st.kind == Tok::MESSAGE ? kMessage
                    : st.kind == Tok::PAGE    ? kPage
                    : st.kind == Tok::DATE    ? kDate
@@ -338,17 +318,17 @@ bool ClientDataWriter::reformat_statement(const Statement& st) {
             return true;
         }
         case Tok::FORM:
-            prefix(kForm);
+            statement_head(st, kForm);
             word(form_list_ref({&st.as<FormStatement>().form}));
             return true;
         case Tok::MACRO:
-            prefix(kMacro);
+            statement_head(st, kMacro);
             word(value_ref(st.as<ValueStatement>().value));
             return true;
         case Tok::BOX:
         case Tok::RBOX: {
             const auto& b = st.as<BoxStatement>();
-            prefix(st.kind == Tok::BOX ? kBox : kRoundBox);
+            statement_head(st, st.kind == Tok::BOX ? kBox : kRoundBox);
             for (const Value* v : {&b.x1, &b.y1, &b.x2, &b.y2, &b.thickness, &b.shading})
                 word(value_ref(*v));
             word(b.border_colour);
@@ -359,7 +339,7 @@ bool ClientDataWriter::reformat_statement(const Statement& st) {
         }
         case Tok::BARCODE: {
             const auto& b = st.as<BarcodeStatement>();
-            prefix(kBarcode);
+            statement_head(st, kBarcode);
             word(static_cast<long>(b.type));
             word(value_ref(b.x));
             word(value_ref(b.y));
@@ -371,13 +351,13 @@ bool ClientDataWriter::reformat_statement(const Statement& st) {
             return true;
         }
         case Tok::EJECT_PAGE:
-            prefix(kEjectPage);
+            statement_head(st, kEjectPage);
             return true;
         case Tok::PRINT:
         case Tok::PRINT_LINE:
         case Tok::ARCH_TABLE:
         case Tok::XML_COMMENT:
-            prefix(st.kind == Tok::PRINT        ? kPrint
+            statement_head(st, st.kind == Tok::PRINT        ? kPrint
                    : st.kind == Tok::PRINT_LINE ? kPrintLine
                    : st.kind == Tok::ARCH_TABLE ? kArchTable
                                                 : kXmlComment);
@@ -385,7 +365,7 @@ bool ClientDataWriter::reformat_statement(const Statement& st) {
             return true;
         case Tok::WATERMARK: {
             const auto& w = st.as<WatermarkStatement>();
-            prefix(kWatermark);
+            statement_head(st, kWatermark);
             word(value_ref(w.x));
             word(value_ref(w.y));
             word(w.hp_font ? number_of(w.hp_font) : number_of(w.epson_font));
@@ -397,7 +377,7 @@ bool ClientDataWriter::reformat_statement(const Statement& st) {
         }
         case Tok::ARCH_FIELD: {
             const auto& a = st.as<ArchFieldStatement>();
-            prefix(kArchField);
+            statement_head(st, kArchField);
             word(expression_ref(a.name.get()));
             word(expression_ref(a.value.get()));
             return true;
@@ -406,7 +386,7 @@ bool ClientDataWriter::reformat_statement(const Statement& st) {
         case Tok::Y_SHIFT:
         case Tok::XML_BLOCK: {
             const auto& b = st.as<BlockStatement>();
-            prefix(st.kind == Tok::X_SHIFT   ? kXShift
+            statement_head(st, st.kind == Tok::X_SHIFT   ? kXShift
                    : st.kind == Tok::Y_SHIFT ? kYShift
                                              : kXmlBlock);
             word(expression_ref(b.expr.get()));
@@ -416,7 +396,7 @@ bool ClientDataWriter::reformat_statement(const Statement& st) {
         }
         case Tok::XML_TAG: {
             const auto& t = st.as<XmlTagStatement>();
-            prefix(kXmlTag);
+            statement_head(st, kXmlTag);
             word(expression_ref(t.name.get()));
             word(expression_ref(t.value.get()));
             attributes(t.attributes);
@@ -525,6 +505,12 @@ void ClientDataWriter::write_programs() {
 
     for (const ReformatProgram* p : tree.reformats) reformat_header(*p);
     end_part(kReformatsEnd);
+}
+
+void ClientDataWriter::statement_head(const Statement& st, int tag) {
+    word(tag);
+    word(number_of(&st));
+    word(st.source_index);
 }
 
 }  // namespace morvel

@@ -52,6 +52,8 @@ class ClientDataWriter {
     void text_bytes(const std::string& text);
     int next_number() { return counter_++; }
     int number_of(const void* object) const;
+    /// The tag, number and source index that open every statement record.
+    void statement_head(const Statement& st, int tag);
     int expression_ref(const Expression* e);
     int operand_ref(const Operand* o);
     int parameter_ref(const std::vector<std::unique_ptr<Expression>>& list);
