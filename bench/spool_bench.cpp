@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "driver/run.h"
+#include "run.h"
 #include "spool/spool_reader.h"
 #include "values/identifiers.h"
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "driver/run.h"
+#include "run.h"
 
 namespace morvel::test {
 

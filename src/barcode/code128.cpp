@@ -3,7 +3,7 @@
 #include <array>
 
 #include "barcode/primitives.h"
-#include "driver/messages.h"
+#include "core/messages.h"
 
 namespace morvel {
 

@@ -1,7 +1,7 @@
 #include "barcode/four_state.h"
 
 #include "barcode/primitives.h"
-#include "driver/messages.h"
+#include "core/messages.h"
 
 namespace morvel {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "barcode/primitives.h"
-#include "driver/messages.h"
+#include "core/messages.h"
 
 namespace morvel {
 

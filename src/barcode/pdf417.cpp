@@ -7,8 +7,8 @@
 #include "barcode/pdf417_compaction.h"
 #include "barcode/pdf417_ecc.h"
 #include "barcode/pdf417_raster.h"
-#include "driver/messages.h"
-#include "reformat/printer_out.h"
+#include "core/messages.h"
+#include "core/printer_out.h"
 #include "values/identifiers.h"
 
 namespace morvel {

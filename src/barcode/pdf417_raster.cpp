@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "barcode/pdf417_tables.h"
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 
 namespace morvel::pdf417 {
 namespace {

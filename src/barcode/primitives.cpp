@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "reformat/image_raster.h"
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 
 namespace morvel {
 

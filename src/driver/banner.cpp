@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "driver/messages.h"
-#include "driver/run.h"
-#include "driver/strfmt.h"
+#include "core/messages.h"
+#include "run.h"
+#include "core/strfmt.h"
 
 namespace morvel {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "driver/generator.h"
-#include "driver/run.h"
+#include "run.h"
 #include "language/compile.h"
 #include "values/identifiers.h"
 

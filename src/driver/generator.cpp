@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 
 namespace morvel {
 

@@ -1,5 +1,5 @@
 // Entry point: one run context per process, handed to the run sequence.
-#include "driver/run.h"
+#include "run.h"
 #include "driver/run_sequence.h"
 
 int main(int argc, char** argv) {

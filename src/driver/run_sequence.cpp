@@ -12,8 +12,8 @@
 
 #include "driver/banner.h"
 #include "driver/command_line.h"
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "driver/settings.h"
 #include "driver/stages.h"
 #include "language/compile.h"

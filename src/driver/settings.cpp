@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "values/value.h"
 
 namespace morvel {

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/scanner.h"
 #include "output/output_programs.h"
 #include "spool/input_program.h"

@@ -3,8 +3,8 @@
 #include <new>
 #include <string>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/grammar.h"
 #include "language/parse_error.h"
 #include "language/scanner.h"

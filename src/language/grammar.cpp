@@ -6,8 +6,8 @@
 #include <climits>
 #include <cstdlib>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/parse_error.h"
 #include "language/scanner.h"
 #include "spool/field.h"

@@ -3,9 +3,9 @@
 // (coordinates with C and R units, colours, weights, font options, XML attributes).
 #include <utility>
 
-#include "driver/messages.h"
-#include "driver/run.h"
-#include "driver/strfmt.h"
+#include "core/messages.h"
+#include "run.h"
+#include "core/strfmt.h"
 #include "language/grammar.h"
 #include "language/parse_error.h"
 #include "language/scanner.h"

@@ -2,7 +2,7 @@
 // shift and XML blocks, and the raw writers.
 #include <utility>
 
-#include "driver/run.h"
+#include "run.h"
 #include "language/grammar.h"
 
 namespace morvel {

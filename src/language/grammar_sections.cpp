@@ -1,8 +1,8 @@
 // The input, extract, delivery and output sections and their programs.
 #include <utility>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/grammar.h"
 #include "language/scanner.h"
 

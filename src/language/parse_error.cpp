@@ -1,6 +1,6 @@
 #include "language/parse_error.h"
 
-#include "driver/messages.h"
+#include "core/messages.h"
 
 namespace morvel {
 

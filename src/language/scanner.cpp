@@ -1,7 +1,7 @@
 // The scanner's public side: passes, look-ahead, token recording and replay.
 #include "language/scanner.h"
 
-#include "driver/run.h"
+#include "run.h"
 #include "language/parse_error.h"
 #include "language/scanner_impl.h"
 

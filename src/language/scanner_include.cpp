@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <limits>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/parse_error.h"
 #include "language/scanner_impl.h"
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/run.h"
+#include "run.h"
 #include "language/parse_error.h"
 #include "language/scanner_impl.h"
 

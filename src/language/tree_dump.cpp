@@ -2,7 +2,7 @@
 // written form: (+ a (* b c)), (LET t (CHANGE t [(+ 2) (+ 0) (+ "x")])).
 #include <string>
 
-#include "driver/strfmt.h"
+#include "core/strfmt.h"
 #include "language/programs.h"
 #include "language/tree.h"
 #include "spool/field.h"

@@ -2,8 +2,8 @@
 // and how often. The end-of-run invocations do not pass through it.
 #include <variant>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/programs.h"
 #include "output/output_programs.h"
 #include "output/repeat.h"

@@ -8,13 +8,13 @@
 #include <string_view>
 #include <thread>
 
-#include "driver/messages.h"
-#include "driver/run.h"
-#include "driver/strfmt.h"
+#include "core/messages.h"
+#include "run.h"
+#include "core/strfmt.h"
 #include "language/programs.h"
 #include "output/output_file.h"
 #include "output/output_programs.h"
-#include "values/command_runner.h"
+#include "core/command_runner.h"
 #include "values/identifiers.h"
 #include "values/value.h"
 

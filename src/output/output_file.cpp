@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <string>
 
-#include "driver/messages.h"
-#include "driver/run.h"
-#include "driver/strfmt.h"
+#include "core/messages.h"
+#include "run.h"
+#include "core/strfmt.h"
 #include "language/programs.h"
-#include "output/temp_file.h"
+#include "core/temp_file.h"
 #include "values/evaluate.h"
 
 namespace morvel {

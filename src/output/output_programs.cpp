@@ -2,8 +2,8 @@
 
 #include <variant>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/programs.h"
 #include "output/output_file.h"
 #include "output/repeat.h"

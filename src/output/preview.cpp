@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "driver/messages.h"
-#include "driver/run.h"
-#include "driver/strfmt.h"
+#include "core/messages.h"
+#include "run.h"
+#include "core/strfmt.h"
 #include "language/programs.h"
 #include "output/invocation.h"
 #include "output/output_file.h"

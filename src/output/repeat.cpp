@@ -1,6 +1,6 @@
 #include "output/repeat.h"
 
-#include "driver/run.h"
+#include "run.h"
 #include "values/evaluate.h"
 #include "values/identifiers.h"
 #include "values/value.h"

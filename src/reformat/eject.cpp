@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/programs.h"
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 #include "values/text_util.h"
 
 namespace morvel {

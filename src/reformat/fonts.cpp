@@ -3,13 +3,13 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "driver/messages.h"
-#include "driver/run.h"
-#include "driver/strfmt.h"
+#include "core/messages.h"
+#include "run.h"
+#include "core/strfmt.h"
 #include "language/programs.h"
 #include "reformat/job_setup.h"
 #include "reformat/place_text.h"
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 #include "reformat/reformat_state.h"
 #include "values/identifiers.h"
 #include "values/value.h"

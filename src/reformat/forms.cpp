@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/programs.h"
 #include "language/tree.h"
 #include "reformat/image_raster.h"
 #include "reformat/image_reader.h"
 #include "reformat/job_setup.h"
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 #include "values/value.h"
 
 namespace morvel {

@@ -1,8 +1,8 @@
 // The PCX and BMP readers.
 #include <algorithm>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "reformat/image_reader.h"
 
 namespace morvel {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "reformat/place_text.h"
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 
 namespace morvel {
 

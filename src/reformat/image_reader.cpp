@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "driver/file_handle.h"
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/file_handle.h"
+#include "core/messages.h"
+#include "run.h"
 
 namespace morvel {
 

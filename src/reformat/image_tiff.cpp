@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 
 namespace morvel {
 

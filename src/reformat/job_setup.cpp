@@ -5,13 +5,13 @@
 #include <memory>
 #include <string>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/programs.h"
 #include "reformat/fonts.h"
 #include "reformat/forms.h"
 #include "reformat/place_text.h"
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 #include "reformat/raw_write.h"
 #include "values/evaluate.h"
 #include "values/value.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The job set-up written at the start of an empty output file: the output program's
 // user strings, the printer job header and page set-up, or the XML prologue.
-#include "driver/file_handle.h"
+#include "core/file_handle.h"
 #include <cstdio>
 #include <memory>
 #include <string_view>

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/programs.h"
 #include "reformat/fonts.h"
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 #include "values/identifiers.h"
 #include "values/text_util.h"
 #include "values/value.h"

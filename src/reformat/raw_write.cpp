@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/programs.h"
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 #include "values/evaluate.h"
 #include "values/value.h"
 

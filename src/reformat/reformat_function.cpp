@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "reformat/reformat.h"
 #include "reformat/reformat_internal.h"
 #include "values/evaluate.h"

@@ -1,8 +1,8 @@
 // REPEAT and the shift blocks of reformat programs.
 #include <algorithm>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "reformat/place_text.h"
 #include "reformat/reformat.h"
 #include "reformat/reformat_internal.h"

@@ -5,13 +5,13 @@
 #include <memory>
 #include <string>
 
-#include "driver/messages.h"
-#include "driver/run.h"
-#include "driver/strfmt.h"
+#include "core/messages.h"
+#include "run.h"
+#include "core/strfmt.h"
 #include "reformat/fonts.h"
 #include "reformat/job_setup.h"
 #include "reformat/place_text.h"
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 #include "reformat/reformat_internal.h"
 #include "values/evaluate.h"
 #include "values/value.h"

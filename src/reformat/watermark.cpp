@@ -2,14 +2,14 @@
 // printer macro downloaded earlier.
 #include <string>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/programs.h"
 #include "reformat/boxes.h"
 #include "reformat/fonts.h"
 #include "reformat/job_setup.h"
 #include "reformat/place_text.h"
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 #include "values/evaluate.h"
 #include "values/value.h"
 

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/programs.h"
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 #include "reformat/raw_write.h"
 #include "reformat/reformat.h"
 #include "values/evaluate.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <variant>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/programs.h"
 #include "output/output_programs.h"
 #include "spool/field.h"

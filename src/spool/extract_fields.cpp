@@ -7,8 +7,8 @@
 #include <string>
 #include <utility>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/programs.h"
 #include "spool/extract.h"
 #include "spool/field.h"

@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <string>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "spool/spool_internal.h"
 
 namespace morvel {

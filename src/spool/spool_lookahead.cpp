@@ -2,8 +2,8 @@
 // LOOK_AHEAD. Both pin the reading position so the window cannot slide it away.
 #include <string>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "spool/spool_internal.h"
 
 namespace morvel {

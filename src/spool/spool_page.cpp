@@ -3,8 +3,8 @@
 #include <cstring>
 #include <exception>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "spool/spool_internal.h"
 #include "values/identifiers.h"
 

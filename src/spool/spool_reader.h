@@ -4,7 +4,7 @@
 // whether the spool is XML, whether it is UTF-8, and which definition an
 // "auto" run uses.
 #include "driver/settings.h"
-#include "driver/file_handle.h"
+#include "core/file_handle.h"
 #include <cstddef>
 #include <cstdio>
 #include <memory>

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <new>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "spool/spool_internal.h"
 
 namespace morvel {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/programs.h"
 #include "spool/input_program.h"
 #include "spool/xml_tree.h"

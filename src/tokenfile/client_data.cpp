@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/programs.h"
 #include "spool/field.h"
 #include "tokenfile/client_data_writer.h"

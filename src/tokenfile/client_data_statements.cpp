@@ -1,6 +1,6 @@
 // The program section of the client data file: program headers and statement records.
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/programs.h"
 #include "spool/field.h"
 #include "tokenfile/client_data_writer.h"

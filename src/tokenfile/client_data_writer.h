@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/file_handle.h"
+#include "core/file_handle.h"
 #include "language/tree.h"
 
 namespace morvel {

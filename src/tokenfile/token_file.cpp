@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <string>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "language/tokens.h"
-#include "output/temp_file.h"
+#include "core/temp_file.h"
 #include "tokenfile/scramble.h"
 
 namespace morvel {

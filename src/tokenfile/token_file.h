@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/file_handle.h"
+#include "core/file_handle.h"
 
 namespace morvel {
 

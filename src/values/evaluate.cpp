@@ -3,8 +3,8 @@
 #include "reformat/reformat_function.h"
 #include "spool/extract.h"
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "values/evaluate_internal.h"
 #include "values/functions.h"
 #include "values/text_util.h"

@@ -2,8 +2,8 @@
 // held in a variable (the form LET t[row, column, separator] = value compiles to).
 #include <optional>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "values/evaluate.h"
 #include "values/evaluate_internal.h"
 #include "values/text_util.h"

@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <optional>
 
-#include "driver/messages.h"
-#include "driver/run.h"
-#include "output/temp_file.h"
-#include "values/command_runner.h"
+#include "core/messages.h"
+#include "run.h"
+#include "core/temp_file.h"
+#include "core/command_runner.h"
 #include "values/evaluate.h"
 #include "values/evaluate_internal.h"
 #include "values/identifiers.h"

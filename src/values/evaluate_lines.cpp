@@ -7,9 +7,9 @@
 #include <climits>
 #include <cmath>
 
-#include "driver/messages.h"
-#include "driver/run.h"
-#include "driver/strfmt.h"
+#include "core/messages.h"
+#include "run.h"
+#include "core/strfmt.h"
 #include "values/evaluate.h"
 #include "values/evaluate_internal.h"
 

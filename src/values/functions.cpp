@@ -4,8 +4,8 @@
 
 #include <cerrno>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "spool/field.h"
 #include "spool/spool_reader.h"
 #include "values/evaluate.h"

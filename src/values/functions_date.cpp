@@ -4,8 +4,8 @@
 #include <climits>
 #include <ctime>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "values/functions_internal.h"
 #include "values/text_util.h"
 #include "values/value.h"

@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "driver/messages.h"
-#include "driver/run.h"
-#include "output/temp_file.h"
+#include "core/messages.h"
+#include "run.h"
+#include "core/temp_file.h"
 #include "reformat/reformat_function.h"
 #include "values/functions_internal.h"
 #include "values/text_util.h"

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "values/functions_internal.h"
 #include "values/text_util.h"
 #include "values/value.h"

@@ -4,9 +4,9 @@
 #include <cerrno>
 #include <cstdint>
 
-#include "driver/messages.h"
-#include "driver/run.h"
-#include "driver/strfmt.h"
+#include "core/messages.h"
+#include "run.h"
+#include "core/strfmt.h"
 #include "values/functions_internal.h"
 #include "values/identifiers.h"
 #include "values/text_util.h"

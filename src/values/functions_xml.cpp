@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "spool/xml_tree.h"
 #include "values/evaluate.h"
 #include "values/identifiers.h"

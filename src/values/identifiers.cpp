@@ -2,8 +2,8 @@
 
 #include <new>
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "values/text_util.h"
 #include "values/value.h"
 

@@ -1,7 +1,7 @@
 #include "values/statements.h"
 
-#include "driver/messages.h"
-#include "driver/run.h"
+#include "core/messages.h"
+#include "run.h"
 #include "values/evaluate.h"
 #include "values/evaluate_internal.h"
 #include "values/text_util.h"

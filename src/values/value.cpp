@@ -5,9 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "driver/messages.h"
-#include "driver/run.h"
-#include "driver/strfmt.h"
+#include "core/messages.h"
+#include "run.h"
+#include "core/strfmt.h"
 
 namespace morvel {
 

@@ -9,7 +9,7 @@
 #include "barcode/pcl_render.h"
 #include "barcode/primitives.h"
 #include "language/tree.h"
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 #include "reformat/reformat_fixture.h"
 #include "test_support.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "barcode/pdf417.h"
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 #include "test_support.h"
 #include "values/identifiers.h"
 

@@ -12,7 +12,7 @@
 #include "barcode/pdf417_ecc.h"
 #include "barcode/pdf417_raster.h"
 #include "barcode/pdf417_tables.h"
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 #include "test_support.h"
 #include "values/identifiers.h"
 

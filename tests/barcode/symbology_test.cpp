@@ -14,7 +14,7 @@
 #include "barcode/i25.h"
 #include "barcode/pcl_render.h"
 #include "language/tree.h"
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 #include "test_support.h"
 
 namespace morvel {

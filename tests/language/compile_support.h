@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/run.h"
+#include "run.h"
 #include "language/compile.h"
 #include "language/programs.h"
 #include "language/scanner.h"

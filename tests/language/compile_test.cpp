@@ -7,7 +7,7 @@
 #include <string>
 
 #include "compile_support.h"
-#include "driver/run.h"
+#include "run.h"
 #include "language/tree.h"
 
 namespace morvel {

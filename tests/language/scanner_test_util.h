@@ -2,7 +2,7 @@
 // Shared by the scanner tests: a definition in a temporary file, scanned to the end.
 #include <string>
 
-#include "driver/run.h"
+#include "run.h"
 #include "language/parse_error.h"
 #include "language/scanner.h"
 #include "test_support.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "reformat/job_setup.h"
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 #include "reformat/reformat_fixture.h"
 
 namespace morvel {

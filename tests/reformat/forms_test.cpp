@@ -7,7 +7,7 @@
 #include "language/tree.h"
 #include "reformat/image_fax.h"
 #include "reformat/image_test_util.h"
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 #include "reformat/reformat_fixture.h"
 
 namespace morvel {

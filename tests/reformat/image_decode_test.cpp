@@ -6,7 +6,7 @@
 
 #include "reformat/forms.h"
 #include "reformat/image_test_util.h"
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 #include "test_support.h"
 
 namespace morvel {

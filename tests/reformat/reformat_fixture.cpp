@@ -1,6 +1,6 @@
 #include "reformat/reformat_fixture.h"
 
-#include "driver/strfmt.h"
+#include "core/strfmt.h"
 #include "reformat/reformat.h"
 #include "values/identifiers.h"
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "driver/run.h"
+#include "run.h"
 #include "language/programs.h"
 #include "test_support.h"
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 #include "reformat/reformat.h"
 #include "reformat/reformat_fixture.h"
 #include "reformat/reformat_function.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "language/compile_support.h"
-#include "driver/run.h"
+#include "run.h"
 #include "language/compile.h"
 #include "language/programs.h"
 #include "spool/input_program.h"

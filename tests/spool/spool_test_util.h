@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/run.h"
+#include "run.h"
 #include "spool/spool_reader.h"
 #include "values/identifiers.h"
 #include "test_support.h"

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "test_support.h"
-#include "values/command_runner.h"
+#include "core/command_runner.h"
 #include "values/evaluate.h"
 #include "values/identifiers.h"
 #include "values/tree_builders.h"

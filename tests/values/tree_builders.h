@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "language/tree.h"
-#include "values/command_runner.h"
+#include "core/command_runner.h"
 #include "values/identifiers.h"
 
 namespace morvel::test {

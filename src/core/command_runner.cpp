@@ -1,11 +1,11 @@
-#include "values/command_runner.h"
+#include "core/command_runner.h"
 
 #include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "driver/run.h"
+#include "run.h"
 
 namespace morvel {
 

@@ -1,9 +1,9 @@
-#include "reformat/printer_out.h"
+#include "core/printer_out.h"
 
 #include <array>
 #include <cstdarg>
 
-#include "driver/strfmt.h"
+#include "core/strfmt.h"
 
 namespace morvel {
 

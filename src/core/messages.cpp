@@ -1,4 +1,4 @@
-#include "driver/messages.h"
+#include "core/messages.h"
 
 #include <cerrno>
 #include <cstdarg>
@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "driver/run.h"
-#include "driver/strfmt.h"
+#include "run.h"
+#include "core/strfmt.h"
 #include "values/identifiers.h"
 
 namespace morvel {

@@ -1,11 +1,11 @@
-#include "output/temp_file.h"
+#include "core/temp_file.h"
 
 #include <stdlib.h>
 #include <unistd.h>
 
 #include <cstdlib>
 
-#include "driver/run.h"
+#include "run.h"
 
 namespace morvel {
 

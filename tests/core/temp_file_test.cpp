@@ -1,4 +1,4 @@
-#include "output/temp_file.h"
+#include "core/temp_file.h"
 
 #include <stdlib.h>
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "driver/options.h"
+#include "core/options.h"
 #include "driver/settings.h"
 #include "language/programs.h"
 #include "language/scanner.h"
@@ -16,8 +16,8 @@
 #include "spool/extract_state.h"
 #include "spool/xml_tree.h"
 #include "tokenfile/token_file.h"
-#include "values/clock.h"
-#include "values/command_runner.h"
+#include "core/clock.h"
+#include "core/command_runner.h"
 #include "values/identifiers.h"
 
 namespace morvel {

@@ -1,4 +1,4 @@
-#include "driver/strfmt.h"
+#include "core/strfmt.h"
 
 #include <cstdio>
 
