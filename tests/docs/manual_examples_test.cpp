@@ -8,7 +8,8 @@
 //   ```morvel-fails [NAME.def] [...]    a definition whose run must fail (exit 1)
 //   ```spool [NAME]                     the spool (default name spool.txt; empty when absent)
 //   ```file NAME                        another input file the job reads
-//   ```output NAME                      the exact bytes NAME must hold after the run
+//   ```output NAME [noeol]              the exact bytes NAME must hold after the run
+//                                       (noeol: without the block's last line feed)
 //   ```log                              lines the log must contain, in this order
 //
 // Each example runs in a scratch directory holding its files and the samples of
@@ -50,6 +51,13 @@ struct Attached {
     std::string text;
     int line = 0;
 };
+
+// The text of a block, less its last line feed when the marker says noeol.
+std::string block_text(const std::vector<std::string>& info, const std::string& text) {
+    if (info.size() > 2 && info[2] == "noeol" && !text.empty() && text.back() == '\n')
+        return text.substr(0, text.size() - 1);
+    return text;
+}
 
 struct Example {
     std::string doc;  // path relative to the source tree
@@ -114,8 +122,8 @@ std::vector<Example> examples_in(const fs::path& file) {
             attaching = true;
         } else if (attaching && (kind == "spool" || kind == "file" || kind == "output" ||
                                  kind == "log")) {
-            found.back().parts.push_back(
-                Attached{kind, info.size() > 1 ? info[1] : "", block.text, block.line});
+            found.back().parts.push_back(Attached{kind, info.size() > 1 ? info[1] : "",
+                                                  block_text(info, block.text), block.line});
         } else {
             attaching = false;
         }
