@@ -341,6 +341,25 @@ TEST(ManualCoverage, EveryKeywordHasARunExample) {
     EXPECT_EQ(missing, "") << "no marked example in docs/ uses these keywords";
 }
 
+// A fence that is not at the start of its line (a spool block without its last
+// line feed) would silently swallow the blocks after it.
+TEST(ManualCoverage, FencesAreWellFormed) {
+    for (const auto& entry : fs::recursive_directory_iterator(docs_root())) {
+        if (!entry.is_regular_file() || entry.path().extension() != ".md") continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::string line;
+        int number = 0, fences = 0;
+        while (std::getline(in, line)) {
+            ++number;
+            std::size_t at = line.find("```");
+            if (at == 0) ++fences;
+            EXPECT_TRUE(at == 0 || at == std::string::npos)
+                << entry.path() << ":" << number << ": a fence must start its line";
+        }
+        EXPECT_EQ(fences % 2, 0) << entry.path() << ": a fenced block is not closed";
+    }
+}
+
 TEST(ManualCoverage, ReservedWordsAreDocumentedAsSuch) {
     std::string reference = test::read_file((docs_root() / "language" / "README.md").string());
     for (const std::string& word : kReservedWords)
