@@ -18,6 +18,7 @@
 // missing. The coverage test asks that every keyword of src/language/tokens.def
 // (less the reserved words no statement uses) appears in some marked definition.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,8 +30,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "test_support.h"
 
@@ -78,7 +77,9 @@ std::vector<std::string> words_of(const std::string& text) {
     return words;
 }
 
-fs::path docs_root() { return fs::path(MORVEL_SOURCE_DIR) / "docs"; }
+fs::path docs_root() {
+    return fs::path(MORVEL_SOURCE_DIR) / "docs";
+}
 
 // Reads the examples of one Markdown file. Fences are lines starting with ```;
 // headings and unrelated fenced blocks end the blocks attached to an example.
@@ -120,8 +121,8 @@ std::vector<Example> examples_in(const fs::path& file) {
             }
             found.push_back(ex);
             attaching = true;
-        } else if (attaching && (kind == "spool" || kind == "file" || kind == "output" ||
-                                 kind == "log")) {
+        } else if (attaching &&
+                   (kind == "spool" || kind == "file" || kind == "output" || kind == "log")) {
             found.back().parts.push_back(Attached{kind, info.size() > 1 ? info[1] : "",
                                                   block_text(info, block.text), block.line});
         } else {
@@ -253,8 +254,8 @@ TEST_P(ManualExample, RunsClean) {
 
 std::string example_name(const ::testing::TestParamInfo<std::size_t>& param) {
     const Example& ex = examples().at(param.param);
-    std::string name = fs::path(ex.doc).lexically_relative("docs").string() + "_" +
-                       std::to_string(ex.line);
+    std::string name =
+        fs::path(ex.doc).lexically_relative("docs").string() + "_" + std::to_string(ex.line);
     for (char& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
     return name;
@@ -266,20 +267,19 @@ std::vector<std::size_t> example_indexes() {
     return indexes;
 }
 
-INSTANTIATE_TEST_SUITE_P(Docs, ManualExample, ::testing::ValuesIn(example_indexes()),
-                         example_name);
+INSTANTIATE_TEST_SUITE_P(Docs, ManualExample, ::testing::ValuesIn(example_indexes()), example_name);
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(ManualExample);
 
 // Keywords of the token table that no statement, setting or function uses.
-const std::set<std::string> kReservedWords = {
-    "END", "EXTEND_PAGE", "FOR",   "GETLINE", "PROCEDURE",  "UNGET_LINE",
-    "WHILE", "LSTR",      "RSTR",  "ODBC_QUERY", "ARCH_QUERY"};
+const std::set<std::string> kReservedWords = {"END",       "EXTEND_PAGE", "FOR",       "GETLINE",
+                                              "PROCEDURE", "UNGET_LINE",  "WHILE",     "LSTR",
+                                              "RSTR",      "ODBC_QUERY",  "ARCH_QUERY"};
 
 // The keywords' texts as the scanner matches them ("[INPUT]", "BOLD:", "REPEAT").
 std::vector<std::string> keywords_of_token_table() {
     std::vector<std::string> words;
     std::ifstream in(fs::path(MORVEL_SOURCE_DIR) / "src" / "language" / "tokens.def");
-    static const std::regex keyword(R"(^KEYWORD\(\w+, *\d+, *"([^"]+)"\))");
+    static const std::regex keyword(R"re(^KEYWORD\(\w+, *\d+, *"([^"]+)"\))re");
     std::string line;
     std::smatch m;
     while (std::getline(in, line))
@@ -296,8 +296,10 @@ std::string code_of(const std::string& definition) {
         if (in_comment) {
             if (c == '\n') in_comment = false, code += c;
         } else if (in_string) {
-            if (c == '\\' && i + 1 < definition.size()) ++i;
-            else if (c == '"') in_string = false, code += ' ';
+            if (c == '\\' && i + 1 < definition.size())
+                ++i;
+            else if (c == '"')
+                in_string = false, code += ' ';
         } else if (c == ';') {
             in_comment = true;
         } else if (c == '"') {
@@ -309,11 +311,12 @@ std::string code_of(const std::string& definition) {
     return code;
 }
 
-bool word_char(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+bool word_char(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
 
 bool uses_word(const std::string& code, const std::string& word) {
-    for (std::size_t at = code.find(word); at != std::string::npos;
-         at = code.find(word, at + 1)) {
+    for (std::size_t at = code.find(word); at != std::string::npos; at = code.find(word, at + 1)) {
         // A unit letter follows its number directly (1C, 12R).
         std::size_t before = at;
         while (before > 0 && std::isdigit(static_cast<unsigned char>(code[before - 1]))) --before;
