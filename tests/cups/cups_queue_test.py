@@ -8,6 +8,7 @@ with morvel.ppd and the morvel-cups filter, prints with lp and checks:
     the same definition and spool, and lpstat -W completed lists it;
   - a job whose definition does not compile is aborted with the message in the
     server's error_log, and the queue prints the next job;
+  - two copies arrive as the job's PCL twice;
   - ten jobs printed back to back arrive whole and in order (a socket: queue whose
     "printer" is a listener here, since a file: device keeps only the last job).
 Skips (exit 77) when cupsd cannot be started here, e.g. when not root.
@@ -309,6 +310,14 @@ def main():
             if state != "completed" or f.read() != expected:
                 fail(f"the job after the bad one ({job}) ended {state} or differs")
         print(f"next job {job}: completed, identical")
+
+        # Copies are the filter's: the job's PCL once per copy.
+        job = server.print_file("invoices", spool, "copies=2")
+        state = server.job_end(job)
+        with open(device, "rb") as f:
+            if state != "completed" or f.read() != expected * 2:
+                fail(f"two copies ({job}) ended {state} or differ from twice morvel's PCL")
+        print(f"two copies {job}: completed, the PCL twice")
 
         # 4. Ten jobs back to back, each a different invoice.
         listener = Listener()
