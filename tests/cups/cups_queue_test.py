@@ -6,7 +6,7 @@ folder; the system's configuration and filter folder are not touched), creates q
 with morvel.ppd and the morvel-cups filter, prints with lp and checks:
   - a text job arrives at the file: device as exactly the PCL that morvel writes for
     the same definition and spool, and lpstat -W completed lists it;
-  - a job whose definition does not compile is aborted with the message in the
+  - a job whose definition does not compile ends stopped or aborted, its message in the
     server's error_log, and the queue prints the next job;
   - two copies arrive as the job's PCL twice;
   - ten jobs printed back to back arrive whole and in order (a socket: queue whose
