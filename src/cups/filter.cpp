@@ -122,6 +122,8 @@ OutputProgram* find_output(Run& run, const std::optional<std::string>& name) {
 std::vector<std::string> preview_files(const std::string& prefix, OutputProgram& output) {
     std::vector<std::string> files;
     int made = output.preview_counter;
+    // A stand-in that only carries what a preview name is made of: the kind of output,
+    // the program's place in the definition and the counter.
     OutputProgram named = {};
     named.sequence = output.sequence;
     for (int counter = 0; counter < made; ++counter) {
