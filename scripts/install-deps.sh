@@ -4,7 +4,7 @@
 set -euo pipefail
 pkgs=(cmake g++ ninja-build libexpat1-dev libgtest-dev libgmock-dev)
 if [ "${1:-}" = "--tests" ]; then
-    pkgs+=(python3 zbar-tools zxing-cpp-tools libtiff-tools imagemagick libxml2-utils)
+    pkgs+=(python3 zbar-tools zxing-cpp-tools libtiff-tools imagemagick libxml2-utils cups cups-client cups-bsd)
 fi
 need=()
 for pkg in "${pkgs[@]}"; do

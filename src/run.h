@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "core/messages.h"
 #include "core/options.h"
 #include "driver/settings.h"
 #include "language/programs.h"
@@ -40,6 +41,9 @@ struct Run {
     std::FILE* out = stdout;
     std::FILE* err = stderr;
     std::FILE* in = stdin;
+    // Receives every message line with its kind as well (none by default); a filter
+    // under a print server forwards them to its error stream.
+    MessageSink message_sink;
 
     IdentifierTable ids;
     Scanner scanner;

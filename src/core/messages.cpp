@@ -22,16 +22,16 @@ constexpr std::size_t kLargeSize = 200000;
 constexpr std::size_t kPromptSize = 1024;
 
 // Runs write_message with with_location set for this one message only.
-void write_located(Run& run, bool located, std::string_view text) {
+void write_located(Run& run, MessageKind kind, bool located, std::string_view text) {
     bool saved = run.with_location;
     run.with_location = located;
-    write_message(run, text);
+    write_message(run, text, kind);
     run.with_location = saved;
 }
 
 }  // namespace
 
-void write_message(Run& run, std::string_view text) {
+void write_message(Run& run, std::string_view text, MessageKind kind) {
     std::string line(text);
     if (run.with_location)
         appendf(line, " at line %d of %s\n", run.current_line, run.current_file.c_str());
@@ -46,6 +46,7 @@ void write_message(Run& run, std::string_view text) {
         std::fwrite(line.data(), 1, line.size(), log);
         std::fclose(log);
     }
+    if (run.message_sink) run.message_sink(kind, line);
 }
 
 bool create_log(Run& run) {
@@ -64,8 +65,9 @@ void report_error(Run& run, int level, const char* fmt, ...) {
     va_end(ap);
     bool system_text = level > 1;
     if (system_text) level -= 2;
-    write_located(run, level == 1, text);
-    if (system_text && saved_errno != 0) write_located(run, false, std::strerror(saved_errno));
+    write_located(run, MessageKind::Error, level == 1, text);
+    if (system_text && saved_errno != 0)
+        write_located(run, MessageKind::Error, false, std::strerror(saved_errno));
     errno = saved_errno;
 }
 
@@ -74,7 +76,7 @@ void report_warning(Run& run, int level, const char* fmt, ...) {
     va_start(ap, fmt);
     std::string text = vstrfmt_bounded(kWarningSize, fmt, ap);
     va_end(ap);
-    write_located(run, (level & 1) != 0, text);
+    write_located(run, MessageKind::Warning, (level & 1) != 0, text);
 }
 
 void report_info(Run& run, const char* fmt, ...) {
@@ -82,7 +84,7 @@ void report_info(Run& run, const char* fmt, ...) {
     va_start(ap, fmt);
     std::string text = vstrfmt_bounded(kInfoSize, fmt, ap);
     va_end(ap);
-    write_located(run, false, text);
+    write_located(run, MessageKind::Info, false, text);
 }
 
 void log_large_message(Run& run, const char* fmt, ...) {
@@ -90,7 +92,7 @@ void log_large_message(Run& run, const char* fmt, ...) {
     va_start(ap, fmt);
     std::string text = vstrfmt_bounded(kLargeSize, fmt, ap);
     va_end(ap);
-    write_located(run, false, text);
+    write_located(run, MessageKind::Info, false, text);
 }
 
 void debug_prompt(Run& run, const char* fmt, ...) {

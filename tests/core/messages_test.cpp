@@ -48,6 +48,32 @@ TEST(Messages, WarningsAndInfoLeaveTheRunGood) {
     EXPECT_NE(log.find("\n" + std::string(255, 'y') + "\n"), std::string::npos);
 }
 
+TEST(Messages, SinkGetsEveryLineWithItsKindAlsoWhenSilent) {
+    test::CapturedRun c;
+    c.run.options.silent = true;
+    c.run.current_line = 3;
+    c.run.current_file = "job.def";
+    std::string seen;
+    c.run.message_sink = [&seen](MessageKind kind, std::string_view line) {
+        seen += kind == MessageKind::Error ? 'E' : kind == MessageKind::Warning ? 'W' : 'I';
+        seen += ' ';
+        seen += line;
+    };
+    errno = ENOENT;
+    report_error(c.run, 3, "Unable to open file %s", "x.txt");
+    report_warning(c.run, 1, "located warning");
+    report_info(c.run, "info");
+    log_large_message(c.run, "large");
+    EXPECT_EQ(seen,
+              "E Unable to open file x.txt at line 3 of job.def\n"
+              "E No such file or directory\n"
+              "W located warning at line 3 of job.def\n"
+              "I info\n"
+              "I large\n");
+    EXPECT_EQ(c.console(), "");
+    EXPECT_NE(c.log().find("info\n"), std::string::npos);
+}
+
 TEST(Messages, SilentKeepsConsoleQuietButLogs) {
     test::CapturedRun c;
     c.run.options.silent = true;
