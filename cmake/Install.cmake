@@ -47,15 +47,9 @@ if(GZIP_PROGRAM)
     DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.src
     VERBATIM)
   list(APPEND MORVEL_DOC_FILES ${changelog})
-  list(APPEND MORVEL_MAN_OUTPUTS ${changelog})
 endif()
-add_custom_target(morvel_install_files ALL DEPENDS ${MORVEL_MAN_OUTPUTS})
-
-foreach(out IN LISTS MORVEL_MAN_OUTPUTS)
-  if(NOT out MATCHES "changelog")
-    install(FILES ${out} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-  endif()
-endforeach()
+add_custom_target(morvel_install_files ALL DEPENDS ${MORVEL_MAN_OUTPUTS} ${MORVEL_DOC_FILES})
+install(FILES ${MORVEL_MAN_OUTPUTS} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${MORVEL_DOC_FILES} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # The manual, as far as the tree has one.
@@ -67,6 +61,7 @@ endif()
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples
   PATTERN "out" EXCLUDE
   PATTERN "*.log" EXCLUDE
+  PATTERN ".gitignore" EXCLUDE
   PATTERN "run.sh" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
                                GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
@@ -74,11 +69,11 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DOCD
 set(CPACK_PACKAGE_NAME morvel)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Morvel developers")
-set(CPACK_PACKAGE_CONTACT "Morvel developers <morvel@localhost>")
+set(CPACK_PACKAGE_CONTACT "Morvel developers <morvel-dev@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn application print output into PCL 5 jobs, text or XML")
+# CPack takes the synopsis from the summary; this is the extended description.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "turn application print output into PCL 5 jobs, text or XML
-Morvel reads spool files, the print output of other applications as text pages
+  "Morvel reads spool files, the print output of other applications as text pages
 or XML, and turns them into PCL 5 printer jobs with fonts, boxes, forms, images
 and barcodes, into text pages or into XML, as a definition file written in
 Morvel's own language directs. It runs unattended under print servers and job
