@@ -4,7 +4,12 @@
 set -euo pipefail
 pkgs=(cmake g++ ninja-build libexpat1-dev libgtest-dev libgmock-dev)
 if [ "${1:-}" = "--tests" ]; then
-    pkgs+=(python3 zbar-tools zxing-cpp-tools libtiff-tools imagemagick libxml2-utils cups cups-client cups-bsd)
+    pkgs+=(python3 zbar-tools zxing-cpp-tools libtiff-tools imagemagick libxml2-utils)
+    # The queue test: a private print server.
+    pkgs+=(cups cups-client cups-bsd)
+    # The package test: cpack's Debian generator with dpkg-shlibdeps, lintian,
+    # and the manual-page checks.
+    pkgs+=(dpkg-dev fakeroot lintian groff man-db)
 fi
 need=()
 for pkg in "${pkgs[@]}"; do
