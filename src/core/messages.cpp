@@ -21,19 +21,11 @@ constexpr std::size_t kInfoSize = 256;
 constexpr std::size_t kLargeSize = 200000;
 constexpr std::size_t kPromptSize = 1024;
 
-// Runs write_message with with_location set for this one message only.
-void write_located(Run& run, bool located, std::string_view text) {
-    bool saved = run.with_location;
-    run.with_location = located;
-    write_message(run, text);
-    run.with_location = saved;
-}
-
 }  // namespace
 
-void write_message(Run& run, std::string_view text) {
+void write_message(Run& run, std::string_view text, bool located) {
     std::string line(text);
-    if (run.with_location)
+    if (located)
         appendf(line, " at line %d of %s\n", run.current_line, run.current_file.c_str());
     else
         line += '\n';
@@ -58,14 +50,15 @@ bool create_log(Run& run) {
 void report_error(Run& run, int level, const char* fmt, ...) {
     int saved_errno = errno;
     run.MEMORY_ERROR = 1;
+    ++run.error_count;
     va_list ap;
     va_start(ap, fmt);
     std::string text = vstrfmt_bounded(kErrorSize, fmt, ap);
     va_end(ap);
     bool system_text = level > 1;
     if (system_text) level -= 2;
-    write_located(run, level == 1, text);
-    if (system_text && saved_errno != 0) write_located(run, false, std::strerror(saved_errno));
+    write_message(run, text, level == 1);
+    if (system_text && saved_errno != 0) write_message(run, std::strerror(saved_errno));
     errno = saved_errno;
 }
 
@@ -74,7 +67,7 @@ void report_warning(Run& run, int level, const char* fmt, ...) {
     va_start(ap, fmt);
     std::string text = vstrfmt_bounded(kWarningSize, fmt, ap);
     va_end(ap);
-    write_located(run, (level & 1) != 0, text);
+    write_message(run, text, (level & 1) != 0);
 }
 
 void report_info(Run& run, const char* fmt, ...) {
@@ -82,7 +75,7 @@ void report_info(Run& run, const char* fmt, ...) {
     va_start(ap, fmt);
     std::string text = vstrfmt_bounded(kInfoSize, fmt, ap);
     va_end(ap);
-    write_located(run, false, text);
+    write_message(run, text);
 }
 
 void log_large_message(Run& run, const char* fmt, ...) {
@@ -90,7 +83,7 @@ void log_large_message(Run& run, const char* fmt, ...) {
     va_start(ap, fmt);
     std::string text = vstrfmt_bounded(kLargeSize, fmt, ap);
     va_end(ap);
-    write_located(run, false, text);
+    write_message(run, text);
 }
 
 void debug_prompt(Run& run, const char* fmt, ...) {

@@ -8,7 +8,7 @@
 #include "language/grammar.h"
 #include "language/parse_error.h"
 #include "language/scanner.h"
-#include "spool/field.h"
+#include "language/field.h"
 
 namespace morvel {
 

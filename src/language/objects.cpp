@@ -3,8 +3,8 @@
 #include <string_view>
 
 #include "language/programs.h"
-#include "reformat/font.h"
-#include "spool/field.h"
+#include "language/font.h"
+#include "language/field.h"
 #include "values/identifiers.h"
 #include "values/text_util.h"
 

@@ -51,12 +51,12 @@ void apply_preference(Run& run, std::string_view text) {
             unsigned code = 0;
             for (std::size_t i = 1; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i)
                 code = code * 16 + static_cast<unsigned>(value[i] - '0');
-            run.csv_delimiter = static_cast<char>(code & 0xff);
+            run.csv.delimiter = static_cast<char>(code & 0xff);
         } else {
-            run.csv_delimiter = value[0];
+            run.csv.delimiter = value[0];
         }
     } else if (scan_equal_nocase(name, "CSV_AUTO_TRIM")) {
-        run.csv_auto_trim = leading_integer(value);
+        run.csv.auto_trim = leading_integer(value);
     } else {
         bad_include(run);
     }

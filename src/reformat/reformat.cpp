@@ -142,7 +142,7 @@ int run_reformat(Run& run, ReformatProgram& program, OutputProgram& output, std:
         report_error(run, 0, "Unable to get memory for output page");
         return finish(-1);
     }
-    run.reformat_repeat_depth = 0;
+    run.reformat.repeat_depth = 0;
     // The set-up's raw writers and eval_r_function need the file while it is written.
     state.out = &out;
     if (program.initialise) {

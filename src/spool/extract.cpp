@@ -11,7 +11,7 @@
 #include "run.h"
 #include "language/programs.h"
 #include "output/output_programs.h"
-#include "spool/field.h"
+#include "language/field.h"
 #include "spool/program_support.h"
 #include "spool/spool_reader.h"
 #include "values/evaluate.h"

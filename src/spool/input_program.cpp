@@ -181,7 +181,7 @@ int execute_input_statement(Run& run, const Statement& st) {
                 report_error(run, 0, "Cannot have empty xml delimiter");
                 return -1;
             }
-            run.xml_delimiter = (*t)[0];
+            run.xml.delimiter = (*t)[0];
             return 0;
         }
         case Tok::XML_DOCUMENTS: {

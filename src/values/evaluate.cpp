@@ -214,7 +214,7 @@ Text evaluate(Run& run, const Expression* e) {
     case Tok::ROUND: return eval_round(run, *e);
     case Tok::TOTAL: return eval_total(run, *e);
     case Tok::EXECUTE: return eval_execute(run, *e);
-    case Tok::OUTPUT_FILE: return run.current_output_file;
+    case Tok::OUTPUT_FILE: return run.output_files.current_name;
     case Tok::EURO: return std::string(kEuroCommand);
     case Tok::FIRST_LINE:
     case Tok::LAST_LINE: return eval_first_last_line(run, *e);

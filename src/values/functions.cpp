@@ -6,7 +6,7 @@
 
 #include "core/messages.h"
 #include "run.h"
-#include "spool/field.h"
+#include "language/field.h"
 #include "spool/spool_reader.h"
 #include "values/evaluate.h"
 #include "values/functions_internal.h"

@@ -18,7 +18,7 @@ namespace {
 std::string in_context(const Run& run, const std::string& path) {
     if (!run.xml.context) return path;
     if (path.empty()) return *run.xml.context;
-    return *run.xml.context + run.xml_delimiter + path;
+    return *run.xml.context + run.xml.delimiter + path;
 }
 
 XmlNode* tree_or_report(Run& run) {
@@ -38,7 +38,7 @@ Text eval_xml_function(Run& run, const Expression& e) {
         if (!second) return std::nullopt;
     }
     XmlNode* root = run.xml.root.get();
-    const char delim = run.xml_delimiter;
+    const char delim = run.xml.delimiter;
     long repeat_count = get_integer_variable(run, "repeat_count");
     switch (e.op) {
         case Tok::XML_VALUE: {
