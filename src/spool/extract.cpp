@@ -43,12 +43,12 @@ int read_program_page(Run& run, ExtractProgram& p, int tab_width) {
         if (run.return_stream) std::fputs("XML\n", run.return_stream);
         return 0;
     }
-    const int errors_before = run.MEMORY_ERROR;
+    const long errors_before = run.error_count;
     int length = 0;
     if (p.bytes_per_page) {
         long bytes = argument_integer(run, *p.bytes_per_page, "BYTES_PER_PAGE");
         if (read_byte_page(run, bytes) == -1) {
-            run.extract.spool_ended = run.MEMORY_ERROR == errors_before;
+            run.extract.spool_ended = run.error_count == errors_before;
             return -1;
         }
         length = 1;

@@ -43,11 +43,10 @@ Text eval_xml_function(Run& run, const Expression& e) {
     switch (e.op) {
         case Tok::XML_VALUE: {
             if (!tree_or_report(run)) return std::nullopt;
+            // A path that names nothing reads as empty, also after an earlier error.
             std::optional<std::string> v =
                 xml_value(in_context(run, *path), root, delim, repeat_count);
-            if (v) return std::move(*v);
-            if (run.MEMORY_ERROR) return std::nullopt;
-            return std::string();
+            return v ? std::move(*v) : std::string();
         }
         case Tok::XML_WITH:
             // An empty context means none, so later paths start at the root again.
