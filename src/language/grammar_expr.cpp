@@ -124,13 +124,6 @@ Form form_of(Tok t) {
     }
 }
 
-Value literal_value(std::string text) {
-    Value v;
-    v.kind = ValueKind::Literal;
-    v.literal = std::move(text);
-    return v;
-}
-
 }  // namespace
 
 Operand Parser::operand_of(Value v) {

@@ -30,13 +30,6 @@ Tok section_of(Family f) {
     return Tok::SEC_INPUT;
 }
 
-Value literal_value(std::string text) {
-    Value v;
-    v.kind = ValueKind::Literal;
-    v.literal = std::move(text);
-    return v;
-}
-
 }  // namespace
 
 // A block is { statement-list } or one single statement. Braces opened in a uses file

@@ -37,7 +37,7 @@ void copy_settings_includes(Run& run, ReformatProgram& program, PclOut& out) {
             return;
         }
         if (name->empty()) continue;
-        IncludeFile file = open_include_file(run, *name);
+        FileHandle file = open_include_file(run, *name);
         if (!file) return;
         out.copy_from(file.get());
     }
@@ -129,9 +129,9 @@ long colour_on(Run& run, const ReformatProgram& program) {
     return argument_integer(run, *program.colour, "REFORMAT->SETTINGS->COLOUR");
 }
 
-IncludeFile open_include_file(Run& run, std::string_view name) {
+FileHandle open_include_file(Run& run, std::string_view name) {
     std::string path(name);
-    IncludeFile file(std::fopen(path.c_str(), "rb"));
+    FileHandle file = open_file(path, "rb");
     if (!file) report_error(run, 2, "Unable to open include file >%s<", path.c_str());
     return file;
 }

@@ -97,7 +97,7 @@ int include_file(Run& run, const TextStatement& t, int x, int y, const std::stri
     ReformatProgram* program = run.reformat.program;
     if (!program || program->kind != ReformatKind::Printer || name.empty()) return 0;
     PclOut& out = *run.reformat.out;
-    IncludeFile file = open_include_file(run, name);
+    FileHandle file = open_include_file(run, name);
     if (!file) return -1;
     set_cursor(run, out, x, y);
     out.copy_from(file.get());
