@@ -162,12 +162,13 @@ int execute_extract_statement(Run& run, const Statement& st, int base, int& heig
             return chosen ? execute_extract_statements(run, *chosen, base, height) : 0;
         }
         case Tok::LET:
-            execute_let(run, st);
-            return run.MEMORY_ERROR ? -1 : 0;
         case Tok::DEBUG:
-        case Tok::CALL:
-            execute_debug_or_call(run, st);
-            return run.MEMORY_ERROR ? -1 : 0;
+        case Tok::CALL: {
+            // An error of these ends the extract call, unlike in the other programs.
+            const long errors_before = run.error_count;
+            execute_shared_statement(run, st);
+            return run.error_count != errors_before ? -1 : 0;
+        }
         case Tok::OUTPUT: {
             const auto* s = std::get_if<OutputCall>(&st.payload);
             if (!s) {
@@ -187,11 +188,7 @@ int execute_extract_statement(Run& run, const Statement& st, int base, int& heig
             return 0;
         }
         case Tok::TAB:
-            if (!std::holds_alternative<ValueStatement>(st.payload)) {
-                report_error(run, 0, "Null tab!\n");
-                return -1;
-            }
-            return 0;
+            return execute_shared_statement(run, st);
         default:
             return 0;
     }
