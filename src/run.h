@@ -6,7 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "core/messages.h"
+#include "core/clock.h"
+#include "core/command_runner.h"
+#include "core/diagnostics.h"
 #include "core/options.h"
 #include "driver/settings.h"
 #include "language/programs.h"
@@ -17,33 +19,19 @@
 #include "spool/extract_state.h"
 #include "spool/xml_tree.h"
 #include "tokenfile/token_file.h"
-#include "core/clock.h"
-#include "core/command_runner.h"
+#include "values/csv_preferences.h"
 #include "values/identifiers.h"
 
 namespace morvel {
 
-struct Run {
+// The diagnostic state (failure flag, error count, message position, console
+// streams) is the base record, so every subsystem names it as run.MEMORY_ERROR,
+// run.current_line, run.out.
+struct Run : Diagnostics {
     Options options;
 
-    // Failure flag of the whole run: set by every error report, never cleared.
-    int MEMORY_ERROR = 0;
     // Trace mask of -z; the console pause can clear it.
     int trace_flags = 0;
-
-    // Position for messages: scanner position while compiling, the line of the
-    // expression being evaluated while running.
-    int current_line = 0;
-    std::string current_file;
-    bool with_location = false;
-
-    // Console streams; tests replace them with memory streams.
-    std::FILE* out = stdout;
-    std::FILE* err = stderr;
-    std::FILE* in = stdin;
-    // Receives every message line with its kind as well (none by default); a filter
-    // under a print server forwards them to its error stream.
-    MessageSink message_sink;
 
     IdentifierTable ids;
     Scanner scanner;
@@ -54,20 +42,10 @@ struct Run {
     SpoolReader spool;
 
     // Run-wide preferences of #uses "*CSV_DEFAULT_DELIMITER=..." and "*CSV_AUTO_TRIM=...".
-    char csv_delimiter = ',';
-    int csv_auto_trim = 0;
-    // XML path delimiter: "." unless the input program's XML_DELIMITER sets another.
-    char xml_delimiter = '.';
-    // The XML spool's tree of open elements and XML_WITH's context path.
+    CsvPreferences csv;
+    // The XML spool's tree of open elements, XML_WITH's context path and the path delimiter.
     XmlState xml;
-    // An invalid XML element or attribute name has been warned about (once per run).
-    bool xml_name_warned = false;
 
-    // Nesting depth of reformat REPEAT loops; line-wise reads stop restarting inside one.
-    int reformat_repeat_depth = 0;
-    // Parameter slots of the reformat function being called (0 its result, 1-9 its
-    // arguments); PARAMETER(n) reads them.
-    std::array<Text, 10> reformat_parameters;
     // "Now" for DATE; tests fix it.
     Clock clock = [] { return std::time(nullptr); };
 
@@ -79,9 +57,6 @@ struct Run {
 
     // Runs external commands (EXECUTE, invocations); none means system(). Tests fake it.
     std::unique_ptr<CommandRunner> command_runner;
-    // Name of the output file of the output program being run ("" when none): OUTPUT_FILE.
-    std::string current_output_file;
-
     // The temporary output files of the output programs (src/output/output_file.h).
     OutputFiles output_files;
     // Input and extract programs: the running call, the document mark, the base line.

@@ -6,6 +6,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "driver/run_sequence.h"
+
 namespace morvel::test {
 
 TempDir::TempDir() {
@@ -32,27 +34,52 @@ std::string read_file(const std::string& path) {
     return s.str();
 }
 
+std::string bytes(std::initializer_list<int> list) {
+    std::string s;
+    for (int b : list) s += static_cast<char>(b);
+    return s;
+}
+
+MemoryStream::MemoryStream() : file_(open_memstream(&buf_, &len_)) {
+    if (!file_) throw std::runtime_error("open_memstream failed");
+}
+
+MemoryStream::~MemoryStream() {
+    std::fclose(file_);
+    free(buf_);
+}
+
+std::string MemoryStream::str() {
+    std::fflush(file_);
+    return std::string(buf_ ? buf_ : "", len_);
+}
+
 CapturedRun::CapturedRun() {
-    run.out = open_memstream(&out_buf_, &out_len_);
+    run.out = console_.get();
     run.err = run.out;
     run.options.log_file_name = dir.file("test.log");
 }
 
 CapturedRun::~CapturedRun() {
     if (run.in != stdin) std::fclose(run.in);
-    std::fclose(run.out);
-    free(out_buf_);
 }
 
-std::string CapturedRun::console() {
-    std::fflush(run.out);
-    return std::string(out_buf_ ? out_buf_ : "", out_len_);
-}
+std::string CapturedRun::console() { return console_.str(); }
 
 void CapturedRun::set_input(const std::string& text) {
     if (run.in != stdin) std::fclose(run.in);
     input_ = text;
     run.in = fmemopen(input_.data(), input_.size(), "r");
+}
+
+int run_job(const TempDir& dir, std::vector<std::string> args, std::string* log) {
+    CapturedRun c;
+    args.insert(args.begin(), {"morvel", "-s", "-l", dir.file("job.log")});
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    int code = run_morvel(c.run, static_cast<int>(argv.size()), argv.data());
+    if (log) *log = read_file(dir.file("job.log"));
+    return code;
 }
 
 }  // namespace morvel::test

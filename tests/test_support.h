@@ -1,9 +1,12 @@
 #pragma once
 // Helpers shared by the unit tests: a scoped temporary directory and a Run whose
 // console and log are captured.
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "run.h"
 
@@ -26,8 +29,41 @@ private:
     std::filesystem::path path_;
 };
 
+/// A black-and-white picture, one byte per pixel (1 black), row by row: printer
+/// output rendered or read back, and images written for the readers.
+struct Bitmap {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> pixels;
+    /// The pixel at x, y; 0 (white) outside the picture.
+    int at(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width || y >= height) return 0;
+        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                      static_cast<std::size_t>(x)];
+    }
+};
+
 /// Reads a whole file as bytes ("" when it cannot be read).
 std::string read_file(const std::string& path);
+
+/// Bytes written out one by one: bytes({0, 0, 0, 0, 76}).
+std::string bytes(std::initializer_list<int> list);
+
+/// A C stream that writes to memory; str() is everything written so far.
+class MemoryStream {
+public:
+    MemoryStream();
+    ~MemoryStream();
+    MemoryStream(const MemoryStream&) = delete;
+    MemoryStream& operator=(const MemoryStream&) = delete;
+    std::FILE* get() const { return file_; }
+    std::string str();
+
+private:
+    char* buf_ = nullptr;
+    std::size_t len_ = 0;
+    std::FILE* file_ = nullptr;
+};
 
 /// A Run whose console output goes to memory and whose log lives in a temporary directory.
 class CapturedRun {
@@ -46,9 +82,12 @@ public:
     void set_input(const std::string& text);
 
 private:
-    char* out_buf_ = nullptr;
-    std::size_t out_len_ = 0;
+    MemoryStream console_;
     std::string input_;
 };
+
+/// One whole run of the command line in a fresh context (silent, logging to job.log in
+/// dir); returns the exit code, and the log in *log.
+int run_job(const TempDir& dir, std::vector<std::string> args, std::string* log = nullptr);
 
 }  // namespace morvel::test

@@ -21,19 +21,11 @@ constexpr std::size_t kInfoSize = 256;
 constexpr std::size_t kLargeSize = 200000;
 constexpr std::size_t kPromptSize = 1024;
 
-// Runs write_message with with_location set for this one message only.
-void write_located(Run& run, MessageKind kind, bool located, std::string_view text) {
-    bool saved = run.with_location;
-    run.with_location = located;
-    write_message(run, text, kind);
-    run.with_location = saved;
-}
-
 }  // namespace
 
-void write_message(Run& run, std::string_view text, MessageKind kind) {
+void write_message(Run& run, std::string_view text, bool located, MessageKind kind) {
     std::string line(text);
-    if (run.with_location)
+    if (located)
         appendf(line, " at line %d of %s\n", run.current_line, run.current_file.c_str());
     else
         line += '\n';
@@ -59,15 +51,16 @@ bool create_log(Run& run) {
 void report_error(Run& run, int level, const char* fmt, ...) {
     int saved_errno = errno;
     run.MEMORY_ERROR = 1;
+    ++run.error_count;
     va_list ap;
     va_start(ap, fmt);
     std::string text = vstrfmt_bounded(kErrorSize, fmt, ap);
     va_end(ap);
     bool system_text = level > 1;
     if (system_text) level -= 2;
-    write_located(run, MessageKind::Error, level == 1, text);
+    write_message(run, text, level == 1, MessageKind::Error);
     if (system_text && saved_errno != 0)
-        write_located(run, MessageKind::Error, false, std::strerror(saved_errno));
+        write_message(run, std::strerror(saved_errno), false, MessageKind::Error);
     errno = saved_errno;
 }
 
@@ -76,7 +69,7 @@ void report_warning(Run& run, int level, const char* fmt, ...) {
     va_start(ap, fmt);
     std::string text = vstrfmt_bounded(kWarningSize, fmt, ap);
     va_end(ap);
-    write_located(run, MessageKind::Warning, (level & 1) != 0, text);
+    write_message(run, text, (level & 1) != 0, MessageKind::Warning);
 }
 
 void report_info(Run& run, const char* fmt, ...) {
@@ -84,7 +77,7 @@ void report_info(Run& run, const char* fmt, ...) {
     va_start(ap, fmt);
     std::string text = vstrfmt_bounded(kInfoSize, fmt, ap);
     va_end(ap);
-    write_located(run, MessageKind::Info, false, text);
+    write_message(run, text);
 }
 
 void log_large_message(Run& run, const char* fmt, ...) {
@@ -92,7 +85,7 @@ void log_large_message(Run& run, const char* fmt, ...) {
     va_start(ap, fmt);
     std::string text = vstrfmt_bounded(kLargeSize, fmt, ap);
     va_end(ap);
-    write_located(run, MessageKind::Info, false, text);
+    write_message(run, text);
 }
 
 void debug_prompt(Run& run, const char* fmt, ...) {

@@ -13,7 +13,7 @@ enum class MessageKind { Error, Warning, Info };
 /// Receives every finished message line (with its newline) besides the console and the log.
 using MessageSink = std::function<void(MessageKind kind, std::string_view line)>;
 
-/// Error: sets MEMORY_ERROR. Level 1/3 add " at line N of FILE"; 2/3 add the system error text.
+/// Error: sets MEMORY_ERROR and counts the error. Level 1/3 add " at line N of FILE"; 2/3 add the system error text.
 [[gnu::format(printf, 3, 4)]] void report_error(Run& run, int level, const char* fmt, ...);
 /// Warning; the position is added when bit 0 of level is set.
 [[gnu::format(printf, 3, 4)]] void report_warning(Run& run, int level, const char* fmt, ...);
@@ -23,8 +23,10 @@ using MessageSink = std::function<void(MessageKind kind, std::string_view line)>
 [[gnu::format(printf, 2, 3)]] void log_large_message(Run& run, const char* fmt, ...);
 /// Console-only pause of the trace mode; answers "r" (stop tracing) and "v" (describe a name).
 [[gnu::format(printf, 2, 3)]] void debug_prompt(Run& run, const char* fmt, ...);
-/// Writes one finished message line to the console, the log and the run's message sink.
-void write_message(Run& run, std::string_view text, MessageKind kind = MessageKind::Info);
+/// Writes one finished message line to the console, the log and the run's message
+/// sink; located adds " at line N of FILE" from the run's message position.
+void write_message(Run& run, std::string_view text, bool located = false,
+                   MessageKind kind = MessageKind::Info);
 /// Creates (or empties) the log file; false when it cannot be created.
 bool create_log(Run& run);
 

@@ -16,17 +16,26 @@ constexpr std::size_t kMaxSystemTempDir = 1023;
 
 }  // namespace
 
-std::optional<std::string> make_temp_file(Run& run) {
+std::optional<std::string> temp_directory(const Options& options) {
     std::string dir;
-    if (run.options.has_temp_dir) {
-        dir = run.options.temp_dir;
+    if (options.has_temp_dir) {
+        dir = options.temp_dir;
     } else {
         const char* tmpdir = std::getenv("TMPDIR");
         dir = tmpdir && *tmpdir ? tmpdir : "/tmp";
         if (dir.size() > kMaxSystemTempDir) return std::nullopt;
     }
     if (!dir.empty() && dir.back() != '/') dir += '/';
-    std::string name = dir + "mrvXXXXXX";
+    return dir;
+}
+
+std::optional<std::string> make_temp_file(Run& run, std::string_view prefix) {
+    std::optional<std::string> dir = temp_directory(run.options);
+    if (!dir) return std::nullopt;
+    // The name is made by creating the file, so no other process can take it meanwhile.
+    std::string name = *dir;
+    name += prefix;
+    name += "XXXXXX";
     int fd = mkstemp(name.data());
     if (fd < 0) return std::nullopt;
     close(fd);

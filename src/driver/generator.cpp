@@ -1,10 +1,9 @@
 #include "driver/generator.h"
 
-#include <strings.h>
-
 #include <cstdio>
 #include <string>
 
+#include "core/ascii.h"
 #include "core/messages.h"
 #include "run.h"
 
@@ -40,8 +39,8 @@ int write_default_definition(Run& run, const std::string& file_name) {
             std::fclose(f);
             return 1;
         }
-        if (answer == "\n" || strcasecmp(answer.c_str(), "portrait\n") == 0) break;
-        if (strcasecmp(answer.c_str(), "landscape\n") == 0) {
+        if (answer == "\n" || equal_ignore_case(answer, "portrait\n")) break;
+        if (equal_ignore_case(answer, "landscape\n")) {
             landscape = true;
             break;
         }

@@ -1,6 +1,5 @@
 #include "driver/run_sequence.h"
 
-#include <strings.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -12,6 +11,7 @@
 
 #include "driver/banner.h"
 #include "driver/command_line.h"
+#include "core/ascii.h"
 #include "core/messages.h"
 #include "run.h"
 #include "driver/settings.h"
@@ -86,7 +86,7 @@ int run_morvel(Run& run, int argc, char** argv) {
 
     read_settings_file(run, "morvel.ini");
 
-    if (strcasecmp(run.options.definition_name.c_str(), "auto") == 0 && !resolve_auto_form(run))
+    if (equal_ignore_case(run.options.definition_name, "auto") && !resolve_auto_form(run))
         return 101;
 
     if (run.options.log_from_definition) {

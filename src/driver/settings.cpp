@@ -1,13 +1,12 @@
 #include "driver/settings.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "core/ascii.h"
 #include "core/messages.h"
 #include "run.h"
 #include "values/value.h"
@@ -58,13 +57,12 @@ void read_settings_file(Run& run, const std::string& path) {
         if (eq == std::string::npos) continue;
         std::string name = line.substr(0, eq);
         std::vector<std::string> fields = split_commas(line.substr(eq + 1));
-        if (strcasecmp(name.c_str(), "printer_width") == 0 ||
-            strcasecmp(name.c_str(), "printer_height") == 0) {
+        if (equal_ignore_case(name, "printer_width") || equal_ignore_case(name, "printer_height")) {
             long n = to_integer(run, fields[0]);
-            long& target = strcasecmp(name.c_str(), "printer_width") == 0 ? s.printable_width
-                                                                          : s.printable_height;
+            long& target =
+                equal_ignore_case(name, "printer_width") ? s.printable_width : s.printable_height;
             if (n > 100 && n < 10000) target = n;
-        } else if (strcasecmp(name.c_str(), "auto_form") == 0) {
+        } else if (equal_ignore_case(name, "auto_form")) {
             AutoForm form;
             if (fields.size() >= 1) form.definition = fields[0];
             if (fields.size() >= 2) form.x = clamp_int(to_integer(run, fields[1]));

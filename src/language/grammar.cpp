@@ -10,7 +10,7 @@
 #include "run.h"
 #include "language/parse_error.h"
 #include "language/scanner.h"
-#include "spool/field.h"
+#include "language/field.h"
 #include "values/value.h"
 
 namespace morvel {

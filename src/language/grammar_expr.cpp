@@ -6,9 +6,10 @@
 #include "run.h"
 #include "core/strfmt.h"
 #include "language/grammar.h"
+#include "language/builtins.h"
 #include "language/parse_error.h"
 #include "language/scanner.h"
-#include "spool/field.h"
+#include "language/field.h"
 
 namespace morvel {
 
@@ -25,110 +26,6 @@ bool is_additive(Tok t) {
 
 bool is_multiplicative(Tok t) {
     return t == Tok::STAR || t == Tok::SLASH || t == Tok::AND;
-}
-
-// The argument forms of the built-in functions.
-enum class Form {
-    None,         // OUTPUT_FILE, EURO
-    Name,         // (name)
-    One,          // (e)
-    OneOrTwo,     // (e [, e])
-    Two,          // (e, e)
-    ThreeOrFour,  // (e, e, e [, e]) as an argument list
-    AppendFile,   // (e, e [, e]) as an argument list
-    CsvValue,     // (e, e [, e [, e]]) as an argument list
-    Date,         // DATE, or DATE([e [, e [, e]]])
-    Function,     // (e {, e})
-    Change,       // (name) or (name, e, e, e [, e])
-    NameValue,    // (name, value)
-    InsertLine,   // (name, e [, e])
-    SortValues,   // (e, e, name {, name})
-    NotFunction,
-};
-
-Form form_of(Tok t) {
-    switch (t) {
-        case Tok::OUTPUT_FILE:
-        case Tok::EURO:
-            return Form::None;
-        case Tok::BLANK:
-        case Tok::CURRENT:
-        case Tok::FIRST:
-        case Tok::LAST:
-        case Tok::NEXT:
-        case Tok::NUM_LINES:
-        case Tok::TOTAL:
-        case Tok::WHOLE:
-        case Tok::LOOK_AHEAD:
-            return Form::Name;
-        case Tok::EXECUTE:
-        case Tok::LCASE:
-        case Tok::UCASE:
-        case Tok::LTRIM:
-        case Tok::RTRIM:
-        case Tok::TRIM:
-        case Tok::PARAMETER:
-        case Tok::QUOTED:
-        case Tok::IS_NUMERIC:
-        case Tok::XML_VALUE:
-        case Tok::XML_NEXT:
-        case Tok::INT:
-        case Tok::XML_WITH:
-        case Tok::TEMPNAM:
-        case Tok::FILE_EXISTS:
-            return Form::One;
-        case Tok::LENGTH:
-        case Tok::GETENV:
-        case Tok::CREATE_FILE:
-        case Tok::READ_FILE:
-        case Tok::XML_NUM_CHILDREN:
-        case Tok::XML_NAME:
-        case Tok::ASC:
-        case Tok::CHR:
-            return Form::OneOrTwo;
-        case Tok::FORMAT:
-        case Tok::STRCAT:
-        case Tok::COLON_FIELD:
-        case Tok::MODULUS:
-        case Tok::XML_GET_ATTRIBUTE:
-            return Form::Two;
-        case Tok::DELETE:
-        case Tok::INSTR:
-        case Tok::SUBSTRING:
-        case Tok::LEFT_PAD:
-        case Tok::RIGHT_PAD:
-        case Tok::REPLACE_STRING:
-        case Tok::GET_SETTING:
-            return Form::ThreeOrFour;
-        case Tok::APPEND_FILE:
-            return Form::AppendFile;
-        case Tok::CSV_VALUE:
-            return Form::CsvValue;
-        case Tok::DATE:
-            return Form::Date;
-        case Tok::FUNCTION:
-            return Form::Function;
-        case Tok::CHANGE:
-            return Form::Change;
-        case Tok::ROUND:
-        case Tok::FIRST_LINE:
-        case Tok::LAST_LINE:
-        case Tok::DELETE_LINE:
-            return Form::NameValue;
-        case Tok::INSERT_LINE:
-            return Form::InsertLine;
-        case Tok::SORT_VALUES:
-            return Form::SortValues;
-        default:
-            return Form::NotFunction;
-    }
-}
-
-Value literal_value(std::string text) {
-    Value v;
-    v.kind = ValueKind::Literal;
-    v.literal = std::move(text);
-    return v;
 }
 
 }  // namespace
@@ -232,7 +129,7 @@ Operand Parser::parse_primary() {
         case Tok::IDENT:
             return parse_name_primary(next());
         default:
-            if (form_of(t) == Form::NotFunction) fail("Invalid value");
+            if (!builtin_of(t)) fail("Invalid value");
             next();
             return parse_function(t);
     }
@@ -314,9 +211,10 @@ Operand Parser::parse_function(Tok op) {
         return v;
     };
 
-    Form form = form_of(op);
-    if (form == Form::None) return operand_of(std::move(e));
-    if (form == Form::Date) {
+    const Builtin* builtin = builtin_of(op);
+    const ArgForm form = builtin ? builtin->form : ArgForm::None;
+    if (form == ArgForm::None) return operand_of(std::move(e));
+    if (form == ArgForm::Date) {
         if (!accept(Tok::LPAREN)) return operand_of(std::move(e));
         e->has_arguments = true;
         if (peek_code() != Tok::RPAREN) {
@@ -329,22 +227,22 @@ Operand Parser::parse_function(Tok op) {
 
     expect(Tok::LPAREN, "Missing (");
     switch (form) {
-        case Form::Name:
+        case ArgForm::Name:
             left(parse_name_function(op));
             break;
-        case Form::One:
+        case ArgForm::One:
             left(parse_comparison());
             break;
-        case Form::OneOrTwo:
+        case ArgForm::OneOrTwo:
             left(parse_comparison());
             if (accept(Tok::COMMA)) right(parse_comparison());
             break;
-        case Form::Two:
+        case ArgForm::Two:
             left(parse_comparison());
             comma();
             right(parse_comparison());
             break;
-        case Form::ThreeOrFour:
+        case ArgForm::ThreeOrFour:
             argument();
             comma();
             argument();
@@ -352,13 +250,13 @@ Operand Parser::parse_function(Tok op) {
             argument();
             if (accept(Tok::COMMA)) argument();
             break;
-        case Form::AppendFile:
+        case ArgForm::AppendFile:
             argument();
             comma();
             argument();
             if (accept(Tok::COMMA)) argument();
             break;
-        case Form::CsvValue:
+        case ArgForm::CsvValue:
             argument();
             comma();
             argument();
@@ -367,11 +265,11 @@ Operand Parser::parse_function(Tok op) {
                 if (accept(Tok::COMMA)) argument();
             }
             break;
-        case Form::Function:
+        case ArgForm::Function:
             argument();
             while (accept(Tok::COMMA)) argument();
             break;
-        case Form::Change:
+        case ArgForm::Change:
             left(operand_of(name_value(expect_name())));
             if (accept(Tok::COMMA)) {
                 argument();
@@ -382,7 +280,7 @@ Operand Parser::parse_function(Tok op) {
                 if (accept(Tok::COMMA)) argument();
             }
             break;
-        case Form::NameValue:
+        case ArgForm::NameValue:
             if (op == Tok::DELETE_LINE)
                 left(operand_of(variable_name()));
             else
@@ -391,13 +289,13 @@ Operand Parser::parse_function(Tok op) {
             right(operand_of(parse_value(op == Tok::ROUND || op == Tok::DELETE_LINE ? kNameOrInteger
                                                                                     : kAnyValue)));
             break;
-        case Form::InsertLine:
+        case ArgForm::InsertLine:
             left(operand_of(variable_name()));
             comma();
             argument();
             if (accept(Tok::COMMA)) argument();
             break;
-        case Form::SortValues: {
+        case ArgForm::SortValues: {
             argument();
             comma();
             argument();
@@ -408,7 +306,8 @@ Operand Parser::parse_function(Tok op) {
             } while (accept(Tok::COMMA));
             break;
         }
-        default:
+        case ArgForm::None:
+        case ArgForm::Date:
             break;
     }
     expect(Tok::RPAREN, "Missing )");

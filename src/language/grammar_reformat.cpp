@@ -14,13 +14,6 @@ namespace morvel {
 
 namespace {
 
-Value literal_value(std::string text) {
-    Value v;
-    v.kind = ValueKind::Literal;
-    v.literal = std::move(text);
-    return v;
-}
-
 bool is_setting(Tok t) {
     switch (t) {
         case Tok::CHARACTER_WIDTH:

@@ -8,7 +8,7 @@
 #include "language/grammar.h"
 #include "language/parse_error.h"
 #include "language/scanner.h"
-#include "spool/field.h"
+#include "language/field.h"
 
 namespace morvel {
 
@@ -28,13 +28,6 @@ Tok section_of(Family f) {
             return Tok::SEC_REFORMAT;
     }
     return Tok::SEC_INPUT;
-}
-
-Value literal_value(std::string text) {
-    Value v;
-    v.kind = ValueKind::Literal;
-    v.literal = std::move(text);
-    return v;
 }
 
 }  // namespace

@@ -3,23 +3,12 @@
 #include <string_view>
 
 #include "language/programs.h"
-#include "reformat/font.h"
-#include "spool/field.h"
+#include "language/font.h"
+#include "language/field.h"
 #include "values/identifiers.h"
 #include "values/text_util.h"
 
 namespace morvel {
-
-namespace {
-
-Value literal(const char* text) {
-    Value v;
-    v.kind = ValueKind::Literal;
-    v.literal = text;
-    return v;
-}
-
-}  // namespace
 
 ReformatProgram::ReformatProgram() {
     for (int i = 0; i < 256; ++i)
@@ -48,9 +37,9 @@ std::unique_ptr<IdObject> make_program_object(Run&, const Identifier& id) {
             f->name = id.name;
             // default_line stands for the first 80 columns of the first line.
             if (equal_ignore_case(id.name, "default_line")) {
-                f->x = literal("1");
-                f->y = literal("1");
-                f->length = literal("80");
+                f->x = literal_value("1");
+                f->y = literal_value("1");
+                f->length = literal_value("80");
             }
             return f;
         }
@@ -58,10 +47,10 @@ std::unique_ptr<IdObject> make_program_object(Run&, const Identifier& id) {
             // The values of the default font; an HP_FONT statement replaces them all.
             auto f = std::make_unique<HpFont>();
             f->name = id.name;
-            f->proportional = literal("0");
-            f->typeface = literal("4099");
-            f->size = literal("10");
-            f->boldness = literal("0");
+            f->proportional = literal_value("0");
+            f->typeface = literal_value("4099");
+            f->size = literal_value("10");
+            f->boldness = literal_value("0");
             return f;
         }
         case IdKind::EpsonFont: {

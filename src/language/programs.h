@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "language/tree.h"
-#include "reformat/font.h"
-#include "spool/field.h"
+#include "language/font.h"
+#include "language/field.h"
 #include "values/identifiers.h"
 #include "values/value.h"
 

@@ -1,6 +1,7 @@
 // The scanner's public side: passes, look-ahead, token recording and replay.
 #include "language/scanner.h"
 
+#include "core/file_handle.h"
 #include "run.h"
 #include "language/parse_error.h"
 #include "language/scanner_impl.h"
@@ -93,11 +94,10 @@ bool scanner_start_pass(Run& run, int pass) {
     s.source_index = register_source_file(run, run.current_file, false);
 
     if (s.replay) return true;
-    std::FILE* f = std::fopen(s.definition_path.c_str(), "rb");
-    if (!f) return false;
-    std::fclose(f);
+    ReadStatus status = read_file(s.definition_path, s.impl->main.data);
+    if (status == ReadStatus::CannotOpen) return false;
     // A failed read stops the program at the first token, inside the pass.
-    if (!read_whole_file(s.definition_path, s.impl->main.data)) s.impl->main_read_failed = true;
+    if (status != ReadStatus::Ok) s.impl->main_read_failed = true;
     return true;
 }
 
@@ -125,7 +125,7 @@ const Token& peek_token(Run& run) {
 int register_source_file(Run& run, std::string_view name, bool read_only) {
     std::vector<SourceFile>& list = run.scanner.sources;
     for (std::size_t i = 0; i < list.size(); ++i)
-        if (scan_equal_nocase(list[i].name, name)) return static_cast<int>(i);
+        if (equal_ignore_case(list[i].name, name)) return static_cast<int>(i);
     list.push_back(SourceFile{std::string(name), read_only});
     return static_cast<int>(list.size() - 1);
 }

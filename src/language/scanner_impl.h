@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/ascii.h"
 #include "language/scanner.h"
 
 namespace morvel {
@@ -40,19 +41,6 @@ struct Scanner::Impl {
     bool end_recorded = false;  ///< this pass's end token is already in the record
 };
 
-/// Equality of two words ignoring the case of ASCII letters.
-inline bool scan_equal_nocase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        int x = static_cast<unsigned char>(a[i]);
-        int y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z') x -= 'a' - 'A';
-        if (y >= 'a' && y <= 'z') y -= 'a' - 'A';
-        if (x != y) return false;
-    }
-    return true;
-}
-
 /// What one lexer step found.
 enum class LexKind { Token, Include, Uses, InputEnd };
 
@@ -69,9 +57,6 @@ void switch_input(Run& run, bool uses);
 
 /// The include name after environment expansion ("%VAR%rest", "%%rest").
 std::string expand_include_name(std::string_view name);
-
-/// Reads a whole file as bytes; false when it cannot be opened or read.
-bool read_whole_file(const std::string& path, std::string& out);
 
 /// Writes a fatal scanner stop to standard error, marks exit code 2 and abandons the pass.
 [[noreturn]] void scanner_fatal(Run& run, const char* text);

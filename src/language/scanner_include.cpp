@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "core/file_handle.h"
 #include "core/messages.h"
 #include "run.h"
 #include "language/parse_error.h"
@@ -45,18 +46,18 @@ void apply_preference(Run& run, std::string_view text) {
     std::string_view name = trim_blanks(text.substr(1, eq - 1));
     std::string_view value = text.substr(eq + 1);
     if (name.empty() || value.empty()) bad_include(run);
-    if (scan_equal_nocase(name, "CSV_DEFAULT_DELIMITER")) {
+    if (equal_ignore_case(name, "CSV_DEFAULT_DELIMITER")) {
         if (value[0] == '\\') {
             // Each digit shifts the value by one hexadecimal place; only the low byte is kept.
             unsigned code = 0;
             for (std::size_t i = 1; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i)
                 code = code * 16 + static_cast<unsigned>(value[i] - '0');
-            run.csv_delimiter = static_cast<char>(code & 0xff);
+            run.csv.delimiter = static_cast<char>(code & 0xff);
         } else {
-            run.csv_delimiter = value[0];
+            run.csv.delimiter = value[0];
         }
-    } else if (scan_equal_nocase(name, "CSV_AUTO_TRIM")) {
-        run.csv_auto_trim = leading_integer(value);
+    } else if (equal_ignore_case(name, "CSV_AUTO_TRIM")) {
+        run.csv.auto_trim = leading_integer(value);
     } else {
         bad_include(run);
     }
@@ -70,7 +71,7 @@ bool take_read_only_line(Run& run, ScanInput& in) {
     if (end == std::string::npos) end = in.data.size();
     while (end > 0 && (in.data[end - 1] == '\r' || in.data[end - 1] == '\n')) --end;
     std::string_view line = std::string_view(in.data).substr(0, end);
-    if (line.size() > kMaxPreferenceLine || !scan_equal_nocase(line.substr(1), "READ_ONLY"))
+    if (line.size() > kMaxPreferenceLine || !equal_ignore_case(line.substr(1), "READ_ONLY"))
         parse_error(run, 1, "Unknown # preference in uses file");
     in.pos = next;
     return true;
@@ -88,23 +89,6 @@ std::string expand_include_name(std::string_view name) {
     std::string path = value ? value : "";
     path += name.substr(close + 1);
     return path;
-}
-
-bool read_whole_file(const std::string& path, std::string& out) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    out.clear();
-    constexpr std::size_t kChunk = 65536;
-    for (;;) {
-        std::size_t have = out.size();
-        out.resize(have + kChunk);
-        std::size_t n = std::fread(out.data() + have, 1, kChunk, f);
-        out.resize(have + n);
-        if (n < kChunk) break;
-    }
-    bool ok = !std::ferror(f);
-    std::fclose(f);
-    return ok;
 }
 
 void switch_input(Run& run, bool uses) {
@@ -131,7 +115,7 @@ void switch_input(Run& run, bool uses) {
     }
 
     std::string bytes;
-    if (!read_whole_file(expand_include_name(written), bytes)) bad_include(run);
+    if (read_file(expand_include_name(written), bytes) != ReadStatus::Ok) bad_include(run);
 
     impl.outer_file = std::move(run.current_file);
     impl.outer_line = run.current_line;

@@ -30,7 +30,7 @@ int hex_value(int c) {
 
 bool starts_with_nocase(const ScanInput& in, std::string_view word) {
     if (in.data.size() - in.pos < word.size()) return false;
-    return scan_equal_nocase(std::string_view(in.data).substr(in.pos, word.size()), word);
+    return equal_ignore_case(std::string_view(in.data).substr(in.pos, word.size()), word);
 }
 
 void check_lexeme(Run& run, std::size_t length) {
@@ -188,8 +188,8 @@ Lexed scan_word(Run& run, ScanInput& in) {
         }
     }
     in.pos = end;
-    if (scan_equal_nocase(word, "TRUE")) return token_of(Tok::INTEGER, "1");
-    if (scan_equal_nocase(word, "FALSE")) return token_of(Tok::INTEGER, "0");
+    if (equal_ignore_case(word, "TRUE")) return token_of(Tok::INTEGER, "1");
+    if (equal_ignore_case(word, "FALSE")) return token_of(Tok::INTEGER, "0");
     if (std::optional<Tok> k = keyword_lookup(word)) {
         if (*k == Tok::REM || *k == Tok::NOTE) return scan_comment(run, in, *k);
         return token_of(*k);

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "core/ascii.h"
+
 namespace morvel {
 
 namespace {
@@ -30,25 +32,12 @@ constexpr std::array<const char*, 256> make_names() {
 }
 constexpr std::array<const char*, 256> kNames = make_names();
 
-// Keywords are ASCII; the locale must not change which words they match.
-constexpr unsigned char ascii_upper(unsigned char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
-}
-
-constexpr bool equal_nocase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (ascii_upper(static_cast<unsigned char>(a[i])) !=
-            ascii_upper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 // FNV-1a over the upper-cased bytes, so every letter case of a word hashes alike.
+// Keywords are ASCII; the locale must not change which words they match.
 constexpr std::uint32_t hash_nocase(std::string_view word) {
     std::uint32_t h = 2166136261u;
     for (char c : word) {
-        h ^= ascii_upper(static_cast<unsigned char>(c));
+        h ^= static_cast<unsigned char>(fold_upper(c));
         h *= 16777619u;
     }
     return h;
@@ -117,7 +106,7 @@ std::optional<Tok> keyword_lookup(std::string_view word) {
     std::size_t h = hash_nocase(word) & (kSlots - 1);
     while (kKeywordSlots[h] >= 0) {
         const TokenInfo& t = kTokens[static_cast<std::size_t>(kKeywordSlots[h])];
-        if (equal_nocase(word, t.text)) return t.code;
+        if (equal_ignore_case(word, t.text)) return t.code;
         h = (h + 1) & (kSlots - 1);
     }
     return std::nullopt;

@@ -5,7 +5,7 @@
 #include "core/strfmt.h"
 #include "language/programs.h"
 #include "language/tree.h"
-#include "spool/field.h"
+#include "language/field.h"
 
 namespace morvel {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "language/tree_payloads.h"
-#include "reformat/font.h"
+#include "language/font.h"
 #include "values/value.h"
 
 namespace morvel {

@@ -42,15 +42,8 @@ int execute_delivery_statement(Run& run, const Statement& st) {
             const StatementList* chosen = select_case(run, st);
             return chosen ? execute_delivery_statements(run, *chosen) : 0;
         }
-        case Tok::LET:
-            execute_let(run, st);
-            return 0;
-        case Tok::DEBUG:
-        case Tok::CALL:
-            execute_debug_or_call(run, st);
-            return 0;
-        default:  // VARIABLE, REM, NOTE
-            return 0;
+        default:  // the shared statements; VARIABLE, REM and NOTE do nothing
+            return execute_shared_statement(run, st);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <thread>
 
+#include "core/ascii.h"
 #include "core/messages.h"
 #include "run.h"
 #include "core/strfmt.h"
@@ -21,13 +22,6 @@
 namespace morvel {
 
 namespace {
-
-bool equals_ignoring_case(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-               return lower(x) == lower(y);
-           });
-}
 
 std::string quoted(const std::string& text) {
     return "\"" + text + "\"";
@@ -154,7 +148,7 @@ InvocationCommand build_invocation_command(Run& run, OutputProgram& output) {
     c.compulsory = take_compulsory_mark(*program);
     // An empty invocation runs nothing, whatever parameters are listed.
     if (program->empty()) return c;
-    if (equals_ignoring_case(*program, "!fastmark")) {
+    if (equal_ignore_case(*program, "!fastmark")) {
         build_stamping(run, c, output);
         return c;
     }

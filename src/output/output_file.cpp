@@ -26,7 +26,7 @@ OutputFile* find_file(Run& run, const OutputProgram& output) {
 
 void refresh_current_name(Run& run) {
     const OutputProgram* current = run.output_files.current;
-    run.current_output_file = current ? output_file_name(run, *current) : std::string();
+    run.output_files.current_name = current ? output_file_name(run, *current) : std::string();
 }
 
 // Writes an output setting's text unchanged; a failed evaluation was reported already.

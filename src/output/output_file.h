@@ -23,6 +23,8 @@ struct OutputFile {
 struct OutputFiles {
     std::map<const OutputProgram*, OutputFile> by_program;
     const OutputProgram* current = nullptr;  ///< the output program being run, or none
+    /// Name of the output file of the output program being run ("" when none): OUTPUT_FILE.
+    std::string current_name;
 
     OutputFiles() = default;
     OutputFiles(const OutputFiles&) = delete;
@@ -49,7 +51,7 @@ void close_output_file(Run& run, OutputProgram& output);
 /// reformat call starts a new file. A failed delete reports "Deleting %s returned %d".
 void delete_output_file(Run& run, OutputProgram& output);
 /// Makes output the current output program (nullptr: none), keeping
-/// run.current_output_file, which OUTPUT_FILE yields, in step. Returns the previous one.
+/// run.output_files.current_name, which OUTPUT_FILE yields, in step. Returns the previous one.
 const OutputProgram* set_current_output(Run& run, const OutputProgram* output);
 
 }  // namespace morvel

@@ -55,15 +55,8 @@ int execute_output_statement(Run& run, OutputProgram& output, const Statement& s
         case Tok::RESET:
             if (output_file(run, output)) patch_total_pages(run, output);
             return 0;
-        case Tok::LET:
-            execute_let(run, st);
-            return 0;
-        case Tok::DEBUG:
-        case Tok::CALL:
-            execute_debug_or_call(run, st);
-            return 0;
-        default:  // VARIABLE, REM, NOTE
-            return 0;
+        default:  // the shared statements; VARIABLE, REM and NOTE do nothing
+            return execute_shared_statement(run, st);
     }
 }
 

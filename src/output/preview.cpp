@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "core/file_handle.h"
 #include "core/messages.h"
 #include "run.h"
 #include "core/strfmt.h"
@@ -16,14 +17,6 @@ namespace {
 
 constexpr std::size_t kCopyBlock = 1024;
 
-// Closes a stream however the copy ends.
-struct StreamCloser {
-    std::FILE* f;
-    ~StreamCloser() {
-        if (f) std::fclose(f);
-    }
-};
-
 }  // namespace
 
 std::string preview_file_name(const std::string& prefix, const OutputProgram& output) {
@@ -36,25 +29,23 @@ void make_preview_copy(Run& run, OutputProgram& output) {
     std::string preview = preview_file_name(run.options.preview_prefix, output);
     ++output.preview_counter;
     const std::string& name = output_file_name(run, output);
-    StreamCloser in{std::fopen(name.c_str(), "rb")};
-    if (!in.f) {
+    FileHandle in = open_file(name, "rb");
+    if (!in) {
         report_error(run, 2, "Unable to open output file for preview copying");
         return;
     }
-    StreamCloser out{std::fopen(preview.c_str(), "wb")};
-    if (!out.f) {
+    FileHandle out = open_file(preview, "wb");
+    if (!out) {
         report_error(run, 2, "Unable to open preview file %s", preview.c_str());
         return;
     }
     std::vector<char> block(kCopyBlock);
     std::size_t n;
-    while ((n = std::fread(block.data(), 1, block.size(), in.f)) > 0)
-        if (std::fwrite(block.data(), 1, n, out.f) != n) break;
-    bool same = std::ftell(in.f) == std::ftell(out.f) && !std::ferror(in.f);
+    while ((n = std::fread(block.data(), 1, block.size(), in.get())) > 0)
+        if (std::fwrite(block.data(), 1, n, out.get()) != n) break;
+    bool same = std::ftell(in.get()) == std::ftell(out.get()) && !std::ferror(in.get());
     // A copy the disk refused at the end is as incomplete as a short one.
-    std::FILE* written = out.f;
-    out.f = nullptr;
-    if (std::fclose(written) != 0) same = false;
+    if (!close_checked(out)) same = false;
     if (!same)
         report_error(run, 0, "Couldnt do preview copy from %s to %s", name.c_str(),
                      preview.c_str());

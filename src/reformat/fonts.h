@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "reformat/font.h"
+#include "language/font.h"
 #include "values/text.h"
 
 namespace morvel {

@@ -8,17 +8,6 @@
 
 namespace morvel {
 
-namespace {
-
-void read_all(std::FILE* f, std::vector<std::uint8_t>& bytes) {
-    std::uint8_t block[4096];
-    std::size_t n;
-    while ((n = std::fread(block, 1, sizeof block, f)) > 0)
-        bytes.insert(bytes.end(), block, block + n);
-}
-
-}  // namespace
-
 ImageType detect_image_type(const std::vector<std::uint8_t>& b) {
     if (b.size() >= 4 && ((b[0] == 'M' && b[1] == 'M' && b[2] == 0 && b[3] == '*') ||
                           (b[0] == 'I' && b[1] == 'I' && b[2] == '*' && b[3] == 0)))
@@ -33,16 +22,16 @@ bool open_graphic_image(Run& run, GraphicImage& image, const std::string& name) 
     image.bytes.clear();
     image.row = 0;
     if (name == "-") {
-        read_all(run.in, image.bytes);
+        read_stream(run.in, image.bytes);
     } else {
-        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name.c_str(), "rb"));
+        FileHandle file = open_file(name, "rb");
         if (!file) {
             // With -r a missing form is left out quietly.
             if (!run.options.run_after_errors)
                 report_error(run, 0, "Unable to open graphic file >%s<", name.c_str());
             return false;
         }
-        read_all(file.get(), image.bytes);
+        read_stream(file.get(), image.bytes);
     }
     image.source_type = detect_image_type(image.bytes);
     switch (image.source_type) {

@@ -37,7 +37,7 @@ void copy_settings_includes(Run& run, ReformatProgram& program, PclOut& out) {
             return;
         }
         if (name->empty()) continue;
-        IncludeFile file = open_include_file(run, *name);
+        FileHandle file = open_include_file(run, *name);
         if (!file) return;
         out.copy_from(file.get());
     }
@@ -55,13 +55,8 @@ void write_standard_header(Run& run, ReformatProgram& program, PclOut& out, int&
 int printer_job_setup(Run& run, ReformatProgram& program, OutputProgram& output, PclOut& out) {
     // Only failures of this set-up end it; an error reported earlier in the run must not
     // stop every later page (with -r the output is still delivered).
-    int errors_before = run.MEMORY_ERROR;
-    run.MEMORY_ERROR = 0;
-    auto failed = [&] { return run.MEMORY_ERROR != 0; };
-    auto finish = [&](int result) {
-        run.MEMORY_ERROR |= errors_before;
-        return result;
-    };
+    const long errors_before = run.error_count;
+    auto failed = [&] { return run.error_count != errors_before; };
 
     output.output_kind = 0;
     write_user_string(run, out, output.pre_init);
@@ -70,15 +65,15 @@ int printer_job_setup(Run& run, ReformatProgram& program, OutputProgram& output,
     } else {
         int status = 0;
         write_standard_header(run, program, out, status);
-        if (status != 0) return finish(-1);
+        if (status != 0) return -1;
     }
     write_user_string(run, out, output.post_init);
     copy_settings_includes(run, program, out);
-    if (failed()) return finish(-1);
+    if (failed()) return -1;
     out.printf("\033&f200y0X\033(8O\033(s1070Te\033&f1X");
-    if (download_macro_forms(run, program, out) < 0) return finish(-1);
+    if (download_macro_forms(run, program, out) < 0) return -1;
     select_default_font(run, out);
-    return finish(failed() ? -1 : 0);
+    return failed() ? -1 : 0;
 }
 
 int text_job_setup(Run& run, ReformatProgram& program, OutputProgram& output, PclOut& out) {
@@ -134,9 +129,9 @@ long colour_on(Run& run, const ReformatProgram& program) {
     return argument_integer(run, *program.colour, "REFORMAT->SETTINGS->COLOUR");
 }
 
-IncludeFile open_include_file(Run& run, std::string_view name) {
+FileHandle open_include_file(Run& run, std::string_view name) {
     std::string path(name);
-    IncludeFile file(std::fopen(path.c_str(), "rb"));
+    FileHandle file = open_file(path, "rb");
     if (!file) report_error(run, 2, "Unable to open include file >%s<", path.c_str());
     return file;
 }

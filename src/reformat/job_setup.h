@@ -20,10 +20,9 @@ int job_setup(Run& run, ReformatProgram& program, OutputProgram& output, PclOut&
 int page_setup(Run& run, ReformatProgram& program, PclOut& out);
 /// The value of COLOUR (greater than 0: colour output); 0 when not given.
 long colour_on(Run& run, const ReformatProgram& program);
-using IncludeFile = std::unique_ptr<std::FILE, FileCloser>;
 
 /// Opens a file to be copied into printer output; none after "Unable to open include
 /// file >%s<".
-IncludeFile open_include_file(Run& run, std::string_view name);
+FileHandle open_include_file(Run& run, std::string_view name);
 
 }  // namespace morvel

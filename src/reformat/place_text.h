@@ -5,7 +5,7 @@
 #include <span>
 #include <string_view>
 
-#include "reformat/font.h"
+#include "language/font.h"
 #include "values/text.h"
 
 namespace morvel {

@@ -65,13 +65,6 @@ int execute_statement(Run& run, const Statement& st, int& base_y, double& advanc
             return execute_shift(run, st, base_y, advance);
         case Tok::FUNCTION:
             return execute_function_statement(run, st);
-        case Tok::LET:
-            execute_let(run, st);
-            return 0;
-        case Tok::DEBUG:
-        case Tok::CALL:
-            execute_debug_or_call(run, st);
-            return 0;
         case Tok::PRINT:
         case Tok::PRINT_LINE:
         case Tok::ARCH_TABLE:
@@ -93,8 +86,8 @@ int execute_statement(Run& run, const Statement& st, int& base_y, double& advanc
         case Tok::XML_COMMENT:
             return execute_xml_statement(run, st, *run.reformat.out, base_y, advance);
         default:
-            // VARIABLE, REM and NOTE do nothing at run time.
-            return 0;
+            // The shared statements; VARIABLE, REM and NOTE do nothing at run time.
+            return execute_shared_statement(run, st);
     }
 }
 
@@ -142,7 +135,7 @@ int run_reformat(Run& run, ReformatProgram& program, OutputProgram& output, std:
         report_error(run, 0, "Unable to get memory for output page");
         return finish(-1);
     }
-    run.reformat_repeat_depth = 0;
+    run.reformat.repeat_depth = 0;
     // The set-up's raw writers and eval_r_function need the file while it is written.
     state.out = &out;
     if (program.initialise) {

@@ -30,7 +30,7 @@ int execute_function_statement(Run& run, const Statement& st) {
         report_error(run, 0, "Couldnt evaluate FUNCTION expression");
         return -1;
     }
-    run.reformat_parameters[0] = std::move(result);
+    run.reformat.parameters[0] = std::move(result);
     return 0;
 }
 
@@ -68,11 +68,11 @@ Text eval_r_function(Run& run, const Expression& call) {
     std::array<Text, 10> slots;
     for (std::size_t i = 1; i <= kArgumentSlots && i < call.arguments.size(); ++i)
         slots[i] = evaluate(run, call.arguments[i].get());
-    std::swap(slots, run.reformat_parameters);
+    std::swap(slots, run.reformat.parameters);
 
     for (const ParameterBinding& b : program->parameters) {
         if (!b.variable || b.index < 0 || b.index > 9) continue;
-        const Text& value = run.reformat_parameters[static_cast<std::size_t>(b.index)];
+        const Text& value = run.reformat.parameters[static_cast<std::size_t>(b.index)];
         assign_cell(b.variable->cell, value ? *value : std::string());
     }
     int local_base_y = 0;
@@ -83,8 +83,8 @@ Text eval_r_function(Run& run, const Expression& call) {
     execute_reformat_statements(run, program->statements, base_y, advance);
     --state.function_depth;
 
-    Text result = std::move(run.reformat_parameters[0]);
-    std::swap(slots, run.reformat_parameters);
+    Text result = std::move(run.reformat.parameters[0]);
+    std::swap(slots, run.reformat.parameters);
     return result ? std::move(result) : std::string();
 }
 
@@ -93,7 +93,7 @@ Text eval_r_parameter(Run& run, long n) {
         report_error(run, 1, "eval_r_parameter(%ld) not a valid value, must be 0-9", n);
         return std::nullopt;
     }
-    const Text& slot = run.reformat_parameters[static_cast<std::size_t>(n)];
+    const Text& slot = run.reformat.parameters[static_cast<std::size_t>(n)];
     return slot ? *slot : std::string();
 }
 

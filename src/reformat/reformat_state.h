@@ -40,6 +40,11 @@ struct ReformatState {
     /// Nesting of reformat function calls, bounded so a function that calls itself
     /// cannot exhaust the stack.
     int function_depth = 0;
+    /// Parameter slots of the reformat function being called (0 its result, 1-9 its
+    /// arguments); PARAMETER(n) reads them.
+    std::array<Text, 10> parameters;
+    /// Nesting depth of reformat REPEAT loops; line-wise reads stop restarting inside one.
+    int repeat_depth = 0;
 
     /// Every placed text selects its font and then the default font again; formatting
     /// the point size dominates that, and a job uses few fonts, so the last commands

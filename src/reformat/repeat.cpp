@@ -84,7 +84,7 @@ int execute_reformat_repeat(Run& run, const Statement& st, int& base_y, double& 
     int saved_base_y = base_y;
     Text saved_count = variable_text(run, "repeat_count");
     Text saved_base = variable_text(run, "repeat_base");
-    ++run.reformat_repeat_depth;
+    ++run.reformat.repeat_depth;
     long pass = 1;
     set_integer_variable(run, "repeat_count", pass);
     while (count != 0) {
@@ -105,7 +105,7 @@ int execute_reformat_repeat(Run& run, const Statement& st, int& base_y, double& 
     set_text_variable(run, "repeat_count", saved_count);
     set_text_variable(run, "repeat_base", saved_base);
     base_y = saved_base_y;
-    --run.reformat_repeat_depth;
+    --run.reformat.repeat_depth;
     return 0;
 }
 

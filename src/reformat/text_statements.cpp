@@ -36,7 +36,7 @@ Text next_field_line(Run& run, const Value& value) {
     LineCell* cell = value.kind == ValueKind::Literal ? nullptr : cell_of(value);
     if (!cell) return operand_text(run, value);
     if (!cell->value) return std::nullopt;
-    if (cell->line_index == 0 || (cell->exhausted && run.reformat_repeat_depth == 0)) {
+    if (cell->line_index == 0 || (cell->exhausted && run.reformat.repeat_depth == 0)) {
         cell->line_index = 1;
         cell->exhausted = false;
     } else if (cell->exhausted) {
@@ -97,7 +97,7 @@ int include_file(Run& run, const TextStatement& t, int x, int y, const std::stri
     ReformatProgram* program = run.reformat.program;
     if (!program || program->kind != ReformatKind::Printer || name.empty()) return 0;
     PclOut& out = *run.reformat.out;
-    IncludeFile file = open_include_file(run, name);
+    FileHandle file = open_include_file(run, name);
     if (!file) return -1;
     set_cursor(run, out, x, y);
     out.copy_from(file.get());

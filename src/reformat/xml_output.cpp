@@ -33,8 +33,8 @@ bool accept_name(Run& run, const std::string& name) {
         report_error(run, 1, "%s is not a valid xml name", name.c_str());
         return false;
     }
-    if (!run.xml_name_warned) {
-        run.xml_name_warned = true;
+    if (!run.xml.name_warned) {
+        run.xml.name_warned = true;
         report_warning(run, 1, "%s is not a valid xml name", name.c_str());
     }
     return true;

@@ -11,7 +11,7 @@
 #include "run.h"
 #include "language/programs.h"
 #include "output/output_programs.h"
-#include "spool/field.h"
+#include "language/field.h"
 #include "spool/program_support.h"
 #include "spool/spool_reader.h"
 #include "values/evaluate.h"
@@ -43,12 +43,12 @@ int read_program_page(Run& run, ExtractProgram& p, int tab_width) {
         if (run.return_stream) std::fputs("XML\n", run.return_stream);
         return 0;
     }
-    const int errors_before = run.MEMORY_ERROR;
+    const long errors_before = run.error_count;
     int length = 0;
     if (p.bytes_per_page) {
         long bytes = argument_integer(run, *p.bytes_per_page, "BYTES_PER_PAGE");
         if (read_byte_page(run, bytes) == -1) {
-            run.extract.spool_ended = run.MEMORY_ERROR == errors_before;
+            run.extract.spool_ended = run.error_count == errors_before;
             return -1;
         }
         length = 1;
@@ -162,12 +162,13 @@ int execute_extract_statement(Run& run, const Statement& st, int base, int& heig
             return chosen ? execute_extract_statements(run, *chosen, base, height) : 0;
         }
         case Tok::LET:
-            execute_let(run, st);
-            return run.MEMORY_ERROR ? -1 : 0;
         case Tok::DEBUG:
-        case Tok::CALL:
-            execute_debug_or_call(run, st);
-            return run.MEMORY_ERROR ? -1 : 0;
+        case Tok::CALL: {
+            // An error of these ends the extract call, unlike in the other programs.
+            const long errors_before = run.error_count;
+            execute_shared_statement(run, st);
+            return run.error_count != errors_before ? -1 : 0;
+        }
         case Tok::OUTPUT: {
             const auto* s = std::get_if<OutputCall>(&st.payload);
             if (!s) {
@@ -187,11 +188,7 @@ int execute_extract_statement(Run& run, const Statement& st, int base, int& heig
             return 0;
         }
         case Tok::TAB:
-            if (!std::holds_alternative<ValueStatement>(st.payload)) {
-                report_error(run, 0, "Null tab!\n");
-                return -1;
-            }
-            return 0;
+            return execute_shared_statement(run, st);
         default:
             return 0;
     }

@@ -11,7 +11,7 @@
 #include "run.h"
 #include "language/programs.h"
 #include "spool/extract.h"
-#include "spool/field.h"
+#include "language/field.h"
 #include "spool/spool_reader.h"
 #include "values/evaluate.h"
 #include "values/text_util.h"

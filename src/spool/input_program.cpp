@@ -162,18 +162,10 @@ int execute_input_statement(Run& run, const Statement& st) {
             return chosen ? execute_input_statements(run, *chosen) : 0;
         }
         case Tok::LET:
-            execute_let(run, st);
-            return 0;
         case Tok::DEBUG:
         case Tok::CALL:
-            execute_debug_or_call(run, st);
-            return 0;
         case Tok::TAB:
-            if (!std::holds_alternative<ValueStatement>(st.payload)) {
-                report_error(run, 0, "Null tab!\n");
-                return -1;
-            }
-            return 0;
+            return execute_shared_statement(run, st);
         case Tok::XML_DELIMITER: {
             const auto* v = std::get_if<ValueStatement>(&st.payload);
             Text t = v ? whole_text(run, v->value) : Text();
@@ -181,7 +173,7 @@ int execute_input_statement(Run& run, const Statement& st) {
                 report_error(run, 0, "Cannot have empty xml delimiter");
                 return -1;
             }
-            run.xml_delimiter = (*t)[0];
+            run.xml.delimiter = (*t)[0];
             return 0;
         }
         case Tok::XML_DOCUMENTS: {

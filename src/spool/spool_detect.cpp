@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <string>
 
+#include "core/ascii.h"
 #include "core/messages.h"
 #include "run.h"
 #include "spool/spool_internal.h"
@@ -40,14 +41,6 @@ bool xml_signature(const unsigned char* b) {
     for (const auto& p : patterns)
         if (std::equal(p, p + 4, b)) return true;
     return false;
-}
-
-bool equal_ignoring_case(const std::string& a, const std::string& b) {
-    auto lower = [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char p, char q) { return lower(p) == lower(q); });
 }
 
 // Columns an auto-form text covers: its characters in UTF-8 mode, its bytes otherwise.
@@ -168,7 +161,7 @@ std::optional<std::string> recognise_auto_form(Run& run, std::string_view spool_
     if (lines > 0 && fill_page(run, lines, mode) > 0) {
         for (const AutoForm& f : forms) {
             Text t = cut_text(run, f.x, f.y, text_columns(f.text, mode.utf8));
-            if (t && equal_ignoring_case(*t, f.text)) {
+            if (t && equal_ignore_case(*t, f.text)) {
                 match = f.definition;
                 break;
             }

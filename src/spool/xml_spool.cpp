@@ -76,7 +76,7 @@ const XmlDocumentEntry* matching_entry(XmlParse& p) {
     const XmlState& x = p.run.xml;
     for (const XmlDocumentEntry& entry : p.documents.entries) {
         Text path = operand_text(p.run, entry.path);
-        if (path && xml_entry_matches(*path, *x.current, x.depth, p.run.xml_delimiter))
+        if (path && xml_entry_matches(*path, *x.current, x.depth, p.run.xml.delimiter))
             return &entry;
     }
     return nullptr;

@@ -5,7 +5,7 @@
 #include "core/messages.h"
 #include "run.h"
 #include "language/programs.h"
-#include "spool/field.h"
+#include "language/field.h"
 #include "tokenfile/client_data_writer.h"
 #include "values/identifiers.h"
 

@@ -2,7 +2,7 @@
 #include "core/messages.h"
 #include "run.h"
 #include "language/programs.h"
-#include "spool/field.h"
+#include "language/field.h"
 #include "tokenfile/client_data_writer.h"
 #include "values/value.h"
 

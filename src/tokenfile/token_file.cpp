@@ -16,13 +16,11 @@ namespace {
 constexpr std::size_t kMagicSize = 4;
 constexpr std::size_t kHeaderSize = 7;
 
-// The whole of an open stream from its start; false on a seek or short read.
-bool read_stream(std::FILE* f, std::string& out) {
-    if (std::fseek(f, 0, SEEK_END) != 0) return false;
-    long length = std::ftell(f);
-    if (length < 0 || std::fseek(f, 0, SEEK_SET) != 0) return false;
-    out.assign(static_cast<std::size_t>(length), '\0');
-    return std::fread(out.data(), 1, out.size(), f) == out.size();
+// The whole of an open stream from its start; false on a seek or read error.
+bool read_from_start(std::FILE* f, std::string& out) {
+    if (std::fseek(f, 0, SEEK_SET) != 0) return false;
+    out.clear();
+    return read_stream(f, out) == ReadStatus::Ok;
 }
 
 bool write_all(std::FILE* f, const std::string& bytes) {
@@ -39,8 +37,8 @@ void scramble_tail(std::string& bytes) {
 bool unscramble_definition(Run& run, std::string& path) {
     const std::string& name = run.options.definition_name;
     std::string bytes;
-    FileHandle in(std::fopen(name.c_str(), "rb"));
-    if (!in || !read_stream(in.get(), bytes)) {
+    FileHandle in = open_file(name, "rb");
+    if (!in || !read_from_start(in.get(), bytes)) {
         report_error(run, 2, "Unable to open file %s\n", name.c_str());
         return false;
     }
@@ -54,9 +52,9 @@ bool unscramble_definition(Run& run, std::string& path) {
     Scrambler scrambler(run.options.definition_key);
     auto* p = reinterpret_cast<unsigned char*>(bytes.data());
     scrambler.apply(p, p, bytes.size());
-    FileHandle out(std::fopen(temp->c_str(), "wb"));
+    FileHandle out = open_file(*temp, "wb");
     bool written = out && write_all(out.get(), bytes);
-    if (out && std::fclose(out.release()) != 0) written = false;
+    if (out && !close_checked(out)) written = false;
     if (!written) {
         report_error(run, 2, "Unable to open file %s\n", name.c_str());
         std::remove(temp->c_str());
@@ -142,7 +140,7 @@ int finish_token_file(Run& run) {
 
     files.recorded += '\0';  // the trailer
     bool appended = write_all(files.writing.get(), files.recorded);
-    if (std::fclose(files.writing.release()) != 0) appended = false;
+    if (!close_checked(files.writing)) appended = false;
     files.recorded.clear();
     if (!appended) {
         // A full disk must not leave a file that looks complete.
@@ -153,13 +151,13 @@ int finish_token_file(Run& run) {
 
     std::string bytes;
     {
-        FileHandle in(std::fopen(name, "rb"));
+        FileHandle in = open_file(name, "rb");
         if (!in) {
             report_error(run, 0, "Unable to reopen TOKEN file %s", name);
             std::remove(name);
             return -1;
         }
-        if (!read_stream(in.get(), bytes) || bytes.size() < kMagicSize) {
+        if (!read_from_start(in.get(), bytes) || bytes.size() < kMagicSize) {
             report_error(run, 0, "Unable to read TOKEN file into memory");
             in.reset();
             std::remove(name);
@@ -167,9 +165,9 @@ int finish_token_file(Run& run) {
         }
     }
     scramble_tail(bytes);
-    FileHandle out(std::fopen(name, "wb"));
+    FileHandle out = open_file(name, "wb");
     bool written = out && write_all(out.get(), bytes);
-    if (out && std::fclose(out.release()) != 0) written = false;
+    if (out && !close_checked(out)) written = false;
     if (!written) {
         report_error(run, 0, "Unable to open TOKEN file %s", name);
         std::remove(name);
@@ -184,7 +182,7 @@ bool load_token_file(Run& run) {
     std::string path = name;
     if (run.options.definition_key != 0 && !unscramble_definition(run, path)) return false;
 
-    FileHandle f(std::fopen(path.c_str(), "rb"));
+    FileHandle f = open_file(path, "rb");
     if (!f) {
         report_error(run, 2, "Unable to open file %s\n", name.c_str());
         delete_temp_definition(run.token_files);
@@ -200,7 +198,7 @@ bool load_token_file(Run& run) {
         return true;
     }
     std::string bytes;
-    if (!read_stream(f.get(), bytes)) {
+    if (!read_from_start(f.get(), bytes)) {
         report_error(run, 2, "Unable to open file %s\n", name.c_str());
         return false;
     }

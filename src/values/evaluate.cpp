@@ -4,6 +4,7 @@
 #include "spool/extract.h"
 
 #include "core/messages.h"
+#include "language/builtins.h"
 #include "run.h"
 #include "values/evaluate_internal.h"
 #include "values/functions.h"
@@ -20,10 +21,6 @@ Text truth(bool b) { return std::string(b ? "1" : "0"); }
 
 // Operators that take no operand at all; every other node needs a left operand
 // or an argument list.
-bool takes_no_operand(Tok op) {
-    return op == Tok::DATE || op == Tok::OUTPUT_FILE || op == Tok::EURO;
-}
-
 Text eval_plus(Run& run, const Expression& e) {
     if (!e.left) {
         report_error(run, 1, "Missing operand in + operation");
@@ -196,38 +193,34 @@ Text evaluate(Run& run, const Expression* e) {
     case Tok::AND: return eval_and(run, *e);
     case Tok::OR: return eval_or(run, *e);
     case Tok::NOT: return eval_not(run, *e);
-    case Tok::LBRACKET:
-    case Tok::FIRST:
-    case Tok::CURRENT:
-    case Tok::NEXT:
-    case Tok::LAST:
-    case Tok::WHOLE:
-    case Tok::NUM_LINES:
-    case Tok::BLANK: return eval_line_function(run, *e);
-    case Tok::IS_NUMERIC:
-    case Tok::FILE_EXISTS:
-    case Tok::TRIM:
-    case Tok::LTRIM:
-    case Tok::RTRIM:
-    case Tok::QUOTED: return eval_text_test(run, *e);
-    case Tok::CHANGE: return eval_change(run, *e);
-    case Tok::ROUND: return eval_round(run, *e);
-    case Tok::TOTAL: return eval_total(run, *e);
-    case Tok::EXECUTE: return eval_execute(run, *e);
-    case Tok::OUTPUT_FILE: return run.current_output_file;
-    case Tok::EURO: return std::string(kEuroCommand);
-    case Tok::FIRST_LINE:
-    case Tok::LAST_LINE: return eval_first_last_line(run, *e);
-    case Tok::FUNCTION: return eval_r_function(run, *e);
+    case Tok::LBRACKET: return eval_line_function(run, *e);
     default: break;
     }
-    bool handled = true;
-    Text result = eval_function(run, *e, handled);
-    if (!handled) {
+    const Builtin* builtin = builtin_of(e->op);
+    if (!builtin) {
         report_error(run, 1, "Unknown operator");
         return std::nullopt;
     }
-    return result;
+    switch (builtin->dispatch) {
+    case Dispatch::Line: return eval_line_function(run, *e);
+    case Dispatch::TextTest: return eval_text_test(run, *e);
+    case Dispatch::Change: return eval_change(run, *e);
+    case Dispatch::Round: return eval_round(run, *e);
+    case Dispatch::Total: return eval_total(run, *e);
+    case Dispatch::Execute: return eval_execute(run, *e);
+    case Dispatch::OutputFile: return run.output_files.current_name;
+    case Dispatch::Euro: return std::string(kEuroCommand);
+    case Dispatch::FirstLast: return eval_first_last_line(run, *e);
+    case Dispatch::Reformat: return eval_r_function(run, *e);
+    case Dispatch::TextLibrary:
+    case Dispatch::Number:
+    case Dispatch::DateFunction:
+    case Dispatch::List:
+    case Dispatch::File:
+    case Dispatch::Xml: break;
+    }
+    bool handled = true;
+    return eval_function(run, *e, handled);
 }
 
 int evaluate_truth(Run& run, const Expression* e) {

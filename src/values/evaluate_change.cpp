@@ -124,7 +124,7 @@ Text change_cell(Run& run, const Expression& e) {
         report_error(run, 1, "Cannot determine value in CHANGE");
         return std::string();
     }
-    char separator = run.csv_delimiter;
+    char separator = run.csv.delimiter;
     if (e.arguments.size() > 3) {
         Text s = evaluate_argument(run, e.arguments[3].get());
         if (s && !s->empty()) separator = (*s)[0];

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "core/file_handle.h"
 #include "core/messages.h"
 #include "run.h"
 #include "core/temp_file.h"
@@ -43,15 +44,8 @@ std::optional<int> run_captured(Run& run, const std::string& command, const std:
 
 // The captured output, with CR LF pairs read as line feeds; none on a read error.
 std::optional<std::string> read_capture(const std::string& name) {
-    std::FILE* f = std::fopen(name.c_str(), "rb");
-    if (!f) return std::nullopt;
     std::string bytes;
-    std::string block(8192, '\0');
-    std::size_t n;
-    while ((n = std::fread(block.data(), 1, block.size(), f)) > 0) bytes.append(block, 0, n);
-    bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) return std::nullopt;
+    if (read_file(name, bytes) != ReadStatus::Ok) return std::nullopt;
     std::string text;
     text.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size(); ++i) {

@@ -5,8 +5,9 @@
 #include <cerrno>
 
 #include "core/messages.h"
+#include "language/builtins.h"
 #include "run.h"
-#include "spool/field.h"
+#include "language/field.h"
 #include "spool/spool_reader.h"
 #include "values/evaluate.h"
 #include "values/functions_internal.h"
@@ -473,47 +474,19 @@ Text eval_function(Run& run, const Expression& e, bool& handled) {
     // supply one, never an error left over from earlier.
     errno = 0;
     Arguments a(run, e);
-    switch (e.op) {
-        case Tok::LENGTH:
-        case Tok::UCASE:
-        case Tok::LCASE:
-        case Tok::STRCAT:
-        case Tok::SUBSTRING:
-        case Tok::INSTR:
-        case Tok::LEFT_PAD:
-        case Tok::RIGHT_PAD:
-        case Tok::DELETE:
-        case Tok::REPLACE_STRING:
-        case Tok::ASC:
-        case Tok::CHR:
+    const Builtin* builtin = builtin_of(e.op);
+    switch (builtin ? builtin->dispatch : Dispatch::Line) {
+        case Dispatch::TextLibrary:
             return text_function(run, e, a);
-        case Tok::INT:
-        case Tok::MODULUS:
-        case Tok::FORMAT:
+        case Dispatch::Number:
             return number_function(run, e, a);
-        case Tok::DATE:
+        case Dispatch::DateFunction:
             return date_function(run, a);
-        case Tok::CSV_VALUE:
-        case Tok::COLON_FIELD:
-        case Tok::INSERT_LINE:
-        case Tok::DELETE_LINE:
-        case Tok::SORT_VALUES:
+        case Dispatch::List:
             return list_function(run, e, a);
-        case Tok::READ_FILE:
-        case Tok::CREATE_FILE:
-        case Tok::APPEND_FILE:
-        case Tok::TEMPNAM:
-        case Tok::GETENV:
-        case Tok::GET_SETTING:
-        case Tok::PARAMETER:
-        case Tok::LOOK_AHEAD:
+        case Dispatch::File:
             return file_function(run, e, a);
-        case Tok::XML_VALUE:
-        case Tok::XML_WITH:
-        case Tok::XML_NEXT:
-        case Tok::XML_NUM_CHILDREN:
-        case Tok::XML_NAME:
-        case Tok::XML_GET_ATTRIBUTE:
+        case Dispatch::Xml:
             return eval_xml_function(run, e);
         default:
             handled = false;

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "core/file_handle.h"
 #include "core/messages.h"
 #include "run.h"
 #include "core/temp_file.h"
@@ -22,22 +23,8 @@ namespace {
 // READ_FILE holds the whole file in memory; a file beyond this is refused rather than
 // exhausting the memory of the run.
 constexpr long kMaxReadFileBytes = 256L * 1024 * 1024;
-// A system temporary directory this long is not trusted to name a file.
-constexpr std::size_t kMaxSystemTempDir = 1023;
 // Write errors quote at most this much of the text.
 constexpr std::size_t kQuotedTextMax = 128;
-
-struct CloseFile {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, CloseFile>;
-
-// Closes the file and tells whether everything written reached it.
-bool close_checked(FilePtr& file) {
-    bool ok = std::ferror(file.get()) == 0;
-    ok = std::fclose(file.release()) == 0 && ok;
-    return ok;
-}
 
 std::string_view trim_blanks(std::string_view s) {
     std::size_t first = s.find_first_not_of(" \t");
@@ -53,7 +40,7 @@ std::string_view without_cr(std::string_view line) {
 }  // namespace
 
 Text fn_read_file(Run& run, const std::string& name, long keep) {
-    FilePtr file(std::fopen(name.c_str(), "rb"));
+    FileHandle file = open_file(name, "rb");
     if (!file) {
         report_error(run, 1, "Unable to open file %s", name.c_str());
         return std::nullopt;
@@ -66,21 +53,15 @@ Text fn_read_file(Run& run, const std::string& name, long keep) {
         return std::nullopt;
     }
     std::string data;
-    std::string chunk(64 * 1024, '\0');
-    for (;;) {
-        std::size_t n = std::fread(chunk.data(), 1, chunk.size(), file.get());
-        data.append(chunk, 0, n);
-        if (static_cast<long>(data.size()) > kMaxReadFileBytes) {
-            report_error(run, 1, "Unable to allocate %ld bytes for buffer for file %s",
-                         static_cast<long>(data.size()) + 1, name.c_str());
-            return std::nullopt;
-        }
-        // The text ends at the first zero byte, so reading can stop there.
-        if (n < chunk.size() ||
-            std::string_view(chunk.data(), n).find('\0') != std::string_view::npos)
-            break;
+    // The text ends at the first zero byte, so reading can stop there.
+    ReadStatus status = read_stream(
+        file.get(), data, {static_cast<std::size_t>(kMaxReadFileBytes), /*stop_after_zero=*/true});
+    if (status == ReadStatus::TooLarge) {
+        report_error(run, 1, "Unable to allocate %ld bytes for buffer for file %s",
+                     static_cast<long>(data.size()) + 1, name.c_str());
+        return std::nullopt;
     }
-    if (std::ferror(file.get())) {
+    if (status != ReadStatus::Ok) {
         report_error(run, 1, "Error reading file %s", name.c_str());
         return std::nullopt;
     }
@@ -99,7 +80,7 @@ Text fn_create_file(Run& run, const std::string& name, const Text& text) {
         }
         file_name = *temp;
     }
-    FilePtr file(std::fopen(file_name.c_str(), "wb"));
+    FileHandle file = open_file(file_name, "wb");
     if (!file) {
         report_error(run, 1, "Unable to create file %s", file_name.c_str());
         return std::nullopt;
@@ -146,7 +127,7 @@ Text fn_append_file(Run& run, const std::string& name, std::string_view text, lo
     bool ended = !text.empty() && text.back() == '\n';
     if (!no_final && !ended) out += lf_only ? "\n" : "\r\n";
 
-    FilePtr file(std::fopen(name.c_str(), "ab"));
+    FileHandle file = open_file(name, "ab");
     if (!file) {
         report_error(run, 1, "Unable to open file %s for appending", name.c_str());
         return std::nullopt;
@@ -160,23 +141,7 @@ Text fn_append_file(Run& run, const std::string& name, std::string_view text, lo
     return name;
 }
 
-Text fn_tempnam(Run& run, const std::string& prefix) {
-    std::string dir;
-    if (run.options.has_temp_dir) {
-        dir = run.options.temp_dir;
-    } else {
-        const char* tmpdir = std::getenv("TMPDIR");
-        dir = tmpdir && *tmpdir ? tmpdir : "/tmp";
-        if (dir.size() > kMaxSystemTempDir) return std::nullopt;
-    }
-    if (!dir.empty() && dir.back() != '/') dir += '/';
-    // The name is made by creating the file, so no other process can take it meanwhile.
-    std::string name = dir + prefix + "XXXXXX";
-    int fd = mkstemp(name.data());
-    if (fd < 0) return std::nullopt;
-    close(fd);
-    return name;
-}
+Text fn_tempnam(Run& run, const std::string& prefix) { return make_temp_file(run, prefix); }
 
 Text fn_getenv(const std::string& name, const Text& fallback) {
     if (const char* value = std::getenv(name.c_str())) return std::string(value);

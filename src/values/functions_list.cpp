@@ -63,8 +63,8 @@ Text fn_csv_value(Run& run, std::string_view text, long position, std::optional<
         report_error(run, 1, "Position for CSV_VALUE < 1");
         return std::string();
     }
-    if (delimiter) run.csv_delimiter = *delimiter;
-    const char sep = run.csv_delimiter;
+    if (delimiter) run.csv.delimiter = *delimiter;
+    const char sep = run.csv.delimiter;
     const bool quotes = (flags & 1) == 0;
     long cell = 1;
     std::string value;
@@ -101,7 +101,7 @@ Text fn_csv_value(Run& run, std::string_view text, long position, std::optional<
         value += c;
     }
     if (cell != position) return std::string();
-    if (run.csv_auto_trim) return std::string(trim_blanks(value));
+    if (run.csv.auto_trim) return std::string(trim_blanks(value));
     return value;
 }
 

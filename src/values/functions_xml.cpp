@@ -18,7 +18,7 @@ namespace {
 std::string in_context(const Run& run, const std::string& path) {
     if (!run.xml.context) return path;
     if (path.empty()) return *run.xml.context;
-    return *run.xml.context + run.xml_delimiter + path;
+    return *run.xml.context + run.xml.delimiter + path;
 }
 
 XmlNode* tree_or_report(Run& run) {
@@ -38,16 +38,15 @@ Text eval_xml_function(Run& run, const Expression& e) {
         if (!second) return std::nullopt;
     }
     XmlNode* root = run.xml.root.get();
-    const char delim = run.xml_delimiter;
+    const char delim = run.xml.delimiter;
     long repeat_count = get_integer_variable(run, "repeat_count");
     switch (e.op) {
         case Tok::XML_VALUE: {
             if (!tree_or_report(run)) return std::nullopt;
+            // A path that names nothing reads as empty, also after an earlier error.
             std::optional<std::string> v =
                 xml_value(in_context(run, *path), root, delim, repeat_count);
-            if (v) return std::move(*v);
-            if (run.MEMORY_ERROR) return std::nullopt;
-            return std::string();
+            return v ? std::move(*v) : std::string();
         }
         case Tok::XML_WITH:
             // An empty context means none, so later paths start at the root again.

@@ -68,6 +68,26 @@ void execute_debug_or_call(Run& run, const Statement& st) {
         log_large_message(run, "%s", text->c_str());
 }
 
+int execute_shared_statement(Run& run, const Statement& st) {
+    switch (st.kind) {
+        case Tok::LET:
+            execute_let(run, st);
+            return 0;
+        case Tok::DEBUG:
+        case Tok::CALL:
+            execute_debug_or_call(run, st);
+            return 0;
+        case Tok::TAB:
+            if (!std::holds_alternative<ValueStatement>(st.payload)) {
+                report_error(run, 0, "Null tab!\n");
+                return -1;
+            }
+            return 0;
+        default:
+            return 0;
+    }
+}
+
 const StatementList* select_case(Run& run, const CaseStatement& c) {
     if (c.entries.empty()) return &c.default_list;
     Text selector = evaluate(run, c.selector.get());

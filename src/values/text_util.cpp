@@ -9,30 +9,6 @@ bool is_ascii_digit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-bool equal_ignore_case(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (fold_lower(a[i]) != fold_lower(b[i])) return false;
-    return true;
-}
-
-int compare_ignore_case(std::string_view a, std::string_view b) {
-    std::size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        auto ca = static_cast<unsigned char>(fold_lower(a[i]));
-        auto cb = static_cast<unsigned char>(fold_lower(b[i]));
-        if (ca != cb) return ca < cb ? -1 : 1;
-    }
-    if (a.size() == b.size()) return 0;
-    return a.size() < b.size() ? -1 : 1;
-}
-
-std::string folded(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = fold_lower(c);
-    return out;
-}
-
 int utf8_sequence_length(std::string_view text, std::size_t pos) {
     if (pos >= text.size()) return 0;
     auto lead = static_cast<unsigned char>(text[pos]);

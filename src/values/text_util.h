@@ -6,22 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "core/ascii.h"
+
 namespace morvel {
-
-/// ASCII lower case of one byte; other bytes unchanged (no locale).
-inline char fold_lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-/// Whether a and b are equal ignoring ASCII letter case.
-bool equal_ignore_case(std::string_view a, std::string_view b);
-
-/// <0, 0 or >0 as a sorts before, with or after b after folding letters to lower case
-/// (bytes compared unsigned; a proper prefix sorts first).
-int compare_ignore_case(std::string_view a, std::string_view b);
-
-/// The text with ASCII letters folded to lower case (a key for case-insensitive maps).
-std::string folded(std::string_view text);
 
 /// Length of the UTF-8 sequence starting at pos: 0 at or past the end; 1 for a byte
 /// below 0x80; 2, 3 or 4 for a lead byte of that length followed by that many - 1

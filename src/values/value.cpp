@@ -36,7 +36,7 @@ bool holds_nothing(const Text& text) { return !text || text->empty(); }
 // past line 1 at once; a variable stays on line 1, so its next advancing read gives line
 // 1 again.
 Text read_lines(Run& run, LineCell& cell, bool is_field, bool advance) {
-    if (cell.line_index == 0 || (cell.exhausted && run.reformat_repeat_depth == 0)) {
+    if (cell.line_index == 0 || (cell.exhausted && run.reformat.repeat_depth == 0)) {
         cell.line_index = 1;
         if (!holds_nothing(cell.value)) cell.exhausted = false;
         if (!advance || !is_field) return line_of(run, cell.value, 1);

@@ -25,6 +25,14 @@ struct Value {
     std::string name;             ///< the identifier's name, for messages and dumps
 };
 
+/// A literal operand holding text.
+inline Value literal_value(std::string text) {
+    Value v;
+    v.kind = ValueKind::Literal;
+    v.literal = std::move(text);
+    return v;
+}
+
 // ---- numbers and truth -------------------------------------------------------
 
 /// Whether strtod reads the whole text: "" and " 12" are numbers, "12 " is not.

@@ -91,10 +91,10 @@ Bitmap render_pcl(std::string_view pcl, int margin) {
     Bitmap bm;
     bm.width = right + margin;
     bm.height = bottom + margin;
-    bm.black.assign(static_cast<std::size_t>(bm.width * bm.height), 0);
+    bm.pixels.assign(static_cast<std::size_t>(bm.width * bm.height), 0);
     auto set = [&](int px, int py) {
         if (px >= 0 && py >= 0 && px < bm.width && py < bm.height)
-            bm.black[static_cast<std::size_t>(py * bm.width + px)] = 1;
+            bm.pixels[static_cast<std::size_t>(py * bm.width + px)] = 1;
     };
     for (const Rect& q : r.rects)
         for (int py = q.y; py < q.y + q.h; ++py)
@@ -111,7 +111,7 @@ std::optional<std::string> decode_bitmap(const Bitmap& bm, const std::string& di
     {
         std::ofstream f(image, std::ios::binary);
         f << "P5\n" << bm.width << ' ' << bm.height << "\n255\n";
-        for (unsigned char b : bm.black) f.put(b ? '\0' : '\xff');
+        for (unsigned char b : bm.pixels) f.put(b ? '\0' : '\xff');
     }
     std::string cmd = zbar ? "zbarimg --raw -q " + image + " >" + text + " 2>/dev/null"
                            : "ZXingReader -bytes " + image + " >" + text + " 2>/dev/null";

@@ -6,17 +6,9 @@
 #include <string_view>
 #include <vector>
 
-namespace morvel::test {
+#include "test_support.h"
 
-struct Bitmap {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned char> black;  ///< width x height, 1 = black
-    bool at(int x, int y) const {
-        return x >= 0 && y >= 0 && x < width && y < height &&
-               black[static_cast<std::size_t>(y * width + x)];
-    }
-};
+namespace morvel::test {
 
 /// One filled rectangle as written ("\e*c0P" after cursor and size commands).
 struct Rect {

@@ -23,17 +23,12 @@ namespace {
 using test::Rect;
 
 std::vector<Rect> rects_of(const std::function<void(PclOut&)>& draw) {
-    char* buf = nullptr;
-    std::size_t len = 0;
-    std::FILE* f = open_memstream(&buf, &len);
+    test::MemoryStream stream;
     {
-        PclOut out(f);
+        PclOut out(stream.get());
         draw(out);
     }
-    std::fclose(f);
-    std::vector<Rect> rects = test::pcl_rects(std::string_view(buf, len));
-    free(buf);
-    return rects;
+    return test::pcl_rects(stream.str());
 }
 
 // The log without the " at line N of FILE" suffixes.
@@ -186,16 +181,12 @@ TEST(Ean, HumanReadableDigitsFollowChecksumPos) {
     // Glyph blocks start with a cursor move; their origins tell which digits are shown.
     auto glyph_origins = [](int checksum_pos) {
         test::CapturedRun cr;
-        char* buf = nullptr;
-        std::size_t len = 0;
-        std::FILE* f = open_memstream(&buf, &len);
+        test::MemoryStream stream;
         {
-            PclOut out(f);
+            PclOut out(stream.get());
             encode_ean13(cr.run, out, 100, 50, "4006381333932", checksum_pos, false);
         }
-        std::fclose(f);
-        std::string pcl(buf, len);
-        free(buf);
+        std::string pcl = stream.str();
         std::vector<std::string> origins;
         for (std::size_t at = 0; (at = pcl.find("Y\033*t300R", at)) != std::string::npos; ++at)
             origins.push_back(pcl.substr(at - 15, 15));

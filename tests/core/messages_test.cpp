@@ -32,7 +32,10 @@ TEST(Messages, LevelsChooseLocationAndSystemText) {
     EXPECT_EQ(c.log(), expected);
     EXPECT_EQ(c.console(), expected);
     EXPECT_EQ(c.run.MEMORY_ERROR, 1);
-    EXPECT_FALSE(c.run.with_location);
+    EXPECT_EQ(c.run.error_count, 3);  // one per report_error, however many lines it writes
+    // The position belongs to the one message that asked for it.
+    write_message(c.run, "after");
+    EXPECT_EQ(c.log().substr(std::string(expected).size()), "after\n");
 }
 
 TEST(Messages, WarningsAndInfoLeaveTheRunGood) {
@@ -41,6 +44,7 @@ TEST(Messages, WarningsAndInfoLeaveTheRunGood) {
     report_info(c.run, "i");
     log_large_message(c.run, "%s", std::string(300, 'x').c_str());
     EXPECT_EQ(c.run.MEMORY_ERROR, 0);
+    EXPECT_EQ(c.run.error_count, 0);
     // Long texts are bounded, never written past: info lines at 255 characters.
     report_info(c.run, "%s", std::string(400, 'y').c_str());
     std::string log = c.log();

@@ -5,7 +5,7 @@
 
 #include "compile_support.h"
 #include "language/tree.h"
-#include "spool/field.h"
+#include "language/field.h"
 
 namespace morvel {
 namespace {

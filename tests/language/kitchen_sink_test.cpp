@@ -8,7 +8,7 @@
 #include "compile_support.h"
 #include "language/compile.h"
 #include "language/tree.h"
-#include "spool/field.h"
+#include "language/field.h"
 
 namespace morvel {
 namespace {

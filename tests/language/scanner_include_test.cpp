@@ -178,8 +178,8 @@ TEST(ScannerUses, CsvPreferences) {
     for (const auto& k : cases) {
         ScanJob job(std::string(k.line) + " x");
         EXPECT_EQ(job.rest(), "146'x' 0") << k.line;
-        EXPECT_EQ(job.c.run.csv_delimiter, k.delimiter) << k.line;
-        EXPECT_EQ(job.c.run.csv_auto_trim, k.trim) << k.line;
+        EXPECT_EQ(job.c.run.csv.delimiter, k.delimiter) << k.line;
+        EXPECT_EQ(job.c.run.csv.auto_trim, k.trim) << k.line;
         EXPECT_EQ(job.c.run.current_file, "job.def") << k.line;
         EXPECT_EQ(job.c.run.scanner.sources.size(), 1u) << k.line;
     }

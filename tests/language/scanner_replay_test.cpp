@@ -5,12 +5,7 @@
 namespace morvel {
 namespace {
 
-// Token-stream bytes written out one by one.
-std::string bytes(std::initializer_list<int> list) {
-    std::string s;
-    for (int b : list) s += static_cast<char>(b);
-    return s;
-}
+using test::bytes;
 
 const char* kDefinition =
     "; invoice job\n"

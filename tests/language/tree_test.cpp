@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "compile_support.h"
-#include "spool/field.h"
+#include "language/field.h"
 
 namespace morvel {
 namespace {

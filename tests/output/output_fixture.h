@@ -17,13 +17,6 @@
 
 namespace morvel::test {
 
-inline Value literal_value(std::string text) {
-    Value v;
-    v.kind = ValueKind::Literal;
-    v.literal = std::move(text);
-    return v;
-}
-
 /// OUTPUT_FILE, or OUTPUT_FILE(other).
 inline InvocationParameter file_param(OutputProgram* other = nullptr) {
     InvocationParameter p;

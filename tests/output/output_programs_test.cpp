@@ -153,10 +153,10 @@ TEST_F(OutputProgramsTest, OutputFileNameIsCurrentOnlyWhileTheProgramRuns) {
     let.value = std::make_unique<Expression>(Tok::OUTPUT_FILE, 1);
     p.statements = list(statement(Tok::LET, std::move(let)));
     std::string file = open_with(p, "doc");
-    EXPECT_EQ(run.current_output_file, "");
+    EXPECT_EQ(run.output_files.current_name, "");
     run_output_program(run, p, OutputMode::Statements);
     EXPECT_EQ(seen_text(), file);
-    EXPECT_EQ(run.current_output_file, "");
+    EXPECT_EQ(run.output_files.current_name, "");
 }
 
 TEST_F(OutputProgramsTest, ReformatCallCreatesTheFileOnce) {

@@ -5,15 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace morvel::test {
+#include "test_support.h"
 
-/// A black-and-white picture, one byte per pixel (1 black).
-struct Bitmap {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint8_t> pixels;
-    int at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
-};
+namespace morvel::test {
 
 /// The rows of the first raster graphic in printer output, method 1 decoded, and the
 /// width it announced; an empty list when none is found.

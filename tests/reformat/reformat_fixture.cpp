@@ -6,12 +6,7 @@
 
 namespace morvel::test {
 
-Value lit(const std::string& text) {
-    Value v;
-    v.kind = ValueKind::Literal;
-    v.literal = text;
-    return v;
-}
+Value lit(const std::string& text) { return literal_value(text); }
 
 Value ref(ValueKind kind, LineCell& cell) {
     Value v;

@@ -58,7 +58,7 @@ TEST(ReformatFunction, RunsInsideTheCallerAndReturnsItsResult) {
     b.run.reformat.output = &b.output;
     b.run.reformat.out = &out;
     ASSERT_TRUE(b.run.reformat.page.allocate(8, 2, false));
-    b.run.reformat_parameters[1] = std::string("outer");
+    b.run.reformat.parameters[1] = std::string("outer");
 
     Expression call = call_of("TWICE", {"arg1"});
     EXPECT_EQ(eval_r_function(b.run, call), std::string("arg1"));

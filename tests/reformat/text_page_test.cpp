@@ -186,7 +186,7 @@ TEST(TextPage, RepeatReadsAFieldLineByLine) {
     b.run_program(*p);
     EXPECT_EQ(b.contents(), "l1\nl2\nl3\n\n\n\n\n   l1\n   l2\n   l3\n");
     EXPECT_EQ(b.variable("repeat_count"), "");
-    EXPECT_EQ(b.run.reformat_repeat_depth, 0);
+    EXPECT_EQ(b.run.reformat.repeat_depth, 0);
 }
 
 TEST(TextPageTotals, PlaceholdersAreFilledWithTheTotal) {

@@ -122,13 +122,13 @@ TEST(InputProgram, CaseTabAndXmlDelimiter) {
     ASSERT_TRUE(j.compiled()) << j.messages();
     EXPECT_EQ(j.run_input(kFivePages), 0);
     EXPECT_EQ(j.messages(), "bee\n");
-    EXPECT_EQ(j.run().xml_delimiter, '/');
+    EXPECT_EQ(j.run().xml.delimiter, '/');
 
     ExtractJob k(definition("{ XML_DELIMITER = \"\" DEBUG \"after\" }"));
     ASSERT_TRUE(k.compiled()) << k.messages();
     EXPECT_EQ(k.run_input(kFivePages), -1);
     EXPECT_EQ(k.messages(), "Cannot have empty xml delimiter\n");
-    EXPECT_EQ(k.run().xml_delimiter, '.');
+    EXPECT_EQ(k.run().xml.delimiter, '.');
 }
 
 TEST(InputProgram, AFailedRunCallsNoMoreExtractPrograms) {

@@ -17,15 +17,7 @@ namespace {
 
 constexpr long kAny = -999;  // a reference number the test does not pin down
 
-int run_job(const test::TempDir& dir, std::vector<std::string> args, std::string* log = nullptr) {
-    test::CapturedRun c;
-    args.insert(args.begin(), {"morvel", "-s", "-l", dir.file("job.log")});
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    int code = run_morvel(c.run, static_cast<int>(argv.size()), argv.data());
-    if (log) *log = test::read_file(dir.file("job.log"));
-    return code;
-}
+using test::run_job;
 
 std::vector<std::int32_t> words_of(const std::string& file, std::size_t from, std::size_t count) {
     std::vector<std::int32_t> w(count);

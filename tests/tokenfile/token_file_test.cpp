@@ -14,11 +14,8 @@
 namespace morvel {
 namespace {
 
-std::string bytes(std::initializer_list<int> list) {
-    std::string s;
-    for (int b : list) s += static_cast<char>(b);
-    return s;
-}
+using test::bytes;
+using test::run_job;
 
 std::string scrambled(std::string data, long key, std::size_t from = 0) {
     auto* p = reinterpret_cast<unsigned char*>(data.data());
@@ -73,17 +70,6 @@ const char* kDefinition =
     "ext = { FIELD = 1, 1, 6, word DEBUG STRCAT(\"got \", word) }\n"
     "[OUTPUT]\n"
     "OUTPUT = out INVOCATION = \"true\" PARAMETERS = OUTPUT_FILE MASK = { }\n";
-
-// One whole run in a fresh context; returns the exit code, the log in *log.
-int run_job(const test::TempDir& dir, std::vector<std::string> args, std::string* log = nullptr) {
-    test::CapturedRun c;
-    args.insert(args.begin(), {"morvel", "-s", "-l", dir.file("job.log")});
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    int code = run_morvel(c.run, static_cast<int>(argv.size()), argv.data());
-    if (log) *log = test::read_file(dir.file("job.log"));
-    return code;
-}
 
 // The log without the banner, whose definition line and time differ between runs.
 std::string log_body(const std::string& log) {

@@ -61,7 +61,7 @@ TEST_F(Change, ReplacesOneCell) {
 }
 
 TEST_F(Change, DefaultSeparatorIsTheRunsCsvDelimiter) {
-    cr.run.csv_delimiter = '|';
+    cr.run.csv.delimiter = '|';
     auto t = variable("t", "a|b,c|d");
     EXPECT_EQ(change(*t, "1", "2", "x"), "a|x|d");
 }

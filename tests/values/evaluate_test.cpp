@@ -162,7 +162,7 @@ TEST_F(Evaluate, AndOrDoNotEvaluateADecidedRightSide) {
 TEST_F(Evaluate, NoOperandOperators) {
     EXPECT_EQ(eval(bin(Tok::EURO, nullptr, nullptr)), "\033&f200y3X");
     EXPECT_EQ(eval(bin(Tok::OUTPUT_FILE, nullptr, nullptr)), "");
-    cr.run.current_output_file = "/tmp/mrvabc123";
+    cr.run.output_files.current_name = "/tmp/mrvabc123";
     EXPECT_EQ(eval(bin(Tok::OUTPUT_FILE, nullptr, nullptr)), "/tmp/mrvabc123");
     EXPECT_EQ(cr.run.MEMORY_ERROR, 0);
 }

@@ -173,8 +173,8 @@ TEST(FunctionsFile, GetSetting) {
 
 TEST(FunctionsFile, Parameter) {
     test::CapturedRun c;
-    c.run.reformat_parameters[0] = std::string("result");
-    c.run.reformat_parameters[9] = std::string("nine");
+    c.run.reformat.parameters[0] = std::string("result");
+    c.run.reformat.parameters[9] = std::string("nine");
     EXPECT_EQ(fn_parameter(c.run, "0"), "result");
     EXPECT_EQ(fn_parameter(c.run, "9"), "nine");
     EXPECT_EQ(fn_parameter(c.run, "3"), "");

@@ -42,9 +42,9 @@ TEST(FunctionsList, CsvValueQuotes) {
 TEST(FunctionsList, CsvDelimiterSticksAndTrim) {
     test::CapturedRun c;
     EXPECT_EQ(fn_csv_value(c.run, "a;b,c", 2, ';', 0), "b,c");
-    EXPECT_EQ(c.run.csv_delimiter, ';');
+    EXPECT_EQ(c.run.csv.delimiter, ';');
     EXPECT_EQ(fn_csv_value(c.run, "x;y", 2, std::nullopt, 0), "y");
-    c.run.csv_auto_trim = 1;
+    c.run.csv.auto_trim = 1;
     EXPECT_EQ(fn_csv_value(c.run, "x;\t y \t;z", 2, std::nullopt, 0), "y");
     EXPECT_EQ(fn_csv_value(c.run, "x; \" y \" ;z", 2, std::nullopt, 0), "y");
     EXPECT_EQ(fn_csv_value(c.run, "x;y", 0, std::nullopt, 0), "");

@@ -44,7 +44,7 @@ TEST(Functions, OneAndTwoArgumentsAsOperandsMoreAsAList) {
     EXPECT_EQ(call(c.run, fn(Tok::CSV_VALUE, nullptr,
                              args(val(lit("a;b")), val(lit("2")), val(lit(";")), val(lit("0"))))),
               "b");
-    EXPECT_EQ(c.run.csv_delimiter, ';');
+    EXPECT_EQ(c.run.csv.delimiter, ';');
     EXPECT_EQ(c.run.MEMORY_ERROR, 0) << c.log();
 }
 

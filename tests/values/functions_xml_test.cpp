@@ -112,7 +112,7 @@ TEST_F(FunctionsXml, NextWalksTheChildrenAndWithSetsTheContext) {
     EXPECT_EQ(call(Tok::XML_VALUE, ""), "");
     // Only XML_VALUE reads below the context.
     EXPECT_EQ(call(Tok::XML_NUM_CHILDREN, "inv"), "4");
-    run.xml_delimiter = '/';
+    run.xml.delimiter = '/';
     EXPECT_EQ(call(Tok::XML_VALUE, "line[2]"), "ink");
     EXPECT_EQ(call(Tok::XML_WITH, ""), "1");
     EXPECT_EQ(call(Tok::XML_VALUE, "inv/Line"), "big");

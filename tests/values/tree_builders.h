@@ -18,8 +18,7 @@ using OperandPtr = std::unique_ptr<Operand>;
 /// An operand holding a literal text.
 inline OperandPtr lit(std::string text) {
     auto o = std::make_unique<Operand>();
-    o->value.kind = ValueKind::Literal;
-    o->value.literal = std::move(text);
+    o->value = literal_value(std::move(text));
     return o;
 }
 

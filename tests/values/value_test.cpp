@@ -129,11 +129,11 @@ TEST(Values, FieldReadByNextRestartsOutsideARepeatAndStaysEmptyInside) {
     EXPECT_FALSE(cell.exhausted);
 
     cell.line_index = 1;
-    c.run.reformat_repeat_depth = 1;
+    c.run.reformat.repeat_depth = 1;
     EXPECT_EQ(advance(c.run, field, 5), (Lines{"one", "two", "three", "", ""}));
     EXPECT_TRUE(cell.exhausted);
     EXPECT_EQ(operand_text(c.run, field), "");
-    c.run.reformat_repeat_depth = 0;
+    c.run.reformat.repeat_depth = 0;
     EXPECT_EQ(operand_text(c.run, field), "one");  // the plain read restarts but stays
     EXPECT_EQ(operand_text(c.run, field), "one");
     EXPECT_EQ(c.log(), "");
@@ -161,7 +161,7 @@ TEST(Values, FirstAndCurrent) {
     EXPECT_EQ(current_line(c.run, field), "b");
     EXPECT_EQ(advance(c.run, field, 1), (Lines{"b"}));
     EXPECT_TRUE(cell.exhausted);
-    c.run.reformat_repeat_depth = 1;
+    c.run.reformat.repeat_depth = 1;
     EXPECT_EQ(first_line(c.run, field), "a");
     EXPECT_FALSE(cell.exhausted);
     EXPECT_EQ(cell.line_index, 1);
