@@ -6,7 +6,9 @@
 #include <memory>
 #include <string>
 
+#include "core/messages.h"
 #include "core/options.h"
+#include "core/return_code_file.h"
 #include "driver/settings.h"
 #include "language/programs.h"
 #include "language/scanner.h"
@@ -40,13 +42,15 @@ struct Run {
     std::FILE* out = stdout;
     std::FILE* err = stderr;
     std::FILE* in = stdin;
+    // The log's health and the repeat count of the last message.
+    MessageLog message_log;
 
     IdentifierTable ids;
     Scanner scanner;
     Settings settings;  // morvel.ini
 
-    // The -d stream: page-index lines while the input program runs, then the return code.
-    std::FILE* return_stream = nullptr;
+    // The -d file: page-index lines while the input program runs, then the return code.
+    ReturnCodeFile return_codes;
     SpoolReader spool;
 
     // Run-wide preferences of #uses "*CSV_DEFAULT_DELIMITER=..." and "*CSV_AUTO_TRIM=...".

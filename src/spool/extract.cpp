@@ -8,6 +8,8 @@
 #include <variant>
 
 #include "core/messages.h"
+#include "core/return_code_file.h"
+#include "core/strfmt.h"
 #include "run.h"
 #include "language/programs.h"
 #include "output/output_programs.h"
@@ -40,7 +42,7 @@ namespace {
 // come from the XML tree). Returns the page length, or -1 when there is no page.
 int read_program_page(Run& run, ExtractProgram& p, int tab_width) {
     if (run.options.xml_spool) {
-        if (run.return_stream) std::fputs("XML\n", run.return_stream);
+        write_return_code_text(run, "XML\n");
         return 0;
     }
     const int errors_before = run.MEMORY_ERROR;
@@ -61,9 +63,9 @@ int read_program_page(Run& run, ExtractProgram& p, int tab_width) {
         length = got;
     }
     ++run.extract.pages_read;
-    if (run.return_stream)
-        std::fprintf(run.return_stream, "%s,%ld,%ld\n", p.name.c_str(), run.spool.page.first_offset,
-                     run.spool.page.last_offset);
+    if (run.return_codes.stream)
+        write_return_code_text(run, strfmt("%s,%ld,%ld\n", p.name.c_str(),
+                                           run.spool.page.first_offset, run.spool.page.last_offset));
     return length;
 }
 
@@ -175,7 +177,7 @@ int execute_extract_statement(Run& run, const Statement& st, int base, int& heig
                 return -1;
             }
             // An index run only walks the spool; output programs do nothing then.
-            if (run.return_stream) return 0;
+            if (run.return_codes.stream) return 0;
             return run_output_programs(run, s->program) == -1 ? -1 : 0;
         }
         case Tok::RESET: {

@@ -314,11 +314,9 @@ TEST(ExtractFirstLastLine, SearchDownOrUpFromTheFieldsLine) {
 template <class Read>
 std::string page_index(ExtractJob& j, Read read) {
     std::string path = j.dir().file("index");
-    std::FILE* index = std::fopen(path.c_str(), "w");
-    j.run().return_stream = index;
+    j.run().return_codes.stream.reset(std::fopen(path.c_str(), "w"));
     read();
-    std::fclose(index);
-    j.run().return_stream = nullptr;
+    j.run().return_codes.stream.reset();
     return test::read_file(path);
 }
 
