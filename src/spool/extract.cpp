@@ -128,7 +128,7 @@ int execute_extract_statement(Run& run, const Statement& st, int base, int& heig
         case Tok::FIELD:
         case Tok::READ_FIELD:
         case Tok::COLON_FIELD: {
-            const auto* s = std::get_if<FieldStatement>(&st.payload);
+            const auto* s = st.get_if<FieldStatement>();
             if (!s || !s->field) {
                 report_error(run, 0, "NULL field passed");
                 return -1;
@@ -137,7 +137,7 @@ int execute_extract_statement(Run& run, const Statement& st, int base, int& heig
             return extract_field(run, *s->field, base, height);
         }
         case Tok::REPEAT: {
-            const auto* r = std::get_if<ExtractRepeat>(&st.payload);
+            const auto* r = st.get_if<ExtractRepeat>();
             if (!r) {
                 report_error(run, 0, "NULL repeat");
                 return -1;
@@ -145,7 +145,7 @@ int execute_extract_statement(Run& run, const Statement& st, int base, int& heig
             return execute_extract_repeat(run, *r, base, height);
         }
         case Tok::IF: {
-            const auto* s = std::get_if<IfStatement>(&st.payload);
+            const auto* s = st.get_if<IfStatement>();
             if (!s) {
                 report_error(run, 0, "Got a NULL if statement");
                 return -1;
@@ -155,7 +155,7 @@ int execute_extract_statement(Run& run, const Statement& st, int base, int& heig
             return execute_extract_statements(run, truth ? s->then_list : s->else_list, base, height);
         }
         case Tok::CASE: {
-            const auto* s = std::get_if<CaseStatement>(&st.payload);
+            const auto* s = st.get_if<CaseStatement>();
             if (!s) {
                 report_error(run, 0, "Got a NULL case statement");
                 return -1;
@@ -171,7 +171,7 @@ int execute_extract_statement(Run& run, const Statement& st, int base, int& heig
             execute_debug_or_call(run, st);
             return run.MEMORY_ERROR ? -1 : 0;
         case Tok::OUTPUT: {
-            const auto* s = std::get_if<OutputCall>(&st.payload);
+            const auto* s = st.get_if<OutputCall>();
             if (!s) {
                 report_error(run, 0, "Null OUTPUT program in EXTRACT program");
                 return -1;
@@ -181,7 +181,7 @@ int execute_extract_statement(Run& run, const Statement& st, int base, int& heig
             return run_output_programs(run, s->program) == -1 ? -1 : 0;
         }
         case Tok::RESET: {
-            const auto* s = std::get_if<FieldStatement>(&st.payload);
+            const auto* s = st.get_if<FieldStatement>();
             if (s && s->field)
                 clear_field(run, *s->field);
             else if (run.extract.current)
@@ -189,7 +189,7 @@ int execute_extract_statement(Run& run, const Statement& st, int base, int& heig
             return 0;
         }
         case Tok::TAB:
-            if (!std::holds_alternative<ValueStatement>(st.payload)) {
+            if (!st.get_if<ValueStatement>()) {
                 report_error(run, 0, "Null tab!\n");
                 return -1;
             }

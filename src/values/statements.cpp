@@ -38,6 +38,7 @@ void execute_let(Run& run, const Statement& st) {
     }
     LineCell& cell = var.cell;
     cell.previous = std::move(cell.value);
+    cell.previous_is_value = false;
     cell.value = std::move(value);
     cell.line_index = 1;
     cell.exhausted = false;

@@ -195,10 +195,14 @@ TEST(ExtractField, PreviousTextIsTheLastPagesText) {
     j.start(spool_lines({"p1", "p2"}));
     ExtractProgram* p = j.program("sheet");
     ASSERT_EQ(run_extract_program(j.run(), p), 0);
-    EXPECT_EQ(j.field("f").cell.previous, "p1");  // a copy of the first text
+    // The first text is the previous one too: marked as such, not copied, since a
+    // field may hold a whole XML text node.
+    EXPECT_EQ(j.field("f").cell.previous, std::nullopt);
+    EXPECT_TRUE(j.field("f").cell.previous_is_value);
     ASSERT_EQ(run_extract_program(j.run(), p), 0);
     EXPECT_EQ(j.field("f").cell.value, "p2");
     EXPECT_EQ(j.field("f").cell.previous, "p1");
+    EXPECT_FALSE(j.field("f").cell.previous_is_value);
     EXPECT_EQ(run_extract_program(j.run(), p), -1);  // end of the spool
 }
 
