@@ -18,6 +18,7 @@ fi
 minutes=$1; shift
 cxx=${CXX:-clang++-14}
 build=${MORVEL_FUZZ_BUILD:-build-fuzz}
+root=$(pwd)
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER="$cxx" -DMORVEL_FUZZ=ON -DMORVEL_TESTS=OFF >/dev/null
@@ -31,11 +32,12 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 pids=()
 for t in "${targets[@]}"; do
-    work=$build/corpus/$t findings=$build/findings/$t
+    # Absolute names: each target changes into a scratch directory of its own.
+    work=$root/$build/corpus/$t findings=$root/$build/findings/$t
     mkdir -p "$work" "$findings"
-    nice -n 19 "$build/fuzz_$t" -max_total_time=$((minutes * 60)) -timeout=30 \
+    nice -n 19 "$build/fuzz/fuzz_$t" -max_total_time=$((minutes * 60)) -timeout=30 \
         -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/" \
-        "$work" "fuzz/corpus/$t" >"$build/$t.log" 2>&1 &
+        "$work" "$root/fuzz/corpus/$t" >"$build/$t.log" 2>&1 &
     pids+=($!)
 done
 echo "running ${#targets[@]} target(s) for $minutes minute(s) each, side by side"
