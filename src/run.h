@@ -10,6 +10,7 @@
 #include "core/command_runner.h"
 #include "core/diagnostics.h"
 #include "core/options.h"
+#include "core/return_code_file.h"
 #include "driver/settings.h"
 #include "language/programs.h"
 #include "language/scanner.h"
@@ -37,8 +38,8 @@ struct Run : Diagnostics {
     Scanner scanner;
     Settings settings;  // morvel.ini
 
-    // The -d stream: page-index lines while the input program runs, then the return code.
-    std::FILE* return_stream = nullptr;
+    // The -d file: page-index lines while the input program runs, then the return code.
+    ReturnCodeFile return_codes;
     SpoolReader spool;
 
     // Run-wide preferences of #uses "*CSV_DEFAULT_DELIMITER=..." and "*CSV_AUTO_TRIM=...".

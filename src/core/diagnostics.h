@@ -28,6 +28,8 @@ struct Diagnostics {
     /// Receives every message line with its kind as well (none by default); a filter
     /// under a print server forwards them to its error stream.
     MessageSink message_sink;
+    /// The log's health and the repeat count of the last message.
+    MessageLog message_log;
 };
 
 }  // namespace morvel

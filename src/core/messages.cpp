@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/file_handle.h"
 #include "run.h"
 #include "core/strfmt.h"
 #include "values/identifiers.h"
@@ -21,31 +22,115 @@ constexpr std::size_t kInfoSize = 256;
 constexpr std::size_t kLargeSize = 200000;
 constexpr std::size_t kPromptSize = 1024;
 
-}  // namespace
+// Appends bytes to the log, opened for this one message so it is complete even if
+// the process dies. False, with errno set, when the file cannot be opened or written.
+bool append_to_log(const std::string& name, std::string_view bytes) {
+    FileHandle log(std::fopen(name.c_str(), "ab"));
+    if (!log) return false;
+    errno = 0;
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), log.get()) == bytes.size();
+    int write_errno = errno;
+    bool closed = std::fclose(log.release()) == 0;
+    if (!written && write_errno != 0) errno = write_errno;
+    return written && closed;
+}
 
-void write_message(Run& run, std::string_view text, bool located, MessageKind kind) {
+// A log that was created and can no longer be written is said once on standard
+// error, also when silent: it is the only trace left. The run then fails.
+void log_line(Run& run, std::string_view bytes) {
+    int saved_errno = errno;
+    if (!append_to_log(run.options.log_file_name, bytes) && run.message_log.created &&
+        !run.message_log.failed) {
+        int error = errno;
+        run.message_log.failed = true;
+        run.MEMORY_ERROR = 1;
+        std::string text = strfmt("Unable to write log file %s: %s\n",
+                                  run.options.log_file_name.c_str(), std::strerror(error));
+        std::fwrite(text.data(), 1, text.size(), run.err);
+        std::fflush(run.err);
+    }
+    errno = saved_errno;
+}
+
+void send(Run& run, std::string_view lines, MessageKind kind) {
+    if (!run.options.silent) {
+        std::fwrite(lines.data(), 1, lines.size(), run.out);
+        std::fflush(run.out);
+    }
+    log_line(run, lines);
+    if (!run.message_sink) return;
+    // The sink takes one line at a time, even where a message carries two (an error
+    // and its system text).
+    while (!lines.empty()) {
+        std::size_t end = lines.find('\n');
+        std::size_t take = end == std::string_view::npos ? lines.size() : end + 1;
+        run.message_sink(kind, lines.substr(0, take));
+        lines.remove_prefix(take);
+    }
+}
+
+// Every message passes here: after kRepeatedMessageLimit identical ones in a row the
+// rest are counted, and the count is written when another message comes.
+void deliver(Run& run, std::string lines, MessageKind kind) {
+    MessageLog& log = run.message_log;
+    if (lines == log.last) {
+        if (++log.repeats >= kRepeatedMessageLimit) {
+            ++log.dropped;
+            return;
+        }
+    } else {
+        flush_repeated_messages(run);
+        log.last = lines;
+        log.repeats = 0;
+    }
+    send(run, lines, kind);
+}
+
+std::string finished_line(const Run& run, bool located, std::string_view text) {
     std::string line(text);
     if (located)
         appendf(line, " at line %d of %s\n", run.current_line, run.current_file.c_str());
     else
         line += '\n';
-    if (!run.options.silent) {
-        std::fwrite(line.data(), 1, line.size(), run.out);
-        std::fflush(run.out);
-    }
-    // The log is opened per message so it is complete even if the process dies.
-    if (std::FILE* log = std::fopen(run.options.log_file_name.c_str(), "a")) {
-        std::fwrite(line.data(), 1, line.size(), log);
-        std::fclose(log);
-    }
-    if (run.message_sink) run.message_sink(kind, line);
+    return line;
+}
+
+}  // namespace
+
+void write_message(Run& run, std::string_view text, bool located, MessageKind kind) {
+    deliver(run, finished_line(run, located, text), kind);
+}
+
+void flush_repeated_messages(Run& run) {
+    MessageLog& log = run.message_log;
+    if (log.dropped == 0) return;
+    std::string line = strfmt("Previous message repeated %ld more times\n", log.dropped);
+    log.dropped = 0;
+    log.repeats = 0;
+    log.last.clear();
+    send(run, line, MessageKind::Info);
+}
+
+void write_log_only(Run& run, std::string_view text) {
+    flush_repeated_messages(run);
+    run.message_log.last.clear();
+    std::string line(text);
+    line += '\n';
+    log_line(run, line);
 }
 
 bool create_log(Run& run) {
-    std::FILE* log = std::fopen(run.options.log_file_name.c_str(), "w");
-    if (!log) return false;
-    std::fclose(log);
-    return true;
+    errno = 0;
+    FileHandle log(std::fopen(run.options.log_file_name.c_str(), "wb"));
+    run.message_log.created = log != nullptr;
+    if (!log) {
+        // Messages then reach the console only; standard error says why.
+        std::string text = strfmt("Unable to create log file %s: %s\n",
+                                  run.options.log_file_name.c_str(), std::strerror(errno));
+        std::fwrite(text.data(), 1, text.size(), run.err);
+        std::fflush(run.err);
+    }
+    return run.message_log.created;
 }
 
 void report_error(Run& run, int level, const char* fmt, ...) {
@@ -58,9 +143,10 @@ void report_error(Run& run, int level, const char* fmt, ...) {
     va_end(ap);
     bool system_text = level > 1;
     if (system_text) level -= 2;
-    write_message(run, text, level == 1, MessageKind::Error);
-    if (system_text && saved_errno != 0)
-        write_message(run, std::strerror(saved_errno), false, MessageKind::Error);
+    // The system text is part of the same message, so repeats of the pair are counted.
+    std::string lines = finished_line(run, level == 1, text);
+    if (system_text && saved_errno != 0) lines += finished_line(run, false, std::strerror(saved_errno));
+    deliver(run, std::move(lines), MessageKind::Error);
     errno = saved_errno;
 }
 
@@ -69,7 +155,7 @@ void report_warning(Run& run, int level, const char* fmt, ...) {
     va_start(ap, fmt);
     std::string text = vstrfmt_bounded(kWarningSize, fmt, ap);
     va_end(ap);
-    write_message(run, text, (level & 1) != 0, MessageKind::Warning);
+    deliver(run, finished_line(run, (level & 1) != 0, text), MessageKind::Warning);
 }
 
 void report_info(Run& run, const char* fmt, ...) {
@@ -77,7 +163,7 @@ void report_info(Run& run, const char* fmt, ...) {
     va_start(ap, fmt);
     std::string text = vstrfmt_bounded(kInfoSize, fmt, ap);
     va_end(ap);
-    write_message(run, text);
+    deliver(run, finished_line(run, false, text), MessageKind::Info);
 }
 
 void log_large_message(Run& run, const char* fmt, ...) {
@@ -85,7 +171,7 @@ void log_large_message(Run& run, const char* fmt, ...) {
     va_start(ap, fmt);
     std::string text = vstrfmt_bounded(kLargeSize, fmt, ap);
     va_end(ap);
-    write_message(run, text);
+    deliver(run, finished_line(run, false, text), MessageKind::Info);
 }
 
 void debug_prompt(Run& run, const char* fmt, ...) {

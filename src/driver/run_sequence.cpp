@@ -13,6 +13,7 @@
 #include "driver/command_line.h"
 #include "core/ascii.h"
 #include "core/messages.h"
+#include "core/return_code_file.h"
 #include "run.h"
 #include "driver/settings.h"
 #include "driver/stages.h"
@@ -45,21 +46,13 @@ int close_run(Run& run, int pass_result) {
     return 0;
 }
 
-// The -d stream's final line; the stream's file then takes the -d name.
-void finish_return_code_file(Run& run, std::FILE* stream, const std::string& tmp_name,
-                             int pass_result) {
-    if (!stream) return;
-    std::fputs(run.MEMORY_ERROR || pass_result != 0 ? "VANTOR_RETURN_CODE = 1"
-                                                    : "VANTOR_RETURN_CODE = 0",
-               stream);
-    std::fclose(stream);
-    std::remove(run.options.return_code_file.c_str());
-    std::rename(tmp_name.c_str(), run.options.return_code_file.c_str());
+// -q: a log that was created and then failed to take a message stops the run as a
+// log that could not be created does.
+bool log_lost_with_q(const Run& run) {
+    return run.message_log.failed && run.options.quit_without_log;
 }
 
-}  // namespace
-
-int run_morvel(Run& run, int argc, char** argv) {
+int run_stages(Run& run, int argc, char** argv) {
     set_locale_from_environment();
     if (const char* dir = std::getenv("VAVIRIRODI")) {
         run.options.temp_dir = dir;
@@ -101,17 +94,11 @@ int run_morvel(Run& run, int argc, char** argv) {
     if (!open_definition(run)) return 101;
     if (!open_spool_stream(run)) return 103;
 
-    std::FILE* return_stream = nullptr;
-    std::string return_tmp;
-    if (run.options.return_codes) {
-        return_tmp = run.options.return_code_file + ".tmp";
-        if (run.options.return_code_file.size() < 245)
-            return_stream = std::fopen(return_tmp.c_str(), "w");
-        if (!return_stream) return 1;
-        run.return_stream = return_stream;
-    }
+    if (run.options.return_codes && !open_return_code_file(run, run.options.return_code_file))
+        return 1;
 
     write_banner(run, std::time(nullptr));
+    if (log_lost_with_q(run)) return 108;
 
     int pass_result = compile_pass(run, 1);
     if (run.scanner.fatal_exit) return run.scanner.fatal_exit;
@@ -123,6 +110,7 @@ int run_morvel(Run& run, int argc, char** argv) {
     }
     scanner_finish(run);
     close_definition(run);
+    if (log_lost_with_q(run)) return 108;
 
     if (compiled && !run.MEMORY_ERROR) {
         if (!apply_overrides(run, overrides)) run.MEMORY_ERROR = 1;
@@ -133,9 +121,24 @@ int run_morvel(Run& run, int argc, char** argv) {
     }
 
     close_spool(run);
-    run.return_stream = nullptr;
-    finish_return_code_file(run, return_stream, return_tmp, pass_result);
+    if (log_lost_with_q(run)) return 108;
+    // Finished before the closing line, so that a failure to write it is not
+    // followed by a claim of success.
+    finish_return_code_file(run, !run.MEMORY_ERROR && pass_result == 0);
     return close_run(run, pass_result);
+}
+
+}  // namespace
+
+int run_morvel(Run& run, int argc, char** argv) {
+    int code = run_stages(run, argc, argv);
+    // Every way out finishes what is still open: the -d file (a scanner stop
+    // included) and the count of a repeated last message.
+    if (!finish_return_code_file(run, code == 0 && !run.MEMORY_ERROR) && code == 0) code = 1;
+    flush_repeated_messages(run);
+    if (log_lost_with_q(run)) return 108;
+    if (code == 0 && run.message_log.failed) return 1;
+    return code;
 }
 
 }  // namespace morvel

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/messages.h"
 #include "run.h"
 #include "language/parse_error.h"
 #include "language/scanner_impl.h"
@@ -253,6 +254,8 @@ void scanner_fatal(Run& run, const char* text) {
     std::fputs(text, run.err);
     std::fputc('\n', run.err);
     std::fflush(run.err);
+    // Job controllers read the log, not standard error.
+    write_log_only(run, text);
     run.scanner.fatal_exit = 2;
     throw CompileAbort{};
 }

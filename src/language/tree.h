@@ -6,6 +6,7 @@
 // tree_reformat.h.
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -17,14 +18,42 @@
 
 namespace morvel {
 
+/// A payload record too large to sit in every statement, held on the heap: a simple
+/// statement (LET, IF, a call) then takes a small, fixed amount, not the size of the
+/// largest reformat statement.
+template <class T>
+struct Boxed {
+    std::unique_ptr<T> record;
+    Boxed(T r) : record(std::make_unique<T>(std::move(r))) {}  // NOLINT: implicit on purpose
+};
+
+/// The record a payload alternative holds, in place or boxed (for std::visit).
+template <class T>
+const T& unboxed(const T& record) {
+    return record;
+}
+template <class T>
+const T& unboxed(const Boxed<T>& boxed) {
+    return *boxed.record;
+}
+
+/// The payload records held in a Boxed.
+template <class T>
+inline constexpr bool kBoxedPayload =
+    std::is_same_v<T, VariableStatement> || std::is_same_v<T, RepeatStatement> ||
+    std::is_same_v<T, ValueStatement> || std::is_same_v<T, TextStatement> ||
+    std::is_same_v<T, WatermarkStatement> || std::is_same_v<T, BoxStatement> ||
+    std::is_same_v<T, FormStatement> || std::is_same_v<T, BarcodeStatement>;
+
 /// The payload records of every statement kind (monostate for EJECT_PAGE, INVOKE and
 /// the output program's RESET PAGE).
 using Payload =
     std::variant<std::monostate, IfStatement, CaseStatement, LetStatement, ExpressionStatement,
-                 CommentStatement, VariableStatement, RepeatStatement, ValueStatement,
-                 DocumentStatement, ExtractCall, XmlDocumentsStatement, FieldStatement, OutputCall,
-                 ReformatCall, TextStatement, WatermarkStatement, BoxStatement, FormStatement,
-                 BarcodeStatement, BlockStatement, XmlTagStatement, ArchFieldStatement>;
+                 CommentStatement, Boxed<VariableStatement>, Boxed<RepeatStatement>,
+                 Boxed<ValueStatement>, DocumentStatement, ExtractCall, XmlDocumentsStatement,
+                 FieldStatement, OutputCall, ReformatCall, Boxed<TextStatement>,
+                 Boxed<WatermarkStatement>, Boxed<BoxStatement>, Boxed<FormStatement>,
+                 Boxed<BarcodeStatement>, BlockStatement, XmlTagStatement, ArchFieldStatement>;
 
 struct Statement {
     Tok kind = Tok::END;
@@ -35,11 +64,28 @@ struct Statement {
     /// The payload as T; the kind decides which record it holds.
     template <class T>
     T& as() {
-        return std::get<T>(payload);
+        if constexpr (kBoxedPayload<T>)
+            return *std::get<Boxed<T>>(payload).record;
+        else
+            return std::get<T>(payload);
     }
     template <class T>
     const T& as() const {
-        return std::get<T>(payload);
+        return const_cast<Statement*>(this)->as<T>();
+    }
+    /// The payload as T, or nullptr when it holds another record.
+    template <class T>
+    T* get_if() {
+        if constexpr (kBoxedPayload<T>) {
+            auto* boxed = std::get_if<Boxed<T>>(&payload);
+            return boxed ? boxed->record.get() : nullptr;
+        } else {
+            return std::get_if<T>(&payload);
+        }
+    }
+    template <class T>
+    const T* get_if() const {
+        return const_cast<Statement*>(this)->get_if<T>();
     }
 };
 

@@ -204,7 +204,8 @@ std::string dump(const StatementList& list) {
 std::string dump(const Statement& s) {
     const char* kind = token_name(s.kind);
     return std::visit(
-        [&](const auto& p) -> std::string {
+        [&](const auto& held) -> std::string {
+            const auto& p = unboxed(held);
             using T = std::decay_t<decltype(p)>;
             if constexpr (std::is_same_v<T, std::monostate>) {
                 return s.kind == Tok::RESET ? "(RESET PAGE)" : strfmt("(%s)", kind);

@@ -10,6 +10,7 @@
 
 #include "core/ascii.h"
 #include "core/messages.h"
+#include "core/shell_quote.h"
 #include "run.h"
 #include "core/strfmt.h"
 #include "language/programs.h"
@@ -25,6 +26,15 @@ namespace {
 
 std::string quoted(const std::string& text) {
     return "\"" + text + "\"";
+}
+
+// A parameter's text on the command line. Literal text of the definition stays as
+// written, pipes and redirections included. A variable's or field's value may come
+// from the spool, so the shell must see it as data: QUOTED makes it one word, else
+// it splits at blanks as an unquoted value always did.
+std::string parameter_text(const InvocationParameter& p, std::string text) {
+    if (p.value.kind == ValueKind::Literal) return p.quoted ? quoted(text) : text;
+    return p.quoted ? shell_quoted(text) : shell_words(text);
 }
 
 // A leading "!" makes the invocation compulsory and is not part of the command.
@@ -93,7 +103,7 @@ void build_stamping(Run& run, InvocationCommand& c, OutputProgram& output) {
                 report_error(run, 0, "Unable to decode an invoke parameter");
                 return;
             }
-            target = p.quoted ? quoted(*text) : *text;
+            target = parameter_text(p, std::move(*text));
         }
     }
     if (target.empty()) {
@@ -121,7 +131,7 @@ void append_parameters(Run& run, InvocationCommand& c, OutputProgram& output) {
                 report_error(run, 0, "Unable to decode an invoke parameter");
                 continue;
             }
-            piece = p.quoted ? quoted(*text) : std::move(*text);
+            piece = parameter_text(p, std::move(*text));
         }
         if (!append_bounded(run, c.text, " " + piece, kCommandLineSize)) {
             c.text.clear();

@@ -46,27 +46,27 @@ std::optional<long> start_of(Run& run, const RepeatStatement& r) {
 void reset_field_reads(const StatementList& list) {
     for (const auto& st : list) {
         if (!st) continue;
-        if (const auto* t = std::get_if<TextStatement>(&st->payload)) {
+        if (const auto* t = st->get_if<TextStatement>()) {
             if (st->kind != Tok::FIELD) continue;
             LineCell* cell = t->text.kind == ValueKind::Literal ? nullptr : cell_of(t->text);
             if (cell && (cell->exhausted || cell->line_index > line_count(cell->value))) {
                 cell->line_index = 1;
                 cell->exhausted = false;
             }
-        } else if (const auto* i = std::get_if<IfStatement>(&st->payload)) {
+        } else if (const auto* i = st->get_if<IfStatement>()) {
             reset_field_reads(i->then_list);
             reset_field_reads(i->else_list);
-        } else if (const auto* c = std::get_if<CaseStatement>(&st->payload)) {
+        } else if (const auto* c = st->get_if<CaseStatement>()) {
             for (const CaseEntry& e : c->entries) reset_field_reads(e.body);
             reset_field_reads(c->default_list);
-        } else if (const auto* b = std::get_if<BlockStatement>(&st->payload)) {
+        } else if (const auto* b = st->get_if<BlockStatement>()) {
             reset_field_reads(b->body);
         }
     }
 }
 
 int execute_reformat_repeat(Run& run, const Statement& st, int& base_y, double& advance) {
-    const auto* r = std::get_if<RepeatStatement>(&st.payload);
+    const auto* r = st.get_if<RepeatStatement>();
     if (!r) {
         report_error(run, 0, "Tried to execute a NULL REPEAT in a reformat program");
         return -1;
@@ -110,7 +110,7 @@ int execute_reformat_repeat(Run& run, const Statement& st, int& base_y, double& 
 }
 
 int execute_shift(Run& run, const Statement& st, int& base_y, double& advance) {
-    const auto* b = std::get_if<BlockStatement>(&st.payload);
+    const auto* b = st.get_if<BlockStatement>();
     ReformatProgram* program = run.reformat.program;
     Text value = b && b->expr ? evaluate(run, b->expr.get()) : std::nullopt;
     if (!value) {

@@ -112,7 +112,7 @@ int include_file(Run& run, const TextStatement& t, int x, int y, const std::stri
 }  // namespace
 
 int execute_field(Run& run, const Statement& st, int base_y, double& advance) {
-    const auto* t = std::get_if<TextStatement>(&st.payload);
+    const auto* t = st.get_if<TextStatement>();
     if (!t) {
         report_error(run, 0, "Tried to display a NULL field");
         return -1;
@@ -128,7 +128,7 @@ int execute_field(Run& run, const Statement& st, int base_y, double& advance) {
 }
 
 int execute_text_statement(Run& run, const Statement& st, int base_y, double& advance) {
-    const auto* t = std::get_if<TextStatement>(&st.payload);
+    const auto* t = st.get_if<TextStatement>();
     if (!t || !t->expr) {
         report_error(run, 0, "Tried to display a NULL field");
         return -1;

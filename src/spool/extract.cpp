@@ -8,6 +8,8 @@
 #include <variant>
 
 #include "core/messages.h"
+#include "core/return_code_file.h"
+#include "core/strfmt.h"
 #include "run.h"
 #include "language/programs.h"
 #include "output/output_programs.h"
@@ -40,7 +42,7 @@ namespace {
 // come from the XML tree). Returns the page length, or -1 when there is no page.
 int read_program_page(Run& run, ExtractProgram& p, int tab_width) {
     if (run.options.xml_spool) {
-        if (run.return_stream) std::fputs("XML\n", run.return_stream);
+        write_return_code_text(run, "XML\n");
         return 0;
     }
     const long errors_before = run.error_count;
@@ -61,9 +63,9 @@ int read_program_page(Run& run, ExtractProgram& p, int tab_width) {
         length = got;
     }
     ++run.extract.pages_read;
-    if (run.return_stream)
-        std::fprintf(run.return_stream, "%s,%ld,%ld\n", p.name.c_str(), run.spool.page.first_offset,
-                     run.spool.page.last_offset);
+    if (run.return_codes.stream)
+        write_return_code_text(run, strfmt("%s,%ld,%ld\n", p.name.c_str(),
+                                           run.spool.page.first_offset, run.spool.page.last_offset));
     return length;
 }
 
@@ -126,7 +128,7 @@ int execute_extract_statement(Run& run, const Statement& st, int base, int& heig
         case Tok::FIELD:
         case Tok::READ_FIELD:
         case Tok::COLON_FIELD: {
-            const auto* s = std::get_if<FieldStatement>(&st.payload);
+            const auto* s = st.get_if<FieldStatement>();
             if (!s || !s->field) {
                 report_error(run, 0, "NULL field passed");
                 return -1;
@@ -135,7 +137,7 @@ int execute_extract_statement(Run& run, const Statement& st, int base, int& heig
             return extract_field(run, *s->field, base, height);
         }
         case Tok::REPEAT: {
-            const auto* r = std::get_if<ExtractRepeat>(&st.payload);
+            const auto* r = st.get_if<ExtractRepeat>();
             if (!r) {
                 report_error(run, 0, "NULL repeat");
                 return -1;
@@ -143,7 +145,7 @@ int execute_extract_statement(Run& run, const Statement& st, int base, int& heig
             return execute_extract_repeat(run, *r, base, height);
         }
         case Tok::IF: {
-            const auto* s = std::get_if<IfStatement>(&st.payload);
+            const auto* s = st.get_if<IfStatement>();
             if (!s) {
                 report_error(run, 0, "Got a NULL if statement");
                 return -1;
@@ -153,7 +155,7 @@ int execute_extract_statement(Run& run, const Statement& st, int base, int& heig
             return execute_extract_statements(run, truth ? s->then_list : s->else_list, base, height);
         }
         case Tok::CASE: {
-            const auto* s = std::get_if<CaseStatement>(&st.payload);
+            const auto* s = st.get_if<CaseStatement>();
             if (!s) {
                 report_error(run, 0, "Got a NULL case statement");
                 return -1;
@@ -170,17 +172,17 @@ int execute_extract_statement(Run& run, const Statement& st, int base, int& heig
             return run.error_count != errors_before ? -1 : 0;
         }
         case Tok::OUTPUT: {
-            const auto* s = std::get_if<OutputCall>(&st.payload);
+            const auto* s = st.get_if<OutputCall>();
             if (!s) {
                 report_error(run, 0, "Null OUTPUT program in EXTRACT program");
                 return -1;
             }
             // An index run only walks the spool; output programs do nothing then.
-            if (run.return_stream) return 0;
+            if (run.return_codes.stream) return 0;
             return run_output_programs(run, s->program) == -1 ? -1 : 0;
         }
         case Tok::RESET: {
-            const auto* s = std::get_if<FieldStatement>(&st.payload);
+            const auto* s = st.get_if<FieldStatement>();
             if (s && s->field)
                 clear_field(run, *s->field);
             else if (run.extract.current)

@@ -30,7 +30,10 @@ int clamp_int(long v) {
 // A field's first extraction on a page (or after clearing) starts a new text. The
 // text of the last page survives as the previous text, so CHANGE can compare them.
 void begin_new_text(FieldRecord& f) {
-    if (f.state == FieldState::Initialise && f.cell.previous) f.cell.previous = std::move(f.cell.value);
+    // A previous text marked as the value is the value: it moves there in any state.
+    if (f.cell.previous_is_value || (f.state == FieldState::Initialise && f.cell.previous))
+        f.cell.previous = std::move(f.cell.value);
+    f.cell.previous_is_value = false;
     f.cell.value.reset();
     f.state = FieldState::Collecting;
 }
@@ -38,7 +41,9 @@ void begin_new_text(FieldRecord& f) {
 void store_new_text(Run& run, FieldRecord& f, Text text) {
     if (text && (run.trace_flags & 4))
         log_large_message(run, "Initialising field %s to \"%s\"", f.name.c_str(), text->c_str());
-    if (!f.cell.previous && text) f.cell.previous = text;
+    // The very first text is also the previous one: marked, not copied, since a field
+    // may hold a whole XML text node.
+    if (!f.cell.previous && !f.cell.previous_is_value && text) f.cell.previous_is_value = true;
     f.cell.value = std::move(text);
 }
 
@@ -49,6 +54,10 @@ void store_added_text(Run& run, FieldRecord& f, const Text& text) {
     if (run.trace_flags & 4)
         log_large_message(run, "Adding to field %s \"%s\"", f.name.c_str(), text->c_str());
     if (!f.cell.value) return;
+    if (f.cell.previous_is_value) {
+        f.cell.previous = f.cell.value;
+        f.cell.previous_is_value = false;
+    }
     f.cell.value->push_back('\n');
     f.cell.value->append(*text);
 }
@@ -151,6 +160,7 @@ void clear_field(Run& run, FieldRecord& f) {
     f.cell.exhausted = false;
     f.state = FieldState::Cleared;
     f.cell.previous = std::move(f.cell.value);
+    f.cell.previous_is_value = false;
     f.cell.value = std::string();
     if (run.trace_flags & 4) report_info(run, "Clearing field %s", f.name.c_str());
 }

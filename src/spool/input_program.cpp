@@ -122,11 +122,11 @@ int execute_document(Run& run, const DocumentStatement& d) {
 int execute_input_statement(Run& run, const Statement& st) {
     switch (st.kind) {
         case Tok::IDENT: {
-            const auto* c = std::get_if<ExtractCall>(&st.payload);
+            const auto* c = st.get_if<ExtractCall>();
             return call_extract_program(run, c ? c->program : nullptr);
         }
         case Tok::REPEAT: {
-            const auto* r = std::get_if<InputRepeat>(&st.payload);
+            const auto* r = st.get_if<InputRepeat>();
             if (!r) {
                 report_error(run, 0, "Null repeat\n");
                 return -1;
@@ -134,7 +134,7 @@ int execute_input_statement(Run& run, const Statement& st) {
             return execute_input_repeat(run, *r);
         }
         case Tok::DOCUMENT: {
-            const auto* d = std::get_if<DocumentStatement>(&st.payload);
+            const auto* d = st.get_if<DocumentStatement>();
             if (!d) {
                 report_error(run, 0, "Null document\n");
                 return -1;
@@ -142,7 +142,7 @@ int execute_input_statement(Run& run, const Statement& st) {
             return execute_document(run, *d);
         }
         case Tok::IF: {
-            const auto* s = std::get_if<IfStatement>(&st.payload);
+            const auto* s = st.get_if<IfStatement>();
             if (!s) {
                 report_error(run, 0, "Got a NULL if statement");
                 return -1;
@@ -153,7 +153,7 @@ int execute_input_statement(Run& run, const Statement& st) {
             return execute_input_statements(run, to_integer(run, t) != 0 ? s->then_list : s->else_list);
         }
         case Tok::CASE: {
-            const auto* s = std::get_if<CaseStatement>(&st.payload);
+            const auto* s = st.get_if<CaseStatement>();
             if (!s) {
                 report_error(run, 0, "Got a NULL case statement");
                 return -1;
@@ -167,7 +167,7 @@ int execute_input_statement(Run& run, const Statement& st) {
         case Tok::TAB:
             return execute_shared_statement(run, st);
         case Tok::XML_DELIMITER: {
-            const auto* v = std::get_if<ValueStatement>(&st.payload);
+            const auto* v = st.get_if<ValueStatement>();
             Text t = v ? whole_text(run, v->value) : Text();
             if (!t || t->empty()) {
                 report_error(run, 0, "Cannot have empty xml delimiter");
@@ -177,7 +177,7 @@ int execute_input_statement(Run& run, const Statement& st) {
             return 0;
         }
         case Tok::XML_DOCUMENTS: {
-            const auto* x = std::get_if<XmlDocumentsStatement>(&st.payload);
+            const auto* x = st.get_if<XmlDocumentsStatement>();
             if (!x) {
                 report_error(run, 0, "Got a NULL XML_DOCUMENTS statement");
                 return -1;

@@ -152,7 +152,8 @@ void ClientDataWriter::number_list(const StatementList& list) {
     for (const auto& st : list) {
         assign(st.get());
         std::visit(
-            [this](const auto& p) {
+            [this](const auto& held) {
+                const auto& p = unboxed(held);
                 using P = std::decay_t<decltype(p)>;
                 if constexpr (std::is_same_v<P, IfStatement>) {
                     number_list(p.then_list);

@@ -1,6 +1,7 @@
 // CHANGE: the change test of a name, and the replacement of one cell of a table
 // held in a variable (the form LET t[row, column, separator] = value compiles to).
 #include <optional>
+#include <string_view>
 
 #include "core/messages.h"
 #include "run.h"
@@ -35,8 +36,11 @@ LineCell* cell_of(const Value* v, bool variables_only) {
 Text change_test(const Expression& e) {
     const LineCell* cell = cell_of(name_value(e.left.get()), false);
     if (!cell) return truth(false);
-    const std::string current = cell->value.value_or("");
-    const std::string previous = cell->previous.value_or("");
+    if (cell->previous_is_value) return truth(false);
+    // Views, not copies: the texts may be large.
+    std::string_view current = cell->value ? std::string_view(*cell->value) : std::string_view();
+    std::string_view previous =
+        cell->previous ? std::string_view(*cell->previous) : std::string_view();
     return truth(compare_ignore_case(current, previous) != 0);
 }
 

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "core/messages.h"
+#include "core/shell_quote.h"
 #include "run.h"
 #include "core/strfmt.h"
 #include "values/evaluate.h"
@@ -118,8 +119,8 @@ Text eval_text_test(Run& run, const Expression& e) {
     case Tok::TRIM: return trim_left(trim_right(*a));
     case Tok::LTRIM: return trim_left(*a);
     case Tok::RTRIM: return trim_right(*a);
-    default:  // QUOTED; inner quotes stay as they are
-        return '"' + *a + '"';
+    default:  // QUOTED: one word for /bin/sh, whatever the value holds
+        return shell_quoted(*a);
     }
 }
 

@@ -239,6 +239,7 @@ Text fn_sort_values(Run& run, std::string_view type, std::string_view direction,
         }
         LineCell& cell = *target.cell;
         cell.previous = std::move(cell.value);
+        cell.previous_is_value = false;
         cell.value = std::move(sorted);
         cell.exhausted = false;
         if (target.is_variable) cell.line_index = 1;

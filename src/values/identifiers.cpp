@@ -119,6 +119,7 @@ std::vector<Identifier*> preorder(Identifier* root) {
 
 void assign_cell(LineCell& cell, Text text) {
     cell.previous = std::move(cell.value);
+    cell.previous_is_value = false;
     cell.value = std::move(text);
     cell.line_index = 1;
     cell.exhausted = false;

@@ -34,6 +34,8 @@ struct IdObject {
 struct LineCell {
     Text value;           ///< current text (absent = NULL)
     Text previous;        ///< text before the last assignment, for CHANGE(a)
+    /// previous is the same text as value (a field's first text), held only once
+    bool previous_is_value = false;
     int line_index = 0;   ///< 1-based line the next line-wise read returns; 0 = never read
     bool exhausted = false;
 };

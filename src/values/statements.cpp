@@ -38,6 +38,7 @@ void execute_let(Run& run, const Statement& st) {
     }
     LineCell& cell = var.cell;
     cell.previous = std::move(cell.value);
+    cell.previous_is_value = false;
     cell.value = std::move(value);
     cell.line_index = 1;
     cell.exhausted = false;
@@ -78,7 +79,7 @@ int execute_shared_statement(Run& run, const Statement& st) {
             execute_debug_or_call(run, st);
             return 0;
         case Tok::TAB:
-            if (!std::holds_alternative<ValueStatement>(st.payload)) {
+            if (!st.get_if<ValueStatement>()) {
                 report_error(run, 0, "Null tab!\n");
                 return -1;
             }

@@ -90,8 +90,51 @@ TEST(Messages, SilentKeepsConsoleQuietButLogs) {
 TEST(Messages, UnwritableLogStillReachesConsole) {
     test::CapturedRun c;
     c.run.options.log_file_name = c.dir.file("no/such/dir/x.log");
+    EXPECT_FALSE(create_log(c.run));
     report_info(c.run, "still here");
-    EXPECT_EQ(c.console(), "still here\n");
+    EXPECT_EQ(c.console(), "Unable to create log file " + c.run.options.log_file_name +
+                               ": No such file or directory\nstill here\n");
+    EXPECT_EQ(c.run.MEMORY_ERROR, 0);  // a log that could not be created does not fail the run
+}
+
+// A runaway loop repeating one message writes it kRepeatedMessageLimit times, then
+// one count of the rest when another message comes; located errors with their
+// system text count as one message.
+TEST(Messages, RepeatsBeyondTheLimitAreCounted) {
+    test::CapturedRun c;
+    c.run.current_line = 3;
+    c.run.current_file = "job.def";
+    for (int i = 0; i < 250; ++i) report_warning(c.run, 1, "Value too long");
+    report_info(c.run, "next");
+    for (int i = 0; i < 150; ++i) {
+        errno = ENOSPC;
+        report_error(c.run, 3, "Unable to write %s", "f");
+    }
+    flush_repeated_messages(c.run);
+    std::string warning = "Value too long at line 3 of job.def\n";
+    std::string error = "Unable to write f at line 3 of job.def\nNo space left on device\n";
+    std::string expected;
+    for (int i = 0; i < 100; ++i) expected += warning;
+    expected += "Previous message repeated 150 more times\nnext\n";
+    for (int i = 0; i < 100; ++i) expected += error;
+    expected += "Previous message repeated 50 more times\n";
+    EXPECT_EQ(c.log(), expected);
+    EXPECT_EQ(c.console(), expected);
+    flush_repeated_messages(c.run);  // nothing more to say
+    EXPECT_EQ(c.log(), expected);
+}
+
+// A log that was created and then cannot take a line: one message on standard error
+// naming the file and the system error, also when silent, and the run has failed.
+TEST(Messages, LogThatStopsTakingLinesIsSaidOnceAndFailsTheRun) {
+    test::CapturedRun c;
+    c.run.options.silent = true;
+    c.run.options.log_file_name = "/dev/full";
+    ASSERT_TRUE(create_log(c.run));
+    report_info(c.run, "one");
+    report_info(c.run, "two");
+    EXPECT_EQ(c.console(), "Unable to write log file /dev/full: No space left on device\n");
+    EXPECT_EQ(c.run.MEMORY_ERROR, 1);
 }
 
 TEST(Messages, DebugPromptAnswers) {

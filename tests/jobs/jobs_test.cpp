@@ -14,6 +14,8 @@
 //   stderr        the expected standard error, exactly (optional)
 //   expect/       files that must exist afterwards with exactly these bytes
 //   absent        names that must not exist afterwards, one per line
+//   exist         names that must exist afterwards, one per line (for names
+//                 that are awkward to keep in the source tree)
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -139,6 +141,11 @@ TEST_P(JobTest, Runs) {
             ASSERT_TRUE(fs::exists(dir / rel)) << rel << " was not written";
             EXPECT_EQ(test::read_file((dir / rel).string()), test::read_file(entry.path().string()))
                 << rel;
+        }
+    }
+    if (has("exist")) {
+        for (const std::string& name : lines_of(read("exist"))) {
+            EXPECT_TRUE(fs::exists(dir / name)) << name << " should exist";
         }
     }
     if (has("absent")) {

@@ -195,10 +195,14 @@ TEST(ExtractField, PreviousTextIsTheLastPagesText) {
     j.start(spool_lines({"p1", "p2"}));
     ExtractProgram* p = j.program("sheet");
     ASSERT_EQ(run_extract_program(j.run(), p), 0);
-    EXPECT_EQ(j.field("f").cell.previous, "p1");  // a copy of the first text
+    // The first text is the previous one too: marked as such, not copied, since a
+    // field may hold a whole XML text node.
+    EXPECT_EQ(j.field("f").cell.previous, std::nullopt);
+    EXPECT_TRUE(j.field("f").cell.previous_is_value);
     ASSERT_EQ(run_extract_program(j.run(), p), 0);
     EXPECT_EQ(j.field("f").cell.value, "p2");
     EXPECT_EQ(j.field("f").cell.previous, "p1");
+    EXPECT_FALSE(j.field("f").cell.previous_is_value);
     EXPECT_EQ(run_extract_program(j.run(), p), -1);  // end of the spool
 }
 
@@ -314,11 +318,9 @@ TEST(ExtractFirstLastLine, SearchDownOrUpFromTheFieldsLine) {
 template <class Read>
 std::string page_index(ExtractJob& j, Read read) {
     std::string path = j.dir().file("index");
-    std::FILE* index = std::fopen(path.c_str(), "w");
-    j.run().return_stream = index;
+    j.run().return_codes.stream.reset(std::fopen(path.c_str(), "w"));
     read();
-    std::fclose(index);
-    j.run().return_stream = nullptr;
+    j.run().return_codes.stream.reset();
     return test::read_file(path);
 }
 

@@ -122,6 +122,9 @@ TEST_F(Change, ChangeTestComparesWithThePreviousText) {
     EXPECT_EQ(eval(un(Tok::CHANGE, field(text))), "1");  // no previous text yet
     text.previous = "new";
     EXPECT_EQ(eval(un(Tok::CHANGE, field(text))), "0");
+    text.previous.reset();
+    text.previous_is_value = true;  // a field's first text, held once
+    EXPECT_EQ(eval(un(Tok::CHANGE, field(text))), "0");
     EXPECT_EQ(eval(un(Tok::CHANGE, lit("x"))), "0");
 }
 

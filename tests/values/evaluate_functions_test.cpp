@@ -67,7 +67,11 @@ TEST_F(ValueFunctions, TextTests) {
     EXPECT_EQ(eval(un(Tok::LTRIM, lit("  a b \t"))), "a b \t");
     EXPECT_EQ(eval(un(Tok::RTRIM, lit("  a b \t"))), "  a b");
     EXPECT_EQ(eval(un(Tok::LTRIM, lit("\tx"))), "\tx");  // blanks only
-    EXPECT_EQ(eval(un(Tok::QUOTED, lit("say \"hi\""))), "\"say \"hi\"\"");
+    // QUOTED makes one shell word: the characters /bin/sh reads inside double quotes
+    // are escaped.
+    EXPECT_EQ(eval(un(Tok::QUOTED, lit("a b"))), "\"a b\"");
+    EXPECT_EQ(eval(un(Tok::QUOTED, lit("say \"hi\" $(id) `x` \\"))),
+              "\"say \\\"hi\\\" \\$(id) \\`x\\` \\\\\"");
     EXPECT_EQ(cr.run.MEMORY_ERROR, 0);
 }
 
