@@ -2,7 +2,10 @@
 
 #include <cairo-pdf.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "core/strfmt.h"
 
@@ -38,7 +41,8 @@ cairo_t* PdfDevice::begin_page(double width_pt, double height_pt) {
     return cr_;
 }
 
-bool PdfDevice::end_page(std::string& error) {
+bool PdfDevice::end_page(std::string& error, int copies) {
+    for (int i = 1; i < copies; ++i, ++pages_) cairo_copy_page(cr_);
     cairo_show_page(cr_);
     ++pages_;
     cairo_status_t status = cairo_surface_status(surface_);
@@ -96,19 +100,22 @@ cairo_t* PngDevice::begin_page(double width_pt, double height_pt) {
     return cr_;
 }
 
-bool PngDevice::end_page(std::string& error) {
-    ++pages_;
+bool PngDevice::end_page(std::string& error, int copies) {
     cairo_destroy(cr_);
     cr_ = nullptr;
-    std::string name = file_name(pages_);
-    cairo_status_t status = cairo_surface_write_to_png(surface_, name.c_str());
+    bool ok = true;
+    for (int i = 0; i < copies; ++i) {
+        ++pages_;
+        std::string name = file_name(pages_);
+        cairo_status_t status = cairo_surface_write_to_png(surface_, name.c_str());
+        if (status != CAIRO_STATUS_SUCCESS && ok) {
+            error = strfmt("cannot write %s: %s", name.c_str(), cairo_status_to_string(status));
+            ok = false;
+        }
+    }
     cairo_surface_destroy(surface_);
     surface_ = nullptr;
-    if (status != CAIRO_STATUS_SUCCESS) {
-        error = strfmt("cannot write %s: %s", name.c_str(), cairo_status_to_string(status));
-        return false;
-    }
-    return true;
+    return ok;
 }
 
 bool PngDevice::finish(std::string& error) {
@@ -117,6 +124,50 @@ bool PngDevice::finish(std::string& error) {
         return end_page(error);
     }
     return true;
+}
+
+ImageDevice::~ImageDevice() {
+    if (cr_) cairo_destroy(cr_);
+    if (surface_) cairo_surface_destroy(surface_);
+    if (last_) cairo_surface_destroy(last_);
+}
+
+cairo_t* ImageDevice::begin_page(double width_pt, double height_pt) {
+    int w = std::max(1, static_cast<int>(std::lround(width_pt / 72.0 * dpi_)));
+    int h = std::max(1, static_cast<int>(std::lround(height_pt / 72.0 * dpi_)));
+    surface_ =
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::min(w, 32000), std::min(h, 32000));
+    cr_ = cairo_create(surface_);
+    cairo_set_source_rgb(cr_, 1, 1, 1);
+    cairo_paint(cr_);
+    cairo_scale(cr_, dpi_ / 72.0, dpi_ / 72.0);
+    return cr_;
+}
+
+bool ImageDevice::end_page(std::string&, int copies) {
+    pages_ += copies;
+    cairo_destroy(cr_);
+    cr_ = nullptr;
+    if (last_) cairo_surface_destroy(last_);
+    last_ = surface_;
+    surface_ = nullptr;
+    cairo_surface_flush(last_);
+    return true;
+}
+
+unsigned ImageDevice::pixel(int x, int y) const {
+    if (!last_ || x < 0 || y < 0 || x >= width() || y >= height()) return 0xFFFFFF;
+    const unsigned char* data = cairo_image_surface_get_data(last_);
+    int stride = cairo_image_surface_get_stride(last_);
+    std::uint32_t v;
+    std::memcpy(&v, data + static_cast<std::ptrdiff_t>(y) * stride + x * 4, 4);
+    return v & 0xFFFFFFu;
+}
+
+bool ImageDevice::ink(int x, int y) const {
+    unsigned v = pixel(x, y);
+    unsigned grey = ((v >> 16 & 0xFF) * 30 + (v >> 8 & 0xFF) * 59 + (v & 0xFF) * 11) / 100;
+    return grey < 128;
 }
 
 }  // namespace morvel::render

@@ -13,8 +13,9 @@ class Device {
     virtual ~Device() = default;
     /// Starts a page; the context draws in points with the origin at the top left.
     virtual cairo_t* begin_page(double width_pt, double height_pt) = 0;
-    /// Finishes the page begun last; false with `error` set when it could not be written.
-    virtual bool end_page(std::string& error) = 0;
+    /// Finishes the page begun last, output `copies` times; false with `error` set when it
+    /// could not be written.
+    virtual bool end_page(std::string& error, int copies = 1) = 0;
     /// Completes the output; false with `error` set on failure.
     virtual bool finish(std::string& error) = 0;
     /// Device pixels per point, 0 for vector output.
@@ -32,7 +33,7 @@ class PdfDevice : public Device {
     explicit PdfDevice(std::FILE* out);
     ~PdfDevice() override;
     cairo_t* begin_page(double width_pt, double height_pt) override;
-    bool end_page(std::string& error) override;
+    bool end_page(std::string& error, int copies = 1) override;
     bool finish(std::string& error) override;
     double pixels_per_point() const override { return 0; }
 
@@ -49,7 +50,7 @@ class PngDevice : public Device {
     PngDevice(std::string pattern, double dpi);
     ~PngDevice() override;
     cairo_t* begin_page(double width_pt, double height_pt) override;
-    bool end_page(std::string& error) override;
+    bool end_page(std::string& error, int copies = 1) override;
     bool finish(std::string& error) override;
     double pixels_per_point() const override { return dpi_ / 72.0; }
     /// The file name of page `page` (1-based).
@@ -59,6 +60,29 @@ class PngDevice : public Device {
     std::string pattern_;
     double dpi_;
     cairo_surface_t* surface_ = nullptr;
+    cairo_t* cr_ = nullptr;
+};
+
+/// Pages drawn into memory at `dpi`; the last finished page stays for inspection (tests).
+class ImageDevice : public Device {
+  public:
+    explicit ImageDevice(double dpi) : dpi_(dpi) {}
+    ~ImageDevice() override;
+    cairo_t* begin_page(double width_pt, double height_pt) override;
+    bool end_page(std::string& error, int copies = 1) override;
+    bool finish(std::string&) override { return true; }
+    double pixels_per_point() const override { return dpi_ / 72.0; }
+    /// True when the pixel (in device pixels) of the last finished page is darker than mid grey.
+    bool ink(int x, int y) const;
+    /// The colour of a pixel of the last finished page as 0xRRGGBB.
+    unsigned pixel(int x, int y) const;
+    int width() const { return last_ ? cairo_image_surface_get_width(last_) : 0; }
+    int height() const { return last_ ? cairo_image_surface_get_height(last_) : 0; }
+
+  private:
+    double dpi_;
+    cairo_surface_t* surface_ = nullptr;
+    cairo_surface_t* last_ = nullptr;
     cairo_t* cr_ = nullptr;
 };
 

@@ -380,9 +380,7 @@ void Interpreter::hpgl_label(const std::string& text) {
             cairo_set_source(cr, source);
             cairo_set_font_face(cr, font->face);
             cairo_set_font_size(cr, size);
-            cairo_show_text_glyphs(cr, utf8.data(), static_cast<int>(utf8.size()), glyphs.data(),
-                                   static_cast<int>(glyphs.size()), clusters.data(),
-                                   static_cast<int>(clusters.size()), cairo_text_cluster_flags_t{});
+            show_glyphs(cr, utf8, glyphs, clusters);
             cairo_pattern_destroy(source);
         }
         cairo_restore(cr);

@@ -109,6 +109,9 @@ class Interpreter {
     double hmi() const;
     void set_fill_source(cairo_t* cr, int pattern, int id, const Rgb& colour);
 
+    void show_glyphs(cairo_t* cr, const std::string& utf8, const std::vector<cairo_glyph_t>& glyphs,
+                     const std::vector<cairo_text_cluster_t>& clusters);
+
     // Rules and patterns (paint.cpp)
     void fill_rule(int kind);
     cairo_pattern_t* shading_pattern(int level, const Rgb& colour);
@@ -156,6 +159,7 @@ class Interpreter {
     double paper_w_ = 595.276, paper_h_ = 841.89;  ///< points
     double offset_portrait_ = 0, offset_landscape_ = 0;
     int orientation_ = 0;
+    int copies_ = 1;
     double top_margin_ = 36;
     double left_margin_ = 0;
     double units_per_inch_ = 300;

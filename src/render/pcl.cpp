@@ -14,6 +14,7 @@ namespace {
 constexpr std::size_t kMaxRasterRowBytes = 1 << 16;
 constexpr std::size_t kMaxMacroBytes = 16u << 20;
 constexpr int kMaxMacroDepth = 3;
+constexpr int kMaxCopies = 99;
 
 struct PaperSize {
     int code;
@@ -298,6 +299,7 @@ void Interpreter::reset() {
     flush_text();
     raster_end();
     orientation_ = 0;
+    copies_ = 1;
     units_per_inch_ = 300;
     vmi_ = 12;
     top_margin_ = 36;
@@ -403,7 +405,7 @@ void Interpreter::eject(bool always) {
     if (cr_ || always) {
         if (!cr_) page();
         std::string error;
-        if (!device_.end_page(error)) problems_.report(offset_now_, "device", error);
+        if (!device_.end_page(error, copies_)) problems_.report(offset_now_, "device", error);
         cr_ = nullptr;
     }
     marked_ = false;
@@ -452,7 +454,9 @@ void Interpreter::execute(Input& in, Command& c, int depth) {
                             return;
                         case 'S':  // duplex
                         case 'H':  // tray
-                        case 'X':  // copies
+                        case 'X':
+                            copies_ = clamp_int(v, 1, kMaxCopies);
+                            return;
                         case 'F':  // text length
                         case 'L':  // perforation skip
                         case 'G':  // output bin

@@ -172,9 +172,8 @@ void Interpreter::raster_flush() {
     cairo_translate(cr, raster_x_, strip_y_);
     cairo_scale(cr, 72 / raster_res_, 72 / raster_res_);
     cairo_set_source_surface(cr, image, 0, 0);
-    double device_per_pixel = device_.pixels_per_point() * 72 / raster_res_;
-    if (device_per_pixel == 0 || device_per_pixel >= 1)
-        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    // Each device pixel takes the raster pixel under its centre, as a printer does.
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
     cairo_rectangle(cr, 0, 0, strip_w_, strip_rows_);
     cairo_fill(cr);
     cairo_restore(cr);
