@@ -282,9 +282,9 @@ void Interpreter::hpgl_fill_polygon(bool even_odd) {
     Rgb c = pen_colour(gl_.pen);
     if (gl_.fill_type == 10 && gl_.fill_a <= 0) c = Rgb{1, 1, 1};
     if (c.white() && gl_.transparent) return;
+    cairo_t* cr = page();
     cairo_pattern_t* source = hpgl_fill_source(c);
     if (!source) return;
-    cairo_t* cr = page();
     cairo_save(cr);
     hpgl_polygon_path(cr);
     cairo_set_fill_rule(cr, even_odd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);

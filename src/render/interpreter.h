@@ -98,6 +98,7 @@ class Interpreter {
     void set_page_size(int code);
     void set_orientation(int o);
     void default_cursor();
+    void clamp_cursor();
     double logical_width() const;
     double logical_height() const;
 
@@ -159,6 +160,7 @@ class Interpreter {
     double paper_w_ = 595.276, paper_h_ = 841.89;  ///< points
     double offset_portrait_ = 0, offset_landscape_ = 0;
     int orientation_ = 0;
+    cairo_matrix_t orientation_matrix_{1, 0, 0, 1, 0, 0};  ///< logical page to sheet, points
     int copies_ = 1;
     double top_margin_ = 36;
     double left_margin_ = 0;

@@ -9,7 +9,7 @@ namespace morvel::render {
 
 namespace {
 
-// Pattern cells are 1/100 inch, anchored at the logical page origin.
+// Pattern cells are 1/100 inch, anchored at the corner of the sheet.
 constexpr double kCell = 0.72;
 
 std::uint32_t argb(const Rgb& c) {
@@ -20,7 +20,8 @@ std::uint32_t argb(const Rgb& c) {
 }
 
 /// A repeating pattern from rows of '#' (ink) and '.' (no ink).
-cairo_pattern_t* tile(const std::vector<const char*>& rows, const Rgb& colour) {
+cairo_pattern_t* tile(const std::vector<const char*>& rows, const Rgb& colour,
+                      const cairo_matrix_t& orientation) {
     int h = static_cast<int>(rows.size());
     int w = static_cast<int>(std::char_traits<char>::length(rows[0]));
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
@@ -37,8 +38,10 @@ cairo_pattern_t* tile(const std::vector<const char*>& rows, const Rgb& colour) {
     cairo_surface_destroy(s);
     cairo_pattern_set_extend(p, CAIRO_EXTEND_REPEAT);
     cairo_pattern_set_filter(p, CAIRO_FILTER_NEAREST);
-    cairo_matrix_t m;
-    cairo_matrix_init_scale(&m, 1 / kCell, 1 / kCell);
+    // Cells are counted from the corner of the sheet, whatever the orientation.
+    cairo_matrix_t scale, m;
+    cairo_matrix_init_scale(&scale, 1 / kCell, 1 / kCell);
+    cairo_matrix_multiply(&m, &orientation, &scale);
     cairo_pattern_set_matrix(p, &m);
     return p;
 }
@@ -57,21 +60,21 @@ cairo_pattern_t* Interpreter::shading_pattern(int level, const Rgb& colour) {
     if (level <= 2)
         return tile({"#.......", "........", "........", "........", "....#...", "........",
                      "........", "........"},
-                    colour);
+                    colour, orientation_matrix_);
     if (level <= 10)
         return tile({"##......", "##......", "........", "........", "....##..", "....##..",
                      "........", "........"},
-                    colour);
+                    colour, orientation_matrix_);
     if (level <= 20)
-        return tile({"....##..", "........", "........", "##......", "##......", "........",
-                     "........", "....##.."},
-                    colour);
-    if (level <= 35) return tile({"##..", "##..", "....", "...."}, colour);
-    if (level <= 55) return tile({"##..", "##..", "..##", "..##"}, colour);
-    if (level <= 80) return tile({"####", "####", "..##", "..##"}, colour);
+        return tile({"##......", "........", "........", "....##..", "....##..", "........",
+                     "........", "##......"},
+                    colour, orientation_matrix_);
+    if (level <= 35) return tile({"##..", "##..", "....", "...."}, colour, orientation_matrix_);
+    if (level <= 55) return tile({"##..", "##..", "..##", "..##"}, colour, orientation_matrix_);
+    if (level <= 80) return tile({"####", "####", "..##", "..##"}, colour, orientation_matrix_);
     return tile({"########", "########", "######..", "######..", "########", "########", "..######",
                  "..######"},
-                colour);
+                colour, orientation_matrix_);
 }
 
 cairo_pattern_t* Interpreter::hatch_pattern(int id, const Rgb& colour) {
@@ -79,27 +82,27 @@ cairo_pattern_t* Interpreter::hatch_pattern(int id, const Rgb& colour) {
         case 1:
             return tile({"########", "........", "........", "........", "........", "........",
                          "........", "........"},
-                        colour);
+                        colour, orientation_matrix_);
         case 2:
             return tile({"#.......", "#.......", "#.......", "#.......", "#.......", "#.......",
                          "#.......", "#......."},
-                        colour);
+                        colour, orientation_matrix_);
         case 3:
             return tile({".......#", "......#.", ".....#..", "....#...", "...#....", "..#.....",
                          ".#......", "#......."},
-                        colour);
+                        colour, orientation_matrix_);
         case 4:
             return tile({"#.......", ".#......", "..#.....", "...#....", "....#...", ".....#..",
                          "......#.", ".......#"},
-                        colour);
+                        colour, orientation_matrix_);
         case 5:
             return tile({"########", "#.......", "#.......", "#.......", "#.......", "#.......",
                          "#.......", "#......."},
-                        colour);
+                        colour, orientation_matrix_);
         default:
             return tile({"#......#", ".#....#.", "..#..#..", "...##...", "...##...", "..#..#..",
                          ".#....#.", "#......#"},
-                        colour);
+                        colour, orientation_matrix_);
     }
 }
 

@@ -254,8 +254,10 @@ void Interpreter::execute_two_char(int c, long long offset) {
         case 'z':
             return;
         default:
+            // The escape is dropped and the character stays text, as printers do.
             problems_.report(offset, strfmt("esc %c", c),
                              strfmt("unknown command ESC%c skipped", c));
+            text_byte(c, offset);
     }
 }
 
@@ -339,6 +341,12 @@ void Interpreter::reset() {
     hpgl_reset();
 }
 
+void Interpreter::clamp_cursor() {
+    // The cursor cannot leave the logical page.
+    x_ = std::clamp(x_, 0.0, logical_width());
+    y_ = std::clamp(y_, 0.0, logical_height());
+}
+
 void Interpreter::default_cursor() {
     x_ = left_margin_;
     y_ = top_margin_ + 0.75 * vmi_;
@@ -387,6 +395,7 @@ cairo_t* Interpreter::page() {
             break;
     }
     cairo_transform(cr_, &m);
+    orientation_matrix_ = m;
     marked_ = true;
     return cr_;
 }
@@ -480,15 +489,19 @@ void Interpreter::execute(Input& in, Command& c, int depth) {
                     switch (c.final) {
                         case 'H':
                             x_ = moved(x_, v / 10);
+                            clamp_cursor();
                             return;
                         case 'V':
                             y_ = moved(y_, v / 10);
+                            clamp_cursor();
                             return;
                         case 'C':
                             x_ = moved(x_, v * hmi()) + (c.has_sign ? 0 : left_margin_);
+                            clamp_cursor();
                             return;
                         case 'R':
                             y_ = c.has_sign ? y_ + v * vmi_ : top_margin_ + (v + 0.75) * vmi_;
+                            clamp_cursor();
                             return;
                         case 'L':
                             left_margin_ = std::max(0.0, v * hmi());
@@ -570,10 +583,12 @@ void Interpreter::execute(Input& in, Command& c, int depth) {
                     flush_text();
                     if (c.final == 'X') {
                         x_ = moved(x_, v * unit);
+                        clamp_cursor();
                         return;
                     }
                     if (c.final == 'Y') {
                         y_ = moved(y_, v * unit);
+                        clamp_cursor();
                         return;
                     }
                     if (c.final == 'P') {
