@@ -16,6 +16,9 @@ constexpr double kPlu = 72.0 / 1016;  // points per plotter unit
 constexpr std::size_t kMaxPolygonPoints = 1 << 16;
 constexpr std::size_t kMaxLabel = 1 << 16;
 
+// Parameters are bounded before they become integers: any number may arrive.
+int to_int(double v) { return static_cast<int>(std::clamp(v, -1e9, 1e9)); }
+
 bool is_number_start(int b) {
     return (b >= '0' && b <= '9') || b == '-' || b == '+' || b == '.';
 }
@@ -166,7 +169,7 @@ cairo_pattern_t* Interpreter::hpgl_fill_source(const Rgb& colour) {
         case 10:
             return shading_pattern(static_cast<int>(std::clamp(gl_.fill_a, 0.0, 100.0)), colour);
         case 11: {
-            int index = static_cast<int>(gl_.fill_a);
+            int index = to_int(gl_.fill_a);
             auto it = gl_.raster_fills.find(index);
             if (it == gl_.raster_fills.end())
                 return cairo_pattern_create_rgb(colour.r, colour.g, colour.b);
@@ -572,7 +575,7 @@ bool Interpreter::hpgl_instruction(Input& in, char a, char b, long long offset) 
     }
     if (is("PM")) {
         numbers(1);
-        int m = p.empty() ? 0 : static_cast<int>(p[0]);
+        int m = p.empty() ? 0 : to_int(p[0]);
         if (m == 0) {
             gl_.polygon_mode = true;
             gl_.polygon.clear();
@@ -650,7 +653,7 @@ bool Interpreter::hpgl_instruction(Input& in, char a, char b, long long offset) 
         if (is("AD")) return true;
         for (std::size_t i = 0; i + 1 < p.size(); i += 2) {
             double value = p[i + 1];
-            switch (static_cast<int>(p[i])) {
+            switch (to_int(p[i])) {
                 case 1: {
                     long set = static_cast<long>(std::clamp(value, 0.0, 1e7));
                     gl_.font.symbol_set =
