@@ -2,9 +2,9 @@
 # Installs the Debian packages that are missing: the build tools, and with
 # "--tests" also the independent tools the tests compare against.
 set -euo pipefail
-pkgs=(cmake g++ ninja-build libexpat1-dev libgtest-dev libgmock-dev)
+pkgs=(cmake g++ ninja-build libexpat1-dev libgtest-dev libgmock-dev pkg-config libcairo2-dev libfreetype-dev fonts-urw-base35)
 if [ "${1:-}" = "--tests" ]; then
-    pkgs+=(python3 zbar-tools zxing-cpp-tools libtiff-tools imagemagick libxml2-utils)
+    pkgs+=(python3 zbar-tools zxing-cpp-tools libtiff-tools imagemagick libxml2-utils poppler-utils)
 fi
 need=()
 for pkg in "${pkgs[@]}"; do

@@ -664,7 +664,7 @@ bool Interpreter::hpgl_instruction(Input& in, char a, char b, long long offset) 
                     gl_.font.proportional = value != 0;
                     break;
                 case 3:
-                    if (value > 0 && value < 1000) gl_.font_pitch = value;
+                    if (value >= 0.1 && value < 1000) gl_.font_pitch = value;
                     break;
                 case 4:
                     if (value > 0 && value < 1000) gl_.font_height = value;

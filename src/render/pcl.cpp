@@ -812,7 +812,7 @@ void Interpreter::execute(Input& in, Command& c, int depth) {
                         if (primary) font_.proportional = v != 0;
                         break;
                     case 'H':
-                        if (primary && v > 0 && v < 1000) pitch_ = v;
+                        if (primary && v >= 0.1 && v < 1000) pitch_ = v;  // bounded: cairo fails on huge sizes
                         break;
                     case 'V':
                         if (primary && v > 0 && v < 1000) height_ = v;

@@ -183,6 +183,8 @@ TEST(Render, BrokenInputRendersWhatItCanAndReportsEachProblemOnce) {
         {"huge and negative numbers",
          "\033*p99999999999x-99999999999Y\033*c99999999999a99999999999b0P\033&l-5O", nullptr},
         {"huge polygon mode (fuzz regression)", "\033%1BPM5555555555555555555;PD1e99,1;", nullptr},
+        {"tiny pitches (fuzz regression: a leak in cairo)",
+         "\033(s0.0001HAB\033%1BSD2,0,3,.0001;LBAB\003", nullptr},
         {"huge arc and circle", "\033%1BPD;AA1e15,-1e15,99999;CI1e15;", nullptr},
     };
     for (const Case& c : cases) {
