@@ -17,7 +17,9 @@ constexpr std::size_t kMaxPolygonPoints = 1 << 16;
 constexpr std::size_t kMaxLabel = 1 << 16;
 
 // Parameters are bounded before they become integers: any number may arrive.
-int to_int(double v) { return static_cast<int>(std::clamp(v, -1e9, 1e9)); }
+int to_int(double v) {
+    return static_cast<int>(std::clamp(v, -1e9, 1e9));
+}
 
 bool is_number_start(int b) {
     return (b >= '0' && b <= '9') || b == '-' || b == '+' || b == '.';

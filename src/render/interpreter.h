@@ -216,7 +216,11 @@ class Interpreter {
     double strip_y_ = 0;
 
     // Macros
-    std::map<int, std::string> macros_;
+    struct Macro {
+        std::string body;
+        bool permanent = false;  ///< survives a reset
+    };
+    std::map<int, Macro> macros_;
     std::size_t macro_bytes_ = 0;
     int macro_id_ = 0;
     bool defining_ = false;

@@ -118,8 +118,8 @@ void Interpreter::run_stream(Input& in, int depth) {
                             } else {
                                 macro_bytes_ += definition_.size();
                                 auto old = macros_.find(macro_id_);
-                                if (old != macros_.end()) macro_bytes_ -= old->second.size();
-                                macros_[macro_id_] = std::move(definition_);
+                                if (old != macros_.end()) macro_bytes_ -= old->second.body.size();
+                                macros_[macro_id_] = Macro{std::move(definition_), false};
                             }
                             definition_.clear();
                             // Bytes after the end of the definition in the same sequence run.
@@ -327,10 +327,10 @@ void Interpreter::reset() {
     compression_ = 0;
     overlay_ = -1;
     cursor_stack_.clear();
-    // Temporary macros go with a reset; permanent ones (marked with a leading '\1') stay.
+    // Temporary macros go with a reset; permanent ones stay.
     for (auto it = macros_.begin(); it != macros_.end();) {
-        if (it->second.empty() || it->second[0] != '\1') {
-            macro_bytes_ -= it->second.size();
+        if (!it->second.permanent) {
+            macro_bytes_ -= it->second.body.size();
             it = macros_.erase(it);
         } else {
             ++it;
@@ -812,7 +812,8 @@ void Interpreter::execute(Input& in, Command& c, int depth) {
                         if (primary) font_.proportional = v != 0;
                         break;
                     case 'H':
-                        if (primary && v >= 0.1 && v < 1000) pitch_ = v;  // bounded: cairo fails on huge sizes
+                        if (primary && v >= 0.1 && v < 1000)
+                            pitch_ = v;  // bounded: cairo fails on huge sizes
                         break;
                     case 'V':
                         if (primary && v > 0 && v < 1000) height_ = v;
@@ -915,9 +916,8 @@ void Interpreter::macro_control(int op, Input& in, int depth) {
         case 6:
         case 7:
             for (auto it = macros_.begin(); it != macros_.end();) {
-                bool permanent = !it->second.empty() && it->second[0] == '\1';
-                if (op == 6 || !permanent) {
-                    macro_bytes_ -= it->second.size();
+                if (op == 6 || !it->second.permanent) {
+                    macro_bytes_ -= it->second.body.size();
                     it = macros_.erase(it);
                 } else {
                     ++it;
@@ -927,7 +927,7 @@ void Interpreter::macro_control(int op, Input& in, int depth) {
         case 8: {
             auto it = macros_.find(macro_id_);
             if (it != macros_.end()) {
-                macro_bytes_ -= it->second.size();
+                macro_bytes_ -= it->second.body.size();
                 macros_.erase(it);
             }
             return;
@@ -936,9 +936,7 @@ void Interpreter::macro_control(int op, Input& in, int depth) {
         case 10: {
             auto it = macros_.find(macro_id_);
             if (it == macros_.end()) return;
-            bool permanent = !it->second.empty() && it->second[0] == '\1';
-            if (op == 10 && !permanent) it->second.insert(it->second.begin(), '\1');
-            if (op == 9 && permanent) it->second.erase(it->second.begin());
+            it->second.permanent = op == 10;
             return;
         }
         default:
@@ -958,9 +956,9 @@ void Interpreter::run_macro(int id, int depth, bool call) {
         problems_.report(offset_now_, "macro-depth", "macros nested too deeply, call skipped");
         return;
     }
-    std::string body = it->second;
+    // A copy: the macro may delete or redefine itself while it runs.
+    std::string body = it->second.body;
     std::string_view bytes = body;
-    if (!bytes.empty() && bytes[0] == '\1') bytes.remove_prefix(1);
     FontRequest saved_font = font_;
     double saved_pitch = pitch_, saved_height = height_;
     Point saved{x_, y_};

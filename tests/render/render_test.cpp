@@ -133,6 +133,16 @@ TEST(Render, MacrosRunWhenExecutedAndAsOverlays) {
     test::render_bytes(defined_only, kSetup + "\033&f7y0X" + rule + "\033&f1XA\f");
     EXPECT_EQ(ink_in(defined_only.device, px(303), 101, px(597), 109), 0);
 
+    // A reset forgets temporary macros and keeps permanent ones.
+    for (bool permanent : {false, true}) {
+        test::Rendered reset(100);
+        test::render_bytes(reset, kSetup + "\033&f7y0X" + rule + "\033&f1X" +
+                                      (permanent ? "\033&f10X" : "") + "\033E\033&l26A\033&f7y2X");
+        EXPECT_EQ(ink_in(reset.device, px(303), 101, px(597), 109) > 0, permanent);
+        EXPECT_EQ(reset.problems.text().find("macro 7 is not defined") == std::string::npos,
+                  permanent);
+    }
+
     test::Rendered overlay(100);
     test::render_bytes(overlay, kSetup + "\033&f7y0X" + rule + "\033&f1X\033&f7y4XA\fB\f");
     EXPECT_EQ(overlay.pages, 2);
