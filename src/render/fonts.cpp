@@ -3,7 +3,6 @@
 #include <cairo-ft.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
-#include FT_MODULE_H
 #include <iconv.h>
 
 #include <filesystem>
@@ -145,23 +144,31 @@ unsigned ActiveFont::glyph_of(char32_t c, double& advance_em) const {
     return g;
 }
 
-FontCache::FontCache() {
-    FT_Library lib = nullptr;
-    if (FT_Init_FreeType(&lib) == 0) library_ = lib;
-}
+/// The FreeType library, shared by the cache and every face cairo may still hold.
+struct FontCache::Library {
+    FT_Library ft = nullptr;
+    Library() {
+        if (FT_Init_FreeType(&ft) != 0) ft = nullptr;
+    }
+    ~Library() {
+        if (ft) FT_Done_FreeType(ft);
+    }
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+};
+
+FontCache::FontCache() : library_(std::make_shared<Library>()) {}
 
 FontCache::~FontCache() {
     fonts_.clear();
     faces_.clear();
-    // Faces still held by cairo keep their own reference to the library.
-    if (library_) FT_Done_FreeType(static_cast<FT_Library>(library_));
 }
 
 FontCache::Face* FontCache::face(Family family, bool bold, bool italic, std::string& error) {
     std::string stem = file_stem(family, bold, italic);
     auto it = faces_.find(stem);
     if (it != faces_.end()) return it->second.get();
-    if (!library_) {
+    if (!library_->ft) {
         error = "FreeType could not be initialised";
         return nullptr;
     }
@@ -171,8 +178,7 @@ FontCache::Face* FontCache::face(Family family, bool bold, bool italic, std::str
             std::string path = std::string(dir) + stem + ext;
             std::error_code ec;
             if (!std::filesystem::exists(path, ec)) continue;
-            if (FT_New_Face(static_cast<FT_Library>(library_), path.c_str(), 0, &face->ft) == 0)
-                break;
+            if (FT_New_Face(library_->ft, path.c_str(), 0, &face->ft) == 0) break;
             face->ft = nullptr;
         }
         if (face->ft) break;
@@ -186,18 +192,15 @@ FontCache::Face* FontCache::face(Family family, bool bold, bool italic, std::str
     // cairo may keep the face in its caches after this cache is gone: the face holds a
     // reference to the library and both are released when cairo lets go.
     struct Owned {
-        FT_Library library;
+        std::shared_ptr<Library> library;
         FT_Face face;
     };
-    FT_Reference_Library(static_cast<FT_Library>(library_));
     static cairo_user_data_key_t key;
-    cairo_font_face_set_user_data(
-        face->cairo, &key, new Owned{static_cast<FT_Library>(library_), face->ft}, [](void* p) {
-            auto* owned = static_cast<Owned*>(p);
-            FT_Done_Face(owned->face);
-            FT_Done_FreeType(owned->library);
-            delete owned;
-        });
+    cairo_font_face_set_user_data(face->cairo, &key, new Owned{library_, face->ft}, [](void* p) {
+        auto* owned = static_cast<Owned*>(p);
+        FT_Done_Face(owned->face);
+        delete owned;
+    });
     face->symbolic = family == Family::Symbol || family == Family::Dingbats;
     Face* result = face.get();
     faces_[stem] = std::move(face);

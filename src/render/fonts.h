@@ -57,7 +57,8 @@ class FontCache {
   private:
     struct Face;
     Face* face(Family family, bool bold, bool italic, std::string& error);
-    void* library_ = nullptr;
+    struct Library;
+    std::shared_ptr<Library> library_;
     std::map<std::string, std::unique_ptr<Face>> faces_;
     std::map<FontRequest, std::unique_ptr<ActiveFont>> fonts_;
     std::map<std::string, std::array<char32_t, 256>> tables_;
