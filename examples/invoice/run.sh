@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs the invoice example with the morvel binary given as $1. The definition's
 # invocations copy each invoice's printer job and a text rendering of all of them
-# into out/ beside this script.
+# into out/ beside this script; morvel-render ($2, by default beside morvel) then
+# draws each printer job as a PDF next to it.
 set -u
 if [ $# -lt 1 ]; then
     echo "usage: $0 path/to/morvel" >&2
@@ -11,6 +12,11 @@ morvel=$1
 case $morvel in
     /*) ;;
     *) morvel=$(pwd)/$morvel ;;
+esac
+renderer=${2:-$(dirname "$morvel")/morvel-render}
+case $renderer in
+    /*) ;;
+    *) renderer=$(pwd)/$renderer ;;
 esac
 here=$(cd "$(dirname "$0")" && pwd)
 cd "$here" || exit 1
@@ -25,8 +31,14 @@ if [ $status -ne 0 ]; then
     cat out/invoice.log >&2
     exit $status
 fi
-echo "Printer jobs (PCL):"
-for f in out/invoice_*.pcl; do echo "  $here/$f"; done
+for f in out/invoice_*.pcl; do
+    "$renderer" -o "${f%.pcl}.pdf" "$f" || {
+        echo "morvel-render could not draw $f" >&2
+        exit 1
+    }
+done
+echo "Printer jobs (PCL) and how they print (PDF):"
+for f in out/invoice_*.pcl; do echo "  $here/$f  $here/${f%.pcl}.pdf"; done
 echo "Text rendering:"
 echo "  $here/out/invoices.txt"
 echo "Log:"

@@ -1,0 +1,245 @@
+#include "render/fonts.h"
+
+#include <cairo-ft.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include <iconv.h>
+
+#include <filesystem>
+#include <tuple>
+
+namespace morvel::render {
+
+namespace {
+
+constexpr const char* kFontDirs[] = {
+    "/usr/share/fonts/opentype/urw-base35/",
+    "/usr/share/fonts/type1/urw-base35/",
+    "/usr/share/fonts/X11/Type1/",
+};
+constexpr const char* kFontExtensions[] = {".otf", ".t1", ".pfb"};
+
+std::string file_stem(Family family, bool bold, bool italic) {
+    switch (family) {
+        case Family::Mono:
+            return bold ? (italic ? "NimbusMonoPS-BoldItalic" : "NimbusMonoPS-Bold")
+                        : (italic ? "NimbusMonoPS-Italic" : "NimbusMonoPS-Regular");
+        case Family::Sans:
+            return bold ? (italic ? "NimbusSans-BoldItalic" : "NimbusSans-Bold")
+                        : (italic ? "NimbusSans-Italic" : "NimbusSans-Regular");
+        case Family::Serif:
+            return bold ? (italic ? "NimbusRoman-BoldItalic" : "NimbusRoman-Bold")
+                        : (italic ? "NimbusRoman-Italic" : "NimbusRoman-Regular");
+        case Family::Symbol:
+            return "StandardSymbolsPS";
+        case Family::Dingbats:
+            return "D050000L";
+    }
+    return "NimbusMonoPS-Regular";
+}
+
+// iconv names of the symbol sets a job selects; 18N is handled as UTF-8.
+const char* charset_of(const std::string& set) {
+    static constexpr std::pair<const char*, const char*> kSets[] = {
+        {"8U", "HP-ROMAN8"},   {"0N", "ISO-8859-1"}, {"19U", "CP1252"},     {"10U", "CP437"},
+        {"12U", "CP850"},      {"0U", "ASCII"},      {"2N", "ISO-8859-2"},  {"9N", "ISO-8859-15"},
+        {"9E", "CP1250"},      {"5N", "ISO-8859-9"}, {"10N", "ISO-8859-5"}, {"9R", "CP1251"},
+        {"5T", "CP1254"},      {"17U", "CP852"},     {"11U", "CP850"},      {"12N", "ISO-8859-7"},
+        {"18N", "ISO-8859-1"}, {"1U", "ASCII"},      {"6N", "ISO-8859-10"}, {"9T", "CP1254"},
+    };
+    for (const auto& [name, charset] : kSets)
+        if (set == name) return charset;
+    return nullptr;
+}
+
+bool slanted(long style) {
+    return (style & 3) != 0;
+}
+
+}  // namespace
+
+bool FontRequest::operator<(const FontRequest& o) const {
+    return std::tie(proportional, typeface, style, weight, symbol_set) <
+           std::tie(o.proportional, o.typeface, o.style, o.weight, o.symbol_set);
+}
+
+Family family_for(long typeface, bool proportional) {
+    long base = typeface % 4096;
+    if (base < 0) base = -base;
+    switch (base) {
+        case 302:  // symbol
+        case 4302:
+            return Family::Symbol;
+        case 2730:  // wingdings-like dingbats
+        case 2711:
+        case 45:
+            return Family::Dingbats;
+        default:
+            break;
+    }
+    if (!proportional) return Family::Mono;
+    switch (base) {
+        case 0:  // line printer
+        case 3:  // courier
+        case 6:  // letter gothic
+        case 8:  // prestige
+        case 11:
+            return Family::Mono;
+        case 5:    // times
+        case 101:  // garamond
+        case 517:  // times new
+        case 20:   // coronet
+        case 44:   // clarendon
+        case 201:  // marigold
+        case 47:
+        case 23:
+        case 15:
+            return Family::Serif;
+        default:
+            return Family::Sans;
+    }
+}
+
+std::array<char32_t, 256> symbol_set_table(const std::string& set, bool& known) {
+    std::array<char32_t, 256> table{};
+    for (std::size_t i = 0; i < 256; ++i) table[i] = static_cast<char32_t>(i);
+    const char* charset = charset_of(set);
+    known = charset != nullptr;
+    if (!charset) charset = "HP-ROMAN8";
+    iconv_t cd = iconv_open("UTF-32LE", charset);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return table;
+    for (std::size_t i = 32; i < 256; ++i) {
+        char in = static_cast<char>(i);
+        unsigned char out[8] = {};
+        char* in_p = &in;
+        auto* out_p = reinterpret_cast<char*>(out);
+        std::size_t in_left = 1, out_left = sizeof out;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(cd, &in_p, &in_left, &out_p, &out_left) != static_cast<std::size_t>(-1) &&
+            out_left <= 4)
+            table[i] = static_cast<char32_t>(out[0] | out[1] << 8 | out[2] << 16 | out[3] << 24);
+        else if (i >= 128)
+            table[i] = 0xFFFD;
+    }
+    iconv_close(cd);
+    return table;
+}
+
+struct FontCache::Face {
+    FT_Face ft = nullptr;
+    cairo_font_face_t* cairo = nullptr;
+    bool symbolic = false;
+    ~Face() {
+        // cairo keeps the FreeType face until its own face goes; see the destroy hook.
+        if (cairo) cairo_font_face_destroy(cairo);
+    }
+};
+
+unsigned ActiveFont::glyph_of(char32_t c, double& advance_em) const {
+    auto ft = static_cast<FT_Face>(ft_face);
+    unsigned g = FT_Get_Char_Index(ft, c);
+    advance_em = 0.6;
+    if (FT_Load_Glyph(ft, g, FT_LOAD_NO_SCALE) == 0 && ft->units_per_EM)
+        advance_em = static_cast<double>(ft->glyph->advance.x) / ft->units_per_EM;
+    return g;
+}
+
+/// The FreeType library, shared by the cache and every face cairo may still hold.
+struct FontCache::Library {
+    FT_Library ft = nullptr;
+    Library() {
+        if (FT_Init_FreeType(&ft) != 0) ft = nullptr;
+    }
+    ~Library() {
+        if (ft) FT_Done_FreeType(ft);
+    }
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+};
+
+FontCache::FontCache() : library_(std::make_shared<Library>()) {}
+
+FontCache::~FontCache() {
+    fonts_.clear();
+    faces_.clear();
+}
+
+FontCache::Face* FontCache::face(Family family, bool bold, bool italic, std::string& error) {
+    std::string stem = file_stem(family, bold, italic);
+    auto it = faces_.find(stem);
+    if (it != faces_.end()) return it->second.get();
+    if (!library_->ft) {
+        error = "FreeType could not be initialised";
+        return nullptr;
+    }
+    auto face = std::make_unique<Face>();
+    for (const char* dir : kFontDirs) {
+        for (const char* ext : kFontExtensions) {
+            std::string path = std::string(dir) + stem + ext;
+            std::error_code ec;
+            if (!std::filesystem::exists(path, ec)) continue;
+            if (FT_New_Face(library_->ft, path.c_str(), 0, &face->ft) == 0) break;
+            face->ft = nullptr;
+        }
+        if (face->ft) break;
+    }
+    if (!face->ft) {
+        error = "font " + stem + " (fonts-urw-base35) not found";
+        faces_[stem] = nullptr;
+        return nullptr;
+    }
+    face->cairo = cairo_ft_font_face_create_for_ft_face(face->ft, 0);
+    // cairo may keep the face in its caches after this cache is gone: the face holds a
+    // reference to the library and both are released when cairo lets go.
+    struct Owned {
+        std::shared_ptr<Library> library;
+        FT_Face face;
+    };
+    static cairo_user_data_key_t key;
+    cairo_font_face_set_user_data(face->cairo, &key, new Owned{library_, face->ft}, [](void* p) {
+        auto* owned = static_cast<Owned*>(p);
+        FT_Done_Face(owned->face);
+        delete owned;
+    });
+    face->symbolic = family == Family::Symbol || family == Family::Dingbats;
+    Face* result = face.get();
+    faces_[stem] = std::move(face);
+    return result;
+}
+
+const ActiveFont* FontCache::get(const FontRequest& request, std::string& error) {
+    auto it = fonts_.find(request);
+    if (it != fonts_.end()) return it->second.get();
+    Family family = family_for(request.typeface, request.proportional);
+    Face* f = face(family, request.weight > 0, slanted(request.style), error);
+    if (!f) {
+        fonts_[request] = nullptr;
+        return nullptr;
+    }
+    auto font = std::make_unique<ActiveFont>();
+    font->face = f->cairo;
+    font->ft_face = f->ft;
+    font->utf8 = request.symbol_set == "18N";
+    bool known = true;
+    auto found = tables_.find(request.symbol_set);
+    if (found == tables_.end())
+        found =
+            tables_.emplace(request.symbol_set, symbol_set_table(request.symbol_set, known)).first;
+    font->character = found->second;
+    if (f->symbolic) {
+        // Symbol faces are addressed by their own code points.
+        if (f->ft->charmap == nullptr || FT_Select_Charmap(f->ft, FT_ENCODING_ADOBE_CUSTOM) != 0)
+            FT_Select_Charmap(f->ft, FT_ENCODING_UNICODE);
+    }
+    for (std::size_t i = 0; i < 256; ++i) {
+        double advance = 0.6;
+        font->glyph[i] =
+            font->glyph_of(f->symbolic ? static_cast<char32_t>(i) : font->character[i], advance);
+        font->advance[i] = advance;
+    }
+    const ActiveFont* result = font.get();
+    fonts_[request] = std::move(font);
+    return result;
+}
+
+}  // namespace morvel::render

@@ -1,0 +1,67 @@
+#pragma once
+// The printer's typefaces drawn with the URW base-35 fonts through FreeType, and
+// the symbol sets that turn a job's bytes into characters.
+#include <cairo.h>
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace morvel::render {
+
+/// What a job asks for: the attributes of PCL font selection.
+struct FontRequest {
+    bool proportional = false;
+    long typeface = 4099;
+    long style = 0;   ///< 0 upright; odd values slant
+    long weight = 0;  ///< stroke weight, -7..7
+    std::string symbol_set = "8U";
+    bool operator<(const FontRequest& o) const;
+};
+
+/// The URW families the typefaces map to.
+enum class Family : std::uint8_t { Mono, Sans, Serif, Symbol, Dingbats };
+
+/// The family that stands for a PCL typeface number of the given spacing.
+Family family_for(long typeface, bool proportional);
+
+/// A loaded face with the glyph and advance (in ems) of every byte of its symbol set.
+struct ActiveFont {
+    cairo_font_face_t* face = nullptr;  ///< owned by the FontCache
+    std::array<unsigned, 256> glyph{};
+    std::array<double, 256> advance{};
+    std::array<char32_t, 256> character{};
+    bool utf8 = false;  ///< symbol set 18N: bytes are UTF-8
+    void* ft_face = nullptr;
+    /// Glyph and advance of a character outside the byte table (UTF-8 jobs).
+    unsigned glyph_of(char32_t c, double& advance_em) const;
+};
+
+/// The character each byte stands for in a PCL symbol set (e.g. "8U", "0N", "19U").
+/// Unknown sets read as Roman-8 and set `known` false.
+std::array<char32_t, 256> symbol_set_table(const std::string& set, bool& known);
+
+/// Loads faces on first use and keeps them for the run.
+class FontCache {
+  public:
+    FontCache();
+    ~FontCache();
+    FontCache(const FontCache&) = delete;
+    FontCache& operator=(const FontCache&) = delete;
+    /// The font for a request, nullptr when no font file could be loaded (`error` says why).
+    const ActiveFont* get(const FontRequest& request, std::string& error);
+
+  private:
+    struct Face;
+    Face* face(Family family, bool bold, bool italic, std::string& error);
+    struct Library;
+    std::shared_ptr<Library> library_;
+    std::map<std::string, std::unique_ptr<Face>> faces_;
+    std::map<FontRequest, std::unique_ptr<ActiveFont>> fonts_;
+    std::map<std::string, std::array<char32_t, 256>> tables_;
+};
+
+}  // namespace morvel::render

@@ -1,0 +1,237 @@
+#pragma once
+// The PCL 5 and HP-GL/2 interpreter: reads a job from an Input and draws its pages
+// on a Device. One Interpreter renders one job; it holds all state of that job.
+#include <cairo.h>
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "render/device.h"
+#include "render/fonts.h"
+#include "render/input.h"
+#include "render/problems.h"
+
+namespace morvel::render {
+
+struct Rgb {
+    double r = 0, g = 0, b = 0;
+    bool white() const { return r >= 1 && g >= 1 && b >= 1; }
+};
+
+/// A point in logical-page points (1/72 inch, y down).
+struct Point {
+    double x = 0, y = 0;
+};
+
+/// One parsed escape sequence: ESC, parameter character, group character, value, terminator.
+struct Command {
+    char parameter = 0;  ///< '&', '*', '(' ...; 0 for a two-character sequence
+    char group = 0;      ///< lower-case group character or 0
+    char final = 0;      ///< upper-case terminator
+    double value = 0;
+    bool has_value = false;
+    bool has_sign = false;  ///< the value had an explicit + or - (relative moves)
+    std::string text;       ///< the value as written ("8" for "(8U")
+    long long offset = 0;   ///< byte offset of the ESC
+};
+
+/// The HP-GL/2 state; coordinates in plotter units (1/1016 inch) from the frame's lower left.
+struct Hpgl {
+    double pen_x = 0, pen_y = 0;
+    bool pen_down = false;
+    int pen = 1;
+    std::vector<double> pen_width_mm = std::vector<double>(256, 0.35);
+    double p1x = 0, p1y = 0, p2x = 0, p2y = 0;
+    bool scaled = false;
+    int scale_type = 0;
+    double sc[4] = {0, 1, 0, 1};
+    int fill_type = 1;
+    double fill_a = 0, fill_b = 0;
+    bool transparent = true;
+    int label_origin = 1;
+    double dir_run = 1, dir_rise = 0;
+    char terminator = 3;
+    bool terminator_printed = true;
+    FontRequest font;
+    double font_height = 12;
+    double font_pitch = 10;
+    bool polygon_mode = false;
+    std::vector<std::vector<std::pair<double, double>>> polygon;  ///< plotter units
+    bool relative = false;
+    std::map<int, std::vector<std::uint8_t>> raster_fills;  ///< RF index -> w, h, cells
+    std::map<int, std::pair<int, int>> raster_fill_size;
+};
+
+class Interpreter {
+  public:
+    Interpreter(Device& device, FontCache& fonts, Problems& problems);
+    ~Interpreter();
+    Interpreter(const Interpreter&) = delete;
+    Interpreter& operator=(const Interpreter&) = delete;
+    /// Reads and draws the whole job.
+    void run(Input& in);
+    /// Ejects the last page when it has marks (or when no page was output at all).
+    void finish();
+    /// Where the PCL cursor is (logical-page points), for tests.
+    Point cursor() const { return Point{x_, y_}; }
+    /// Pages output so far.
+    int pages() const { return device_.pages(); }
+
+  private:
+    // Parsing (pcl.cpp)
+    void run_stream(Input& in, int depth);
+    bool read_command(Input& in, int first, Command& c, bool& more);
+    void skip_data(Input& in, long long count, std::string* keep, std::size_t keep_max);
+    void execute(Input& in, Command& c, int depth);
+    void execute_two_char(int c, long long offset);
+    void control(int byte, long long offset);
+    bool takes_data(const Command& c) const;
+    void unknown(const Command& c);
+
+    // Job and page state (pcl.cpp)
+    void reset();
+    void eject(bool always);
+    cairo_t* page();
+    void set_page_size(int code);
+    void set_orientation(int o);
+    void default_cursor();
+    void clamp_cursor();
+    double logical_width() const;
+    double logical_height() const;
+
+    // Text (text.cpp)
+    void text_byte(int byte, long long offset);
+    void flush_text();
+    const ActiveFont* current_font();
+    double font_size_pt() const;
+    double hmi() const;
+    void set_fill_source(cairo_t* cr, int pattern, int id, const Rgb& colour);
+
+    void show_glyphs(cairo_t* cr, const std::string& utf8, const std::vector<cairo_glyph_t>& glyphs,
+                     const std::vector<cairo_text_cluster_t>& clusters);
+
+    // Rules and patterns (paint.cpp)
+    void fill_rule(int kind);
+    cairo_pattern_t* shading_pattern(int level, const Rgb& colour);
+    cairo_pattern_t* hatch_pattern(int id, const Rgb& colour);
+    Rgb palette_colour(long index) const;
+
+    // Raster graphics (raster.cpp)
+    void raster_start(int mode);
+    void raster_row(const std::string& data);
+    void raster_end();
+    void raster_flush();
+
+    // Macros (pcl.cpp)
+    void macro_control(int op, Input& in, int depth);
+    void run_macro(int id, int depth, bool call);
+
+    // HP-GL/2 (hpgl.cpp)
+    void hpgl_run(Input& in, int mode, long long offset);
+    void hpgl_reset();
+    void hpgl_default_frame();
+    bool hpgl_instruction(Input& in, char a, char b, long long offset);
+    Point plotter_to_page(double x, double y) const;
+    void user_to_plotter(double ux, double uy, double& px, double& py) const;
+    void plotter_to_user(double px, double py, double& ux, double& uy) const;
+    void hpgl_line_to(double px, double py);
+    void hpgl_arc(double cx_user, double cy_user, double sweep, double chord);
+    void hpgl_polygon_path(cairo_t* cr);
+    void hpgl_fill_polygon(bool even_odd);
+    void hpgl_edge_polygon();
+    void hpgl_rectangle(double x2, double y2, bool fill);
+    void hpgl_label(const std::string& text);
+    Rgb pen_colour(int pen) const;
+    cairo_pattern_t* hpgl_fill_source(const Rgb& colour);
+    double pen_width_pt() const;
+
+    Device& device_;
+    FontCache& fonts_;
+    Problems& problems_;
+    cairo_t* cr_ = nullptr;  ///< current page, nullptr until something is drawn
+    bool marked_ = false;
+    long long offset_base_ = 0;  ///< offset of the source being read (macros: the caller's)
+    long long offset_now_ = 0;
+
+    // Page
+    double paper_w_ = 595.276, paper_h_ = 841.89;  ///< points
+    double offset_portrait_ = 0, offset_landscape_ = 0;
+    int orientation_ = 0;
+    cairo_matrix_t orientation_matrix_{1, 0, 0, 1, 0, 0};  ///< logical page to sheet, points
+    int copies_ = 1;
+    double top_margin_ = 36;
+    double left_margin_ = 0;
+    double units_per_inch_ = 300;
+
+    // Cursor (logical points)
+    double x_ = 0, y_ = 0;
+    double vmi_ = 12;
+    double hmi_override_ = -1;
+    std::vector<Point> cursor_stack_;
+
+    // Font
+    FontRequest font_;
+    double pitch_ = 10, height_ = 12;
+    bool underline_ = false;
+    double underline_start_ = 0;
+    const ActiveFont* active_ = nullptr;
+    bool font_dirty_ = true;
+
+    // Text run being collected
+    std::vector<cairo_glyph_t> glyphs_;
+    std::vector<cairo_text_cluster_t> clusters_;
+    std::string utf8_;
+    double run_size_ = 0;
+    unsigned utf8_pending_ = 0;
+    int utf8_needed_ = 0;
+    double last_advance_ = 0;
+
+    // Colour and patterns
+    std::vector<Rgb> palette_;
+    std::vector<std::vector<Rgb>> palette_stack_;
+    Rgb foreground_;
+    int pattern_ = 0;  ///< *v#T
+    int area_id_ = 0;  ///< *c#G
+    bool source_transparent_ = true;
+    bool pattern_transparent_ = true;
+    double rule_w_ = 0, rule_h_ = 0;
+    double palette_work_[3] = {0, 0, 0};  ///< *v#A, #B, #C before *v#I
+    int pixel_bits_ = 1;
+    bool indexed_by_pixel_ = false;
+
+    // Raster
+    bool raster_on_ = false;
+    double raster_res_ = 75;
+    int raster_width_ = 0;
+    int raster_height_ = 0;
+    int compression_ = 0;
+    double raster_x_ = 0, raster_y_ = 0;
+    int raster_rows_ = 0;
+    std::vector<std::uint8_t> seed_;
+    std::vector<std::uint32_t> strip_;
+    int strip_w_ = 0, strip_rows_ = 0;
+    double strip_y_ = 0;
+
+    // Macros
+    struct Macro {
+        std::string body;
+        bool permanent = false;  ///< survives a reset
+    };
+    std::map<int, Macro> macros_;
+    std::size_t macro_bytes_ = 0;
+    int macro_id_ = 0;
+    bool defining_ = false;
+    std::string definition_;
+    int overlay_ = -1;
+    bool in_overlay_ = false;
+
+    // HP-GL/2
+    Hpgl gl_;
+    double frame_x_ = 0, frame_y_ = 0;  ///< anchor, logical points
+    double frame_w_ = 0, frame_h_ = 0;  ///< points
+};
+
+}  // namespace morvel::render

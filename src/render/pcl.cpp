@@ -1,0 +1,983 @@
+// The PCL side of the interpreter: the escape-sequence parser, job and page set-up,
+// cursor positioning and macros.
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+#include "core/strfmt.h"
+#include "render/interpreter.h"
+
+namespace morvel::render {
+
+namespace {
+
+constexpr std::size_t kMaxRasterRowBytes = 1 << 16;
+constexpr std::size_t kMaxMacroBytes = 16u << 20;
+constexpr int kMaxMacroDepth = 3;
+constexpr int kMaxCopies = 99;
+
+struct PaperSize {
+    int code;
+    double width, height;           // points
+    double off_portrait, off_land;  // logical page offsets, points
+};
+
+constexpr double kMm = 72.0 / 25.4;
+constexpr PaperSize kPapers[] = {
+    {1, 522, 756, 18, 14.4},
+    {2, 612, 792, 18, 14.4},
+    {3, 612, 1008, 18, 14.4},
+    {6, 792, 1224, 18, 14.4},
+    {25, 148 * kMm, 210 * kMm, 71 * 0.24, 59 * 0.24},
+    {26, 210 * kMm, 297 * kMm, 71 * 0.24, 59 * 0.24},
+    {27, 297 * kMm, 420 * kMm, 71 * 0.24, 59 * 0.24},
+    {45, 182 * kMm, 257 * kMm, 71 * 0.24, 59 * 0.24},
+    {46, 257 * kMm, 364 * kMm, 71 * 0.24, 59 * 0.24},
+    {71, 100 * kMm, 148 * kMm, 71 * 0.24, 59 * 0.24},
+    {72, 148 * kMm, 200 * kMm, 71 * 0.24, 59 * 0.24},
+    {80, 279, 540, 18, 14.4},
+    {81, 297, 684, 18, 14.4},
+    {90, 110 * kMm, 220 * kMm, 71 * 0.24, 59 * 0.24},
+    {91, 162 * kMm, 229 * kMm, 71 * 0.24, 59 * 0.24},
+    {100, 176 * kMm, 250 * kMm, 71 * 0.24, 59 * 0.24},
+};
+
+std::string describe(const Command& c) {
+    std::string s = "ESC";
+    if (c.parameter) s += c.parameter;
+    if (c.group) s += c.group;
+    if (c.parameter) s += "#";
+    if (std::isprint(static_cast<unsigned char>(c.final)))
+        s += c.final;
+    else
+        s += strfmt("\\x%02x", static_cast<unsigned>(static_cast<unsigned char>(c.final)));
+    return s;
+}
+
+int clamp_int(double v, int lo, int hi) {
+    if (!(v >= lo)) return lo;  // also NaN
+    if (v > hi) return hi;
+    return static_cast<int>(v);
+}
+
+}  // namespace
+
+Interpreter::Interpreter(Device& device, FontCache& fonts, Problems& problems)
+    : device_(device), fonts_(fonts), problems_(problems) {
+    set_page_size(2);
+    reset();
+}
+
+Interpreter::~Interpreter() = default;
+
+void Interpreter::run(Input& in) {
+    run_stream(in, 0);
+    if (defining_) {
+        problems_.report(offset_now_, "macro-open", "macro definition not ended");
+        defining_ = false;
+        in.capture = nullptr;
+    }
+}
+
+void Interpreter::finish() {
+    flush_text();
+    raster_end();
+    if (marked_ || device_.pages() == 0) eject(true);
+}
+
+void Interpreter::run_stream(Input& in, int depth) {
+    for (;;) {
+        int b = in.get();
+        if (b < 0) return;
+        if (depth == 0) offset_now_ = in.offset() - 1;
+        if (b == 0x1b) {
+            Command c;
+            c.offset = offset_now_;
+            std::size_t mark = defining_ ? definition_.size() - 1 : 0;
+            int next = in.get();
+            if (next < 0) {
+                problems_.report(offset_now_, "truncated", "escape sequence cut short");
+                return;
+            }
+            if (next >= 0x21 && next <= 0x2f) {
+                c.parameter = static_cast<char>(next);
+                int g = in.peek();
+                if (g >= 0x60 && g <= 0x7e) c.group = static_cast<char>(in.get());
+                bool more = true;
+                while (more) {
+                    if (!read_command(in, 0, c, more)) break;
+                    if (defining_) {
+                        if (c.parameter == '&' && c.group == 'f' && c.final == 'X' &&
+                            c.value == 1) {
+                            in.capture = nullptr;
+                            definition_.resize(mark);
+                            defining_ = false;
+                            if (macro_bytes_ + definition_.size() > kMaxMacroBytes) {
+                                problems_.report(c.offset, "macro-size",
+                                                 "macro storage full, definition dropped");
+                            } else {
+                                macro_bytes_ += definition_.size();
+                                auto old = macros_.find(macro_id_);
+                                if (old != macros_.end()) macro_bytes_ -= old->second.body.size();
+                                macros_[macro_id_] = Macro{std::move(definition_), false};
+                            }
+                            definition_.clear();
+                            // Bytes after the end of the definition in the same sequence run.
+                            continue;
+                        }
+                        if (takes_data(c))
+                            skip_data(in, static_cast<long long>(c.value), nullptr, 0);
+                        continue;
+                    }
+                    execute(in, c, depth);
+                }
+            } else if (next >= 0x30 && next <= 0x7e) {
+                if (!defining_) execute_two_char(next, offset_now_);
+            } else {
+                problems_.report(offset_now_, strfmt("esc-%d", next),
+                                 strfmt("malformed escape sequence (byte %d after ESC)", next));
+            }
+            continue;
+        }
+        if (defining_) continue;
+        if (b < 0x20)
+            control(b, offset_now_);
+        else
+            text_byte(b, offset_now_);
+    }
+}
+
+bool Interpreter::read_command(Input& in, int, Command& c, bool& more) {
+    c.value = 0;
+    c.has_value = false;
+    c.has_sign = false;
+    c.text.clear();
+    int b = in.peek();
+    bool negative = false;
+    if (b == '+' || b == '-') {
+        c.has_sign = true;
+        negative = b == '-';
+        c.text += static_cast<char>(b);
+        in.get();
+        b = in.peek();
+    }
+    double value = 0, scale = 0;
+    while ((b >= '0' && b <= '9') || b == '.') {
+        in.get();
+        if (c.text.size() < 32) c.text += static_cast<char>(b);
+        if (b == '.') {
+            if (scale == 0) scale = 1;
+        } else if (scale == 0) {
+            if (value < 1e12) value = value * 10 + (b - '0');
+        } else if (scale < 1e12) {
+            scale *= 10;
+            value += (b - '0') / scale;
+        }
+        c.has_value = true;
+        b = in.peek();
+    }
+    c.value = negative ? -value : value;
+    if (b < 0) {
+        problems_.report(c.offset, "truncated", "escape sequence cut short");
+        more = false;
+        return false;
+    }
+    if (b >= 0x60 && b <= 0x7e) {
+        in.get();
+        c.final = static_cast<char>(b - 0x20);
+        more = true;
+        return true;
+    }
+    if (b >= 0x40 && b <= 0x5e) {
+        in.get();
+        c.final = static_cast<char>(b);
+        more = false;
+        return true;
+    }
+    problems_.report(c.offset, "malformed", "malformed escape sequence");
+    more = false;
+    return false;
+}
+
+bool Interpreter::takes_data(const Command& c) const {
+    switch (c.parameter) {
+        case '*':
+            return c.final == 'W' &&
+                   (c.group == 'b' || c.group == 'v' || c.group == 'o' || c.group == 'c' ||
+                    c.group == 'm' || c.group == 'g' || c.group == 'i' || c.group == 'l');
+        case '(':
+        case ')':
+            return c.final == 'W' && (c.group == 's' || c.group == 'f');
+        case '&':
+            return (c.group == 'p' && c.final == 'X') ||
+                   (c.final == 'W' && (c.group == 'n' || c.group == 'b'));
+        default:
+            return false;
+    }
+}
+
+void Interpreter::skip_data(Input& in, long long count, std::string* keep, std::size_t keep_max) {
+    if (keep) keep->clear();
+    for (long long i = 0; i < count; ++i) {
+        int b = in.get();
+        if (b < 0) {
+            problems_.report(offset_now_, "data-short",
+                             "command data cut short by the end of the job");
+            return;
+        }
+        if (keep && keep->size() < keep_max) keep->push_back(static_cast<char>(b));
+    }
+}
+
+void Interpreter::unknown(const Command& c) {
+    std::string name = describe(c);
+    problems_.report(c.offset, "unknown " + name, "unknown command " + name + " skipped");
+}
+
+void Interpreter::execute_two_char(int c, long long offset) {
+    switch (c) {
+        case 'E':
+            flush_text();
+            raster_end();
+            if (marked_) eject(true);
+            reset();
+            return;
+        case '9':
+            left_margin_ = 0;
+            return;
+        case '=':
+            flush_text();
+            y_ += vmi_ / 2;
+            return;
+        case 'Y':
+        case 'Z':
+        case 'z':
+            return;
+        default:
+            // The escape is dropped and the character stays text, as printers do.
+            problems_.report(offset, strfmt("esc %c", c),
+                             strfmt("unknown command ESC%c skipped", c));
+            text_byte(c, offset);
+    }
+}
+
+void Interpreter::control(int byte, long long offset) {
+    switch (byte) {
+        case '\r':
+            flush_text();
+            x_ = left_margin_;
+            return;
+        case '\n':
+            flush_text();
+            y_ += vmi_;
+            return;
+        case '\f':
+            flush_text();
+            raster_end();
+            eject(true);
+            return;
+        case '\b':
+            flush_text();
+            x_ = std::max(left_margin_, x_ - last_advance_);
+            return;
+        case '\t': {
+            flush_text();
+            double tab = 8 * hmi();
+            if (tab > 0)
+                x_ = left_margin_ + (std::floor((x_ - left_margin_) / tab + 1e-9) + 1) * tab;
+            return;
+        }
+        case 0x0e:
+        case 0x0f:
+        case 0:
+            return;
+        default:
+            (void)offset;
+            return;
+    }
+}
+
+void Interpreter::reset() {
+    flush_text();
+    raster_end();
+    orientation_ = 0;
+    copies_ = 1;
+    units_per_inch_ = 300;
+    vmi_ = 12;
+    top_margin_ = 36;
+    left_margin_ = 0;
+    hmi_override_ = -1;
+    font_ = FontRequest{};
+    pitch_ = 10;
+    height_ = 12;
+    underline_ = false;
+    font_dirty_ = true;
+    palette_ = {Rgb{1, 1, 1}, Rgb{0, 0, 0}};
+    palette_stack_.clear();
+    pixel_bits_ = 1;
+    indexed_by_pixel_ = false;
+    foreground_ = Rgb{0, 0, 0};
+    pattern_ = 0;
+    area_id_ = 0;
+    source_transparent_ = true;
+    pattern_transparent_ = true;
+    rule_w_ = rule_h_ = 0;
+    raster_res_ = 75;
+    raster_width_ = raster_height_ = 0;
+    compression_ = 0;
+    overlay_ = -1;
+    cursor_stack_.clear();
+    // Temporary macros go with a reset; permanent ones stay.
+    for (auto it = macros_.begin(); it != macros_.end();) {
+        if (!it->second.permanent) {
+            macro_bytes_ -= it->second.body.size();
+            it = macros_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    default_cursor();
+    hpgl_default_frame();
+    hpgl_reset();
+}
+
+void Interpreter::clamp_cursor() {
+    // The cursor cannot leave the logical page.
+    x_ = std::clamp(x_, 0.0, logical_width());
+    y_ = std::clamp(y_, 0.0, logical_height());
+}
+
+void Interpreter::default_cursor() {
+    x_ = left_margin_;
+    y_ = top_margin_ + 0.75 * vmi_;
+}
+
+double Interpreter::logical_width() const {
+    return orientation_ % 2 == 0 ? paper_w_ - 2 * offset_portrait_
+                                 : paper_h_ - 2 * offset_landscape_;
+}
+
+double Interpreter::logical_height() const {
+    return orientation_ % 2 == 0 ? paper_h_ : paper_w_;
+}
+
+void Interpreter::set_page_size(int code) {
+    for (const PaperSize& p : kPapers) {
+        if (p.code != code) continue;
+        paper_w_ = p.width;
+        paper_h_ = p.height;
+        offset_portrait_ = p.off_portrait;
+        offset_landscape_ = p.off_land;
+        return;
+    }
+}
+
+void Interpreter::set_orientation(int o) {
+    orientation_ = o;
+}
+
+cairo_t* Interpreter::page() {
+    if (cr_) return cr_;
+    cr_ = device_.begin_page(paper_w_, paper_h_);
+    cairo_matrix_t m;
+    switch (orientation_) {
+        case 1:
+            cairo_matrix_init(&m, 0, -1, 1, 0, 0, paper_h_ - offset_landscape_);
+            break;
+        case 2:
+            cairo_matrix_init(&m, -1, 0, 0, -1, paper_w_ - offset_portrait_, paper_h_);
+            break;
+        case 3:
+            cairo_matrix_init(&m, 0, 1, -1, 0, paper_w_, offset_landscape_);
+            break;
+        default:
+            cairo_matrix_init(&m, 1, 0, 0, 1, offset_portrait_, 0);
+            break;
+    }
+    cairo_transform(cr_, &m);
+    orientation_matrix_ = m;
+    marked_ = true;
+    return cr_;
+}
+
+void Interpreter::eject(bool always) {
+    flush_text();
+    raster_end();
+    if (overlay_ >= 0 && !in_overlay_ && macros_.count(overlay_)) {
+        in_overlay_ = true;
+        Point saved{x_, y_};
+        run_macro(overlay_, 1, true);
+        x_ = saved.x;
+        y_ = saved.y;
+        in_overlay_ = false;
+    }
+    if (cr_ || always) {
+        if (!cr_) page();
+        std::string error;
+        if (!device_.end_page(error, copies_)) problems_.report(offset_now_, "device", error);
+        cr_ = nullptr;
+    }
+    marked_ = false;
+    default_cursor();
+}
+
+void Interpreter::execute(Input& in, Command& c, int depth) {
+    const double v = c.value;
+    const double unit = 72.0 / units_per_inch_;
+    auto moved = [&](double current, double target) {
+        return c.has_sign ? current + target : target;
+    };
+    std::string data;
+    switch (c.parameter) {
+        case '&':
+            switch (c.group) {
+                case 'l':
+                    switch (c.final) {
+                        case 'O': {
+                            int o = clamp_int(v, 0, 3);
+                            if (o != orientation_) {
+                                flush_text();
+                                if (marked_) eject(true);
+                                set_orientation(o);
+                                default_cursor();
+                                hpgl_default_frame();
+                            }
+                            return;
+                        }
+                        case 'A': {
+                            int code = clamp_int(v, 0, 1000);
+                            flush_text();
+                            double w = paper_w_, h = paper_h_;
+                            set_page_size(code);
+                            if ((w != paper_w_ || h != paper_h_) && marked_) eject(true);
+                            return;
+                        }
+                        case 'E':
+                            top_margin_ = std::clamp(v, 0.0, 1000.0) * vmi_;
+                            return;
+                        case 'C':
+                            if (v >= 0 && v <= 1e4) vmi_ = v * 1.5;
+                            return;
+                        case 'D':
+                            if (v > 0 && v <= 1e4) vmi_ = 72.0 / v;
+                            return;
+                        case 'S':  // duplex
+                        case 'H':  // tray
+                        case 'X':
+                            copies_ = clamp_int(v, 1, kMaxCopies);
+                            return;
+                        case 'F':  // text length
+                        case 'L':  // perforation skip
+                        case 'G':  // output bin
+                        case 'U':  // registration
+                        case 'Z':
+                        case 'T':  // job separation
+                        case 'M':  // media type
+                            return;
+                        default:
+                            break;
+                    }
+                    break;
+                case 'u':
+                    if (c.final == 'D') {
+                        if (v >= 1 && v <= 7200) units_per_inch_ = v;
+                        return;
+                    }
+                    break;
+                case 'a':
+                    flush_text();
+                    switch (c.final) {
+                        case 'H':
+                            x_ = moved(x_, v / 10);
+                            clamp_cursor();
+                            return;
+                        case 'V':
+                            y_ = moved(y_, v / 10);
+                            clamp_cursor();
+                            return;
+                        case 'C':
+                            x_ = moved(x_, v * hmi()) + (c.has_sign ? 0 : left_margin_);
+                            clamp_cursor();
+                            return;
+                        case 'R':
+                            y_ = c.has_sign ? y_ + v * vmi_ : top_margin_ + (v + 0.75) * vmi_;
+                            clamp_cursor();
+                            return;
+                        case 'L':
+                            left_margin_ = std::max(0.0, v * hmi());
+                            return;
+                        case 'M':
+                        case 'G':
+                        case 'P':
+                            return;
+                        default:
+                            break;
+                    }
+                    break;
+                case 'k':
+                    if (c.final == 'H') {
+                        flush_text();
+                        if (v >= 0 && v <= 1e4) hmi_override_ = v * 0.6;
+                        return;
+                    }
+                    if (c.final == 'G' || c.final == 'S') return;
+                    break;
+                case 'd':
+                    flush_text();
+                    if (c.final == 'D') {
+                        underline_ = true;
+                        underline_start_ = x_;
+                        return;
+                    }
+                    if (c.final == '@') {
+                        underline_ = false;
+                        return;
+                    }
+                    break;
+                case 'f':
+                    if (c.final == 'Y') {
+                        macro_id_ = clamp_int(v, 0, 32767);
+                        return;
+                    }
+                    if (c.final == 'X') {
+                        macro_control(clamp_int(v, 0, 100), in, depth);
+                        return;
+                    }
+                    if (c.final == 'S') {
+                        flush_text();
+                        if (v == 0 && cursor_stack_.size() < 20) cursor_stack_.push_back({x_, y_});
+                        if (v == 1 && !cursor_stack_.empty()) {
+                            x_ = cursor_stack_.back().x;
+                            y_ = cursor_stack_.back().y;
+                            cursor_stack_.pop_back();
+                        }
+                        return;
+                    }
+                    break;
+                case 'p':
+                    if (c.final == 'X') {
+                        // Transparent print data: every byte is a character.
+                        skip_data(in, static_cast<long long>(std::min(v, 1e9)), &data, 1 << 16);
+                        for (char ch : data) text_byte(static_cast<unsigned char>(ch), c.offset);
+                        return;
+                    }
+                    break;
+                case 's':
+                    if (c.final == 'C') return;  // end-of-line wrap
+                    break;
+                case 'r':
+                case 'b':
+                case 'n':
+                    if (takes_data(c)) {
+                        skip_data(in, static_cast<long long>(std::min(v, 1e12)), nullptr, 0);
+                        return;
+                    }
+                    break;
+                default:
+                    break;
+            }
+            break;
+        case '*':
+            switch (c.group) {
+                case 'p':
+                    flush_text();
+                    if (c.final == 'X') {
+                        x_ = moved(x_, v * unit);
+                        clamp_cursor();
+                        return;
+                    }
+                    if (c.final == 'Y') {
+                        y_ = moved(y_, v * unit);
+                        clamp_cursor();
+                        return;
+                    }
+                    if (c.final == 'P') {
+                        if (v == 0 && palette_stack_.size() < 16)
+                            palette_stack_.push_back(palette_);
+                        if (v == 1 && !palette_stack_.empty()) {
+                            palette_ = palette_stack_.back();
+                            palette_stack_.pop_back();
+                        }
+                        return;
+                    }
+                    if (c.final == 'R') return;
+                    break;
+                case 'c':
+                    switch (c.final) {
+                        case 'A':
+                            rule_w_ = std::max(0.0, v * unit);
+                            return;
+                        case 'B':
+                            rule_h_ = std::max(0.0, v * unit);
+                            return;
+                        case 'H':
+                            rule_w_ = std::max(0.0, v / 10);
+                            return;
+                        case 'V':
+                            rule_h_ = std::max(0.0, v / 10);
+                            return;
+                        case 'P':
+                            flush_text();
+                            fill_rule(clamp_int(v, 0, 100));
+                            return;
+                        case 'G':
+                            area_id_ = clamp_int(v, -1000, 100000);
+                            return;
+                        case 'T':
+                            frame_x_ = x_;
+                            frame_y_ = y_;
+                            return;
+                        case 'X':
+                            if (v > 0)
+                                frame_w_ = std::min(v, 1e6) / 10;
+                            else
+                                hpgl_default_frame();
+                            gl_.p1x = gl_.p1y = 0;
+                            gl_.p2x = frame_w_ * 1016 / 72;
+                            gl_.p2y = frame_h_ * 1016 / 72;
+                            return;
+                        case 'Y':
+                            if (v > 0)
+                                frame_h_ = std::min(v, 1e6) / 10;
+                            else
+                                hpgl_default_frame();
+                            gl_.p1x = gl_.p1y = 0;
+                            gl_.p2x = frame_w_ * 1016 / 72;
+                            gl_.p2y = frame_h_ * 1016 / 72;
+                            return;
+                        case 'K':
+                        case 'L':
+                        case 'Q':
+                        case 'D':
+                        case 'E':
+                        case 'F':
+                            return;
+                        case 'W':
+                            skip_data(in, static_cast<long long>(std::min(v, 1e12)), nullptr, 0);
+                            return;
+                        default:
+                            break;
+                    }
+                    break;
+                case 'v':
+                    switch (c.final) {
+                        case 'T':
+                            pattern_ = clamp_int(v, 0, 4);
+                            return;
+                        case 'N':
+                            source_transparent_ = v == 0;
+                            return;
+                        case 'O':
+                            pattern_transparent_ = v == 0;
+                            return;
+                        case 'S':
+                            flush_text();
+                            foreground_ =
+                                palette_colour(static_cast<long>(std::clamp(v, -1.0, 1e6)));
+                            return;
+                        case 'A':
+                            palette_work_[0] = std::clamp(v, 0.0, 255.0);
+                            return;
+                        case 'B':
+                            palette_work_[1] = std::clamp(v, 0.0, 255.0);
+                            return;
+                        case 'C':
+                            palette_work_[2] = std::clamp(v, 0.0, 255.0);
+                            return;
+                        case 'I': {
+                            long index = static_cast<long>(std::clamp(v, -1.0, 1e6));
+                            if (index >= 0 && index < static_cast<long>(palette_.size()))
+                                palette_[static_cast<std::size_t>(index)] =
+                                    Rgb{palette_work_[0] / 255, palette_work_[1] / 255,
+                                        palette_work_[2] / 255};
+                            return;
+                        }
+                        case 'W': {
+                            skip_data(in, static_cast<long long>(std::min(v, 1e9)), &data, 64);
+                            if (data.size() >= 6) {
+                                auto byte = [&](std::size_t i) {
+                                    return static_cast<unsigned char>(data[i]);
+                                };
+                                int bits = std::clamp<int>(byte(2), 1, 8);
+                                indexed_by_pixel_ = byte(1) == 1;
+                                pixel_bits_ = byte(1) <= 1 ? bits : 24;
+                                palette_.assign(std::size_t{1} << bits, Rgb{0, 0, 0});
+                                if (palette_.size() >= 2) palette_[0] = Rgb{1, 1, 1};
+                                // The default colour palette: white, the primaries, black.
+                                if (palette_.size() >= 8) {
+                                    const Rgb defaults[8] = {{1, 1, 1}, {0, 1, 1}, {1, 0, 1},
+                                                             {0, 0, 1}, {1, 1, 0}, {0, 1, 0},
+                                                             {1, 0, 0}, {0, 0, 0}};
+                                    for (std::size_t i = 0; i < 8; ++i) palette_[i] = defaults[i];
+                                }
+                            } else {
+                                problems_.report(c.offset, "cid",
+                                                 "short configure-image-data block");
+                            }
+                            return;
+                        }
+                        default:
+                            break;
+                    }
+                    break;
+                case 'r':
+                    switch (c.final) {
+                        case 'A':
+                            flush_text();
+                            raster_start(clamp_int(v, 0, 3));
+                            return;
+                        case 'B':
+                        case 'C':
+                            raster_end();
+                            return;
+                        case 'S':
+                            raster_width_ = clamp_int(v, 0, 1 << 16);
+                            return;
+                        case 'T':
+                            raster_height_ = clamp_int(v, 0, 1 << 30);
+                            return;
+                        case 'F':
+                            return;
+                        case 'U': {
+                            int mode = clamp_int(v, -4, 4);
+                            indexed_by_pixel_ = false;
+                            pixel_bits_ = 1;
+                            if (mode == 1 || mode == 0) {
+                                palette_ = {Rgb{1, 1, 1}, Rgb{0, 0, 0}};
+                            } else {
+                                const Rgb cmy[8] = {{1, 1, 1}, {0, 1, 1}, {1, 0, 1}, {0, 0, 1},
+                                                    {1, 1, 0}, {0, 1, 0}, {1, 0, 0}, {0, 0, 0}};
+                                palette_.assign(cmy, cmy + 8);
+                                if (mode < 0) std::reverse(palette_.begin(), palette_.end());
+                            }
+                            return;
+                        }
+                        default:
+                            break;
+                    }
+                    break;
+                case 't':
+                    if (c.final == 'R') {
+                        if (v >= 1 && v <= 2400) raster_res_ = v;
+                        return;
+                    }
+                    if (c.final == 'J' || c.final == 'K' || c.final == 'H' || c.final == 'V' ||
+                        c.final == 'I')
+                        return;
+                    break;
+                case 'b':
+                    switch (c.final) {
+                        case 'M':
+                            compression_ = clamp_int(v, 0, 10);
+                            return;
+                        case 'W':
+                            skip_data(in, static_cast<long long>(std::min(v, 1e12)), &data,
+                                      kMaxRasterRowBytes);
+                            raster_row(data);
+                            return;
+                        case 'Y':
+                            if (!raster_on_) raster_start(0);
+                            raster_y_ += std::clamp(v, 0.0, 1e5) * 72 / raster_res_;
+                            return;
+                        case 'V':
+                            skip_data(in, static_cast<long long>(std::min(v, 1e12)), nullptr, 0);
+                            problems_.report(c.offset, "planes",
+                                             "raster colour planes are not drawn");
+                            return;
+                        default:
+                            break;
+                    }
+                    break;
+                case 'o':
+                case 'm':
+                case 'g':
+                case 'i':
+                case 'l':
+                    if (takes_data(c)) {
+                        skip_data(in, static_cast<long long>(std::min(v, 1e12)), nullptr, 0);
+                        return;
+                    }
+                    if (c.group == 'o' || c.group == 'l') return;  // print quality, logic ops
+                    break;
+                default:
+                    break;
+            }
+            break;
+        case '(':
+        case ')':
+            if (c.group == 's') {
+                bool primary = c.parameter == '(';
+                switch (c.final) {
+                    case 'P':
+                        if (primary) font_.proportional = v != 0;
+                        break;
+                    case 'H':
+                        if (primary && v >= 0.1 && v < 1000)
+                            pitch_ = v;  // bounded: cairo fails on huge sizes
+                        break;
+                    case 'V':
+                        if (primary && v > 0 && v < 1000) height_ = v;
+                        break;
+                    case 'S':
+                        if (primary) font_.style = static_cast<long>(std::clamp(v, 0.0, 1e4));
+                        break;
+                    case 'B':
+                        if (primary) font_.weight = static_cast<long>(std::clamp(v, -7.0, 7.0));
+                        break;
+                    case 'T':
+                        if (primary) font_.typeface = static_cast<long>(std::clamp(v, 0.0, 1e6));
+                        break;
+                    case 'W':
+                        skip_data(in, static_cast<long long>(std::min(v, 1e12)), nullptr, 0);
+                        problems_.report(c.offset, "soft-font", "downloaded fonts are not drawn");
+                        return;
+                    default:
+                        unknown(c);
+                        return;
+                }
+                if (primary) {
+                    flush_text();
+                    font_dirty_ = true;
+                    hmi_override_ = -1;
+                }
+                return;
+            }
+            if (c.group == 'f' && c.final == 'W') {
+                skip_data(in, static_cast<long long>(std::min(v, 1e12)), nullptr, 0);
+                return;
+            }
+            if (c.group == 0) {
+                if (c.final == 'X' || c.final == '@') return;  // font by id, default font
+                if (c.parameter == '(') {
+                    flush_text();
+                    std::string set = c.text + c.final;
+                    bool known = true;
+                    symbol_set_table(set, known);
+                    if (!known)
+                        problems_.report(c.offset, "symset " + set,
+                                         "symbol set " + set + " drawn as Roman-8");
+                    font_.symbol_set = set;
+                    font_dirty_ = true;
+                }
+                return;
+            }
+            break;
+        case '%':
+            if (c.final == 'X') {  // universal exit language
+                flush_text();
+                raster_end();
+                if (marked_) eject(true);
+                reset();
+                return;
+            }
+            if (c.final == 'B') {
+                flush_text();
+                raster_end();
+                hpgl_run(in, clamp_int(v, -1, 3), c.offset);
+                return;
+            }
+            if (c.final == 'A') {
+                // Already in PCL; an odd value takes the pen position as the cursor.
+                if (static_cast<long>(v) & 1) {
+                    Point at = plotter_to_page(gl_.pen_x, gl_.pen_y);
+                    x_ = at.x;
+                    y_ = at.y;
+                }
+                return;
+            }
+            break;
+        default:
+            break;
+    }
+    unknown(c);
+}
+
+void Interpreter::macro_control(int op, Input& in, int depth) {
+    switch (op) {
+        case 0:
+            flush_text();
+            defining_ = true;
+            definition_.clear();
+            in.capture = &definition_;
+            return;
+        case 1:
+            return;
+        case 2:
+        case 3:
+            flush_text();
+            run_macro(macro_id_, depth + 1, op == 3);
+            return;
+        case 4:
+            overlay_ = macro_id_;
+            return;
+        case 5:
+            overlay_ = -1;
+            return;
+        case 6:
+        case 7:
+            for (auto it = macros_.begin(); it != macros_.end();) {
+                if (op == 6 || !it->second.permanent) {
+                    macro_bytes_ -= it->second.body.size();
+                    it = macros_.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+            return;
+        case 8: {
+            auto it = macros_.find(macro_id_);
+            if (it != macros_.end()) {
+                macro_bytes_ -= it->second.body.size();
+                macros_.erase(it);
+            }
+            return;
+        }
+        case 9:
+        case 10: {
+            auto it = macros_.find(macro_id_);
+            if (it == macros_.end()) return;
+            it->second.permanent = op == 10;
+            return;
+        }
+        default:
+            problems_.report(offset_now_, strfmt("macro op %d", op),
+                             strfmt("unknown macro control %d skipped", op));
+    }
+}
+
+void Interpreter::run_macro(int id, int depth, bool call) {
+    auto it = macros_.find(id);
+    if (it == macros_.end()) {
+        problems_.report(offset_now_, strfmt("macro %d", id),
+                         strfmt("macro %d is not defined", id));
+        return;
+    }
+    if (depth >= kMaxMacroDepth) {
+        problems_.report(offset_now_, "macro-depth", "macros nested too deeply, call skipped");
+        return;
+    }
+    // A copy: the macro may delete or redefine itself while it runs.
+    std::string body = it->second.body;
+    std::string_view bytes = body;
+    FontRequest saved_font = font_;
+    double saved_pitch = pitch_, saved_height = height_;
+    Point saved{x_, y_};
+    MemoryInput in(bytes);
+    run_stream(in, depth);
+    if (defining_) {
+        problems_.report(offset_now_, "macro-open", "macro definition not ended");
+        defining_ = false;
+        in.capture = nullptr;
+    }
+    flush_text();
+    if (call) {
+        font_ = saved_font;
+        pitch_ = saved_pitch;
+        height_ = saved_height;
+        font_dirty_ = true;
+        x_ = saved.x;
+        y_ = saved.y;
+    }
+}
+
+}  // namespace morvel::render

@@ -1,0 +1,133 @@
+#include "render/render.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "core/strfmt.h"
+#include "render/interpreter.h"
+
+namespace morvel::render {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: morvel-render [-r dpi] -o output job.pcl\n"
+    "  -o file.pdf   every page into one PDF (\"-o -\" writes the PDF to standard output)\n"
+    "  -o page-%d.png  one PNG per page, %d standing for the page number (1, 2, ...)\n"
+    "  -r dpi        PNG resolution, 1 to 600 (default 100)\n"
+    "  job.pcl       the printer job, \"-\" for standard input\n";
+
+struct FileCloser {
+    void operator()(std::FILE* f) const {
+        if (f) std::fclose(f);
+    }
+};
+
+bool ends_with(const std::string& s, const char* tail) {
+    std::size_t n = std::strlen(tail);
+    if (s.size() < n) return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(s[s.size() - n + i])) != tail[i]) return false;
+    return true;
+}
+
+int usage(std::FILE* err, const std::string& problem) {
+    if (!problem.empty()) std::fprintf(err, "morvel-render: %s\n", problem.c_str());
+    std::fputs(kUsage, err);
+    return 2;
+}
+
+}  // namespace
+
+int render_job(Input& in, Device& device, FontCache& fonts, Problems& problems) {
+    Interpreter interpreter(device, fonts, problems);
+    interpreter.run(in);
+    interpreter.finish();
+    std::string error;
+    if (!device.finish(error)) problems.report(in.offset(), "device", error);
+    return device.pages();
+}
+
+int render_main(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* err) {
+    std::string output, input;
+    double dpi = 100;
+    bool have_input = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "-o" || arg == "-r") {
+            if (i + 1 >= argc) return usage(err, arg + " needs a value");
+            std::string value = argv[++i];
+            if (arg == "-o") {
+                output = value;
+            } else {
+                char* end = nullptr;
+                errno = 0;
+                dpi = std::strtod(value.c_str(), &end);
+                if (errno || end == value.c_str() || *end || !(dpi >= 1 && dpi <= 600))
+                    return usage(err, "the resolution must be a number from 1 to 600");
+            }
+        } else if (arg == "-h" || arg == "--help") {
+            std::fputs(kUsage, out);
+            return 0;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return usage(err, "unknown option " + arg);
+        } else if (have_input) {
+            return usage(err, "only one job can be rendered at a time");
+        } else {
+            input = arg;
+            have_input = true;
+        }
+    }
+    if (!have_input) return usage(err, "no job given");
+    if (output.empty()) return usage(err, "no output given (-o)");
+    const bool pdf = output == "-" || ends_with(output, ".pdf");
+    if (!pdf && !ends_with(output, ".png"))
+        return usage(err, "the output must end in .pdf or .png, or be - for a PDF");
+
+    std::unique_ptr<std::FILE, FileCloser> owned_in;
+    std::FILE* job = in;
+    if (input != "-") {
+        owned_in.reset(std::fopen(input.c_str(), "rb"));
+        if (!owned_in) {
+            std::fprintf(err, "morvel-render: cannot read %s: %s\n", input.c_str(),
+                         std::strerror(errno));
+            return 2;
+        }
+        job = owned_in.get();
+    }
+    std::unique_ptr<std::FILE, FileCloser> owned_out;
+    std::unique_ptr<Device> device;
+    if (pdf) {
+        std::FILE* target = out;
+        if (output != "-") {
+            owned_out.reset(std::fopen(output.c_str(), "wb"));
+            if (!owned_out) {
+                std::fprintf(err, "morvel-render: cannot write %s: %s\n", output.c_str(),
+                             std::strerror(errno));
+                return 2;
+            }
+            target = owned_out.get();
+        }
+        device = std::make_unique<PdfDevice>(target);
+    } else {
+        device = std::make_unique<PngDevice>(output, dpi);
+    }
+    FileInput source(job);
+    Problems problems(err);
+    FontCache fonts;
+    render_job(source, *device, fonts, problems);
+    if (source.failed()) {
+        std::fprintf(err, "morvel-render: cannot read %s\n",
+                     input == "-" ? "standard input" : input.c_str());
+        return 2;
+    }
+    if (owned_out && std::fclose(owned_out.release()) != 0) {
+        std::fprintf(err, "morvel-render: cannot write %s\n", output.c_str());
+        return 1;
+    }
+    return problems.count() == 0 ? 0 : 1;
+}
+
+}  // namespace morvel::render

@@ -1,0 +1,145 @@
+// Text at the cursor: characters are collected into runs of one font and drawn
+// with cairo as real text (selectable in a PDF).
+#include <cmath>
+
+#include "core/strfmt.h"
+#include "render/interpreter.h"
+
+namespace morvel::render {
+
+namespace {
+
+void append_utf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+double Interpreter::font_size_pt() const {
+    return font_.proportional ? height_ : 120.0 / pitch_;
+}
+
+const ActiveFont* Interpreter::current_font() {
+    if (font_dirty_) {
+        std::string error;
+        active_ = fonts_.get(font_, error);
+        if (!active_) problems_.report(offset_now_, "font " + error, error);
+        font_dirty_ = false;
+    }
+    return active_;
+}
+
+double Interpreter::hmi() const {
+    if (hmi_override_ >= 0) return hmi_override_;
+    if (!font_.proportional) return 72.0 / pitch_;
+    if (active_) return active_->advance[' '] * font_size_pt();
+    return font_size_pt() / 4;
+}
+
+void Interpreter::text_byte(int byte, long long offset) {
+    (void)offset;
+    if (raster_on_) raster_end();
+    const ActiveFont* font = current_font();
+    double size = font_size_pt();
+    char32_t character = static_cast<char32_t>(byte);
+    unsigned glyph = 0;
+    double advance_em = 0.6;
+    if (font && font->utf8 && byte >= 0x80) {
+        // Collect a UTF-8 sequence; a malformed one stands for U+FFFD.
+        if (byte >= 0xC0) {
+            utf8_needed_ = byte >= 0xF0 ? 3 : byte >= 0xE0 ? 2 : 1;
+            utf8_pending_ = static_cast<unsigned>(byte) & (0x3Fu >> utf8_needed_);
+            return;
+        }
+        if (utf8_needed_ == 0) {
+            character = 0xFFFD;
+        } else {
+            utf8_pending_ = utf8_pending_ << 6 | (static_cast<unsigned>(byte) & 0x3F);
+            if (--utf8_needed_ > 0) return;
+            character = utf8_pending_ > 0x10FFFF ? 0xFFFD : utf8_pending_;
+        }
+        glyph = font->glyph_of(character, advance_em);
+    } else if (font) {
+        utf8_needed_ = 0;
+        character = font->character[static_cast<std::size_t>(byte)];
+        glyph = font->glyph[static_cast<std::size_t>(byte)];
+        advance_em = font->advance[static_cast<std::size_t>(byte)];
+    }
+    double advance = (hmi_override_ >= 0 || !font_.proportional) ? hmi() : advance_em * size;
+    if (font) {
+        if (glyphs_.empty()) {
+            run_size_ = size;
+            underline_start_ = x_;
+        }
+        glyphs_.push_back(cairo_glyph_t{glyph, x_, y_});
+        std::size_t before = utf8_.size();
+        append_utf8(utf8_, character < 0x20 || character == 0xFFFE ? U'\uFFFD' : character);
+        clusters_.push_back(cairo_text_cluster_t{static_cast<int>(utf8_.size() - before), 1});
+    }
+    x_ += advance;
+    last_advance_ = advance;
+    if (glyphs_.size() >= 4096) flush_text();
+}
+
+void Interpreter::show_glyphs(cairo_t* cr, const std::string& utf8,
+                              const std::vector<cairo_glyph_t>& glyphs,
+                              const std::vector<cairo_text_cluster_t>& clusters) {
+    if (device_.pixels_per_point() == 0) {
+        cairo_show_text_glyphs(cr, utf8.data(), static_cast<int>(utf8.size()), glyphs.data(),
+                               static_cast<int>(glyphs.size()), clusters.data(),
+                               static_cast<int>(clusters.size()), cairo_text_cluster_flags_t{});
+        return;
+    }
+    // On pixels a printer's toner spreads: thin strokes get a fifth of a pixel more on
+    // each side, so they stay visible at low resolutions.
+    cairo_glyph_path(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+    cairo_fill_preserve(cr);
+    double dx = 0.2, dy = 0;
+    cairo_device_to_user_distance(cr, &dx, &dy);
+    cairo_set_line_width(cr, std::hypot(dx, dy));
+    cairo_stroke(cr);
+}
+
+void Interpreter::flush_text() {
+    if (glyphs_.empty()) return;
+    cairo_t* cr = page();
+    bool draw = true;
+    cairo_save(cr);
+    if (pattern_ == 1) {
+        draw = !pattern_transparent_;
+        cairo_set_source_rgb(cr, 1, 1, 1);
+    } else {
+        set_fill_source(cr, pattern_, area_id_, foreground_);
+    }
+    if (draw && active_) {
+        cairo_set_font_face(cr, active_->face);
+        cairo_set_font_size(cr, run_size_);
+        show_glyphs(cr, utf8_, glyphs_, clusters_);
+        if (underline_) {
+            double thickness = 3 * 0.24;
+            cairo_rectangle(cr, underline_start_, glyphs_.back().y + 5 * 0.24,
+                            x_ - underline_start_, thickness);
+            cairo_fill(cr);
+        }
+    }
+    cairo_restore(cr);
+    glyphs_.clear();
+    clusters_.clear();
+    utf8_.clear();
+}
+
+}  // namespace morvel::render

@@ -1,0 +1,93 @@
+// Typefaces to URW families and symbol sets to characters.
+#include "render/fonts.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "render/device.h"
+
+namespace morvel {
+namespace {
+
+using render::Family;
+
+TEST(RenderFonts, TypefacesMapToTheirUrwFamilies) {
+    struct Case {
+        long typeface;
+        bool proportional;
+        Family family;
+    };
+    const std::vector<Case> cases = {
+        {4099, false, Family::Mono},   // courier
+        {0, false, Family::Mono},      // line printer
+        {4148, true, Family::Sans},    // univers
+        {16602, true, Family::Sans},   // arial
+        {4101, true, Family::Serif},   // times
+        {16901, true, Family::Serif},  // times new
+        {4197, true, Family::Serif},   // garamond
+        {16686, true, Family::Symbol}, {31402, true, Family::Dingbats},
+        {4148, false, Family::Mono},  // a fixed-pitch request is always drawn fixed
+        {-5, true, Family::Serif},    // negative numbers count by their size
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(render::family_for(c.typeface, c.proportional), c.family) << c.typeface;
+}
+
+TEST(RenderFonts, SymbolSetsGiveTheirCharacters) {
+    struct Case {
+        const char* set;
+        unsigned char byte;
+        char32_t character;
+        bool known;
+    };
+    const std::vector<Case> cases = {
+        {"8U", 'A', U'A', true},        {"8U", 0xC5, U'\u00E9', true},   // Roman-8 e acute
+        {"0N", 0xE9, U'\u00E9', true},  {"19U", 0x80, U'\u20AC', true},  // euro in 1252
+        {"10U", 0x82, U'\u00E9', true}, {"12U", 0x9C, U'\u00A3', true},
+        {"2N", 0xA3, U'\u0141', true},  {"99Q", 0xC5, U'\u00E9', false},  // unknown: Roman-8
+    };
+    for (const Case& c : cases) {
+        bool known = !c.known;
+        auto table = render::symbol_set_table(c.set, known);
+        EXPECT_EQ(table[c.byte], c.character) << c.set << " " << int{c.byte};
+        EXPECT_EQ(known, c.known) << c.set;
+    }
+}
+
+TEST(RenderFonts, EveryFamilyLoadsWithGlyphsForItsLetters) {
+    render::FontCache cache;
+    for (long typeface : {4099L, 4148L, 4101L}) {
+        for (long weight : {0L, 3L}) {
+            render::FontRequest request;
+            request.proportional = typeface != 4099;
+            request.typeface = typeface;
+            request.weight = weight;
+            std::string error;
+            const render::ActiveFont* font = cache.get(request, error);
+            ASSERT_NE(font, nullptr) << error;
+            EXPECT_NE(font->glyph['A'], 0u) << typeface;
+            EXPECT_GT(font->advance['W'], font->advance['i'] * (typeface == 4099 ? 0.99 : 1.5))
+                << typeface;
+        }
+    }
+}
+
+TEST(RenderFonts, PngFilesAreNamedByPage) {
+    struct Case {
+        const char* pattern;
+        int page;
+        const char* name;
+    };
+    const std::vector<Case> cases = {
+        {"page-%d.png", 3, "page-3.png"}, {"out/p%d-x.png", 12, "out/p12-x.png"},
+        {"one.png", 1, "one.png"},        {"one.png", 2, "one-2.png"},
+        {"dir.v/one", 2, "dir.v/one-2"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(render::PngDevice(c.pattern, 100).file_name(c.page), c.name) << c.pattern;
+}
+
+}  // namespace
+}  // namespace morvel
