@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/options.h"
 #include "driver/settings.h"
@@ -42,6 +43,9 @@ struct Run {
     std::FILE* in = stdin;
 
     IdentifierTable ids;
+    // Names written where a typeface belongs (compile pass 1), for the hint when one of
+    // them is declared nowhere.
+    std::vector<std::string> typeface_names;
     Scanner scanner;
     Settings settings;  // morvel.ini
 
