@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/clock.h"
 #include "core/command_runner.h"
@@ -35,6 +36,9 @@ struct Run : Diagnostics {
     int trace_flags = 0;
 
     IdentifierTable ids;
+    // Names written where a typeface belongs (compile pass 1), for the hint when one of
+    // them is declared nowhere.
+    std::vector<std::string> typeface_names;
     Scanner scanner;
     Settings settings;  // morvel.ini
 

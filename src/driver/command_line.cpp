@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "driver/generator.h"
+#include "driver/help.h"
 #include "run.h"
 #include "language/compile.h"
 #include "values/identifiers.h"
@@ -100,6 +101,12 @@ OptionScan read_options(Run& run, int argc, char** argv, std::vector<Override>& 
         if (word == "--") {
             ++i;
             break;
+        }
+        if (word == "--help" || word == "--version") {
+            word == "--help" ? print_help(run) : print_version(run);
+            scan.outcome = OptionScan::Outcome::Exit;
+            scan.exit_code = 0;
+            return scan;
         }
         ++i;
         for (std::size_t k = 1; k < word.size(); ++k) {

@@ -1,7 +1,11 @@
 #include "driver/generator.h"
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "core/ascii.h"
 #include "core/messages.h"
@@ -10,6 +14,9 @@
 namespace morvel {
 
 namespace {
+
+// The longest string the definition scanner takes; a longer invocation would not compile.
+constexpr std::size_t kMaxInvocationText = 240;
 
 // Reads one answer line of at most 250 characters; false at the end of input.
 bool read_answer(std::FILE* in, std::string& line) {
@@ -22,7 +29,85 @@ bool read_answer(std::FILE* in, std::string& line) {
     return !line.empty();
 }
 
+bool at_end_of_input(std::FILE* in) {
+    int c = std::fgetc(in);
+    if (c == EOF) return true;
+    std::ungetc(c, in);
+    return false;
+}
+
+// One argument for /bin/sh: single quotes, with each ' written as '\''.
+std::string shell_quoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) {
+        if (c == '\'')
+            out += "'\\''";
+        else
+            out += c;
+    }
+    return out + "'";
+}
+
+// The text between the quotes of a definition string: \ and " are escaped.
+std::string definition_string(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\\' || c == '"') out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+// The output name with the definition's directory made absolute, so the job finds it
+// from whatever directory it is run; the name as given when that cannot be had.
+std::string absolute_output_name(const std::string& definition_file) {
+    std::string name = starter_output_name(definition_file);
+    std::error_code ec;
+    std::filesystem::path dir =
+        std::filesystem::canonical(std::filesystem::absolute(definition_file, ec).parent_path(), ec);
+    if (ec) return name;
+    return (dir / std::filesystem::path(name).filename()).string();
+}
+
+// The invocation line, fitted to what a definition string holds.
+std::string invocation_for(const std::string& definition_file) {
+#ifdef __linux__
+    std::string text = definition_string(starter_invocation(absolute_output_name(definition_file)));
+    if (text.size() > kMaxInvocationText)
+        text = definition_string(starter_invocation(starter_output_name(definition_file)));
+    if (text.size() <= kMaxInvocationText) return text;
+#else
+    (void)definition_file;
+#endif
+    return "start /max /wait glimt";
+}
+
 }  // namespace
+
+std::string starter_output_name(const std::string& definition_file) {
+    std::size_t slash = definition_file.rfind('/');
+    std::size_t base = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t dot = definition_file.rfind('.');
+    if (dot == std::string::npos || dot <= base) dot = definition_file.size();
+    return definition_file.substr(0, dot) + ".pcl";
+}
+
+std::string starter_invocation(const std::string& output_name) {
+    // The command gets the output file as its last word; the redirection may stand first.
+    return "cat > " + shell_quoted(output_name);
+}
+
+char orientation_answer(const std::string& line) {
+    std::string word = line;
+    if (!word.empty() && word.back() == '\n') word.pop_back();
+    if (!word.empty() && word.back() == '\r') word.pop_back();
+    if (word.empty() || equal_ignore_case(word, "portrait") ||
+        equal_ignore_case(word, "p"))
+        return 'p';
+    if (equal_ignore_case(word, "landscape") || equal_ignore_case(word, "l"))
+        return 'l';
+    return 0;
+}
 
 int write_default_definition(Run& run, const std::string& file_name) {
     std::FILE* f = std::fopen(file_name.c_str(), "w");
@@ -30,21 +115,27 @@ int write_default_definition(Run& run, const std::string& file_name) {
         report_error(run, 2, "Unable to open default definition file %s", file_name.c_str());
         return 1;
     }
+    // A job controller or a script has no one to answer: portrait, without asking.
+    const bool terminal = isatty(fileno(run.in)) != 0;
+    const bool ask = terminal || !at_end_of_input(run.in);
     bool landscape = false;
-    for (;;) {
+    while (ask) {
         std::fputs("Orientation (return for portrait):", run.out);
         std::fflush(run.out);
         std::string answer;
         if (!read_answer(run.in, answer)) {
+            if (!terminal) break;
             std::fclose(f);
             return 1;
         }
-        if (answer == "\n" || equal_ignore_case(answer, "portrait\n")) break;
-        if (equal_ignore_case(answer, "landscape\n")) {
+        char chosen = orientation_answer(answer);
+        if (chosen == 'p') break;
+        if (chosen == 'l') {
             landscape = true;
             break;
         }
     }
+    const std::string invocation = "INVOCATION=\"" + invocation_for(file_name) + "\" PARAMETERS=";
     const char* lines[] = {
         "[INPUT]",
         "{",
@@ -60,7 +151,7 @@ int write_default_definition(Run& run, const std::string& file_name) {
         "",
         "[OUTPUT]",
         "OUTPUT=my_output",
-        "INVOCATION=\"start /max /wait glimt\" PARAMETERS=",
+        invocation.c_str(),
         "{",
         "\tOUTPUT_FILE",
         "}",
@@ -84,6 +175,11 @@ int write_default_definition(Run& run, const std::string& file_name) {
     };
     for (const char* line : lines) std::fprintf(f, "%s\n", line);
     bool ok = std::fclose(f) == 0;
+    if (ok)
+        std::fprintf(run.out, "%sWrote %s (%s pages); its jobs write their pages to %s\n",
+                     ask && !terminal ? "\n" : "", file_name.c_str(),
+                     landscape ? "landscape" : "portrait",
+                     starter_output_name(file_name).c_str());
     return ok ? 0 : 1;
 }
 

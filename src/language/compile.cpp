@@ -6,6 +6,7 @@
 #include "core/messages.h"
 #include "run.h"
 #include "language/grammar.h"
+#include "language/hints.h"
 #include "language/parse_error.h"
 #include "language/scanner.h"
 
@@ -15,6 +16,7 @@ int compile_pass(Run& run, int pass) {
     if (!scanner_start_pass(run, pass)) return -1;
     // Settings of pass 1 (the palette among them) must not survive into pass 2.
     run.tree = ProgramTree{};
+    if (pass == 1) run.typeface_names.clear();
     try {
         Parser parser(run, pass);
         parser.parse_definition();
@@ -35,6 +37,7 @@ bool prepare_identifiers(Run& run) {
     add_default_identifiers(run);
     if (run.MEMORY_ERROR) return false;
     if (!check_references(run)) {
+        hint_unknown_typefaces(run, run.typeface_names);
         report_error(run, 0, "Failed check references\n");
         return false;
     }

@@ -8,6 +8,7 @@
 
 #include "core/messages.h"
 #include "run.h"
+#include "language/hints.h"
 #include "language/parse_error.h"
 #include "language/scanner.h"
 #include "language/field.h"
@@ -49,17 +50,35 @@ bool Parser::accept(Tok code) {
 }
 
 void Parser::expect(Tok code, const char* message) {
-    if (next().code != code) fail(message);
+    Token t = next();
+    if (t.code == code) return;
+    // A word where a block should end is most often a misspelt setting or statement.
+    if (code == Tok::RBRACE) {
+        report_error(run_, 1, "%s", message);
+        hint_unknown_word(run_, t);
+        throw CompileAbort{};
+    }
+    fail(message);
 }
 
 Token Parser::expect_name(const char* message) {
     Token t = next();
-    if (t.code != Tok::IDENT) fail(message);
+    if (t.code != Tok::IDENT) {
+        report_error(run_, 1, "%s", message);
+        hint_reserved_word(run_, t);
+        throw CompileAbort{};
+    }
     return t;
 }
 
 void Parser::fail(const char* message, int level) {
     parse_error(run_, level, message);
+}
+
+void Parser::fail_invalid_value(const Token& found, const char* allowed) {
+    report_error(run_, 1, "Invalid value");
+    hint_allowed_values(run_, found, setting_, allowed);
+    throw CompileAbort{};
 }
 
 Parser::Start Parser::here() {
@@ -144,6 +163,33 @@ VariableRecord* Parser::variable_of(const Token& name, const char* missing) {
 
 // ---- Values -------------------------------------------------------------------
 
+namespace {
+
+// What a value slot of these forms takes, for the hint after "Invalid value".
+const char* allowed_forms(unsigned forms) {
+    switch (forms) {
+        case kAnyValue:
+            return "a string, a number or a variable";
+        case kNameOrInteger:
+            return "a whole number or a variable";
+        case kNameOrNumber:
+            return "a number or a variable";
+        case kString:
+            return "a string";
+        case kInteger:
+            return "a whole number";
+        case kNumber:
+        case kNumber | kInteger:
+            return "a number";
+        case kName:
+            return "a variable or field";
+        default:
+            return "a value of another kind";
+    }
+}
+
+}  // namespace
+
 Value Parser::parse_value(unsigned forms) {
     Token t = next();
     Value v;
@@ -172,13 +218,13 @@ Value Parser::parse_value(unsigned forms) {
         default:
             break;
     }
-    fail("Invalid value");
+    fail_invalid_value(t, allowed_forms(forms));
 }
 
 long Parser::parse_integer() {
     bool negative = accept(Tok::MINUS);
     Token t = next();
-    if (t.code != Tok::INTEGER) fail("Invalid value");
+    if (t.code != Tok::INTEGER) fail_invalid_value(t, "a whole number");
     errno = 0;
     long n = std::strtol(t.text.c_str(), nullptr, 10);
     // Keep numbers within int, where every setting is stored.

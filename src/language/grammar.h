@@ -54,6 +54,9 @@ class Parser {
     void expect(Tok code, const char* message);
     Token expect_name(const char* message = "Missing identifier");
     [[noreturn]] void fail(const char* message, int level = 1);
+    /// "Invalid value" for the token found, with a hint naming what `allowed` there
+    /// (for the setting being read, when there is one).
+    [[noreturn]] void fail_invalid_value(const Token& found, const char* allowed);
     bool pass2() const { return pass_ == 2; }
     Run& run() { return run_; }
 
@@ -163,6 +166,7 @@ class Parser {
     void parse_mappings();
     void parse_reformat_settings();
     void parse_reformat_setting(Tok keyword);
+    void parse_reformat_setting_value(Tok keyword);
     void parse_hp_font();
     void parse_epson_font();
     FormDefinition parse_form_values(bool in_settings);
@@ -188,6 +192,7 @@ class Parser {
     int next_macro_number_ = 110;
     ExtractProgram* extract_ = nullptr;  ///< pass 2: program being compiled
     ReformatProgram* reformat_ = nullptr;
+    const char* setting_ = nullptr;  ///< keyword of the setting whose value is being read
 };
 
 /// Counts one level of nesting; past kMaxNestingDepth the pass ends.

@@ -201,6 +201,12 @@ void Parser::parse_reformat_setting(Tok keyword) {
     if (keyword == Tok::HP_FONT) return parse_hp_font();
     if (keyword == Tok::EPSON_FONT) return parse_epson_font();
     expect(Tok::EQ, "Missing =");
+    setting_ = token_name(keyword);
+    parse_reformat_setting_value(keyword);
+    setting_ = nullptr;
+}
+
+void Parser::parse_reformat_setting_value(Tok keyword) {
     ReformatProgram scratch;
     ReformatProgram& p = reformat_ ? *reformat_ : scratch;
     auto integer = [&](int& slot) { slot = static_cast<int>(parse_integer()); };
@@ -250,8 +256,10 @@ void Parser::parse_reformat_setting(Tok keyword) {
                 p.orientation = 1;
             else if (accept(Tok::PORTRAIT))
                 p.orientation = 0;
-            else
+            else if (peek_code() == Tok::INTEGER || peek_code() == Tok::MINUS)
                 integer(p.orientation);
+            else
+                fail_invalid_value(next(), "PORTRAIT, LANDSCAPE or a whole number");
             break;
         case Tok::X_SHIFT:
             integer(p.x_shift);
@@ -339,8 +347,10 @@ void Parser::parse_hp_font() {
         font->typeface = literal_value("4101");
     else if (accept(Tok::UNIVERS))
         font->typeface = literal_value("4148");
-    else
+    else {
+        if (!pass2() && peek_code() == Tok::IDENT) run_.typeface_names.push_back(peek().text);
         font->typeface = parse_value(kNameOrInteger);
+    }
     expect(Tok::COMMA, "Missing ,");
     font->size = parse_value(kNameOrNumber);
     expect(Tok::COMMA, "Missing ,");
@@ -393,7 +403,9 @@ FormDefinition Parser::parse_form_values(bool in_settings) {
     if (!in_settings) return form;
     if (accept(Tok::COMMA)) {
         long macro = parse_integer();
-        if (pass2() && (macro < 1 || macro > 99)) fail("Invalid value");
+        if (pass2() && (macro < 1 || macro > 99))
+            fail_invalid_value(Token{Tok::INTEGER, std::to_string(macro)},
+                               "a form macro number from 1 to 99");
         form.macro_number = static_cast<int>(macro);
     } else {
         form.macro_number = next_macro_number_++;
@@ -429,7 +441,8 @@ int Parser::parse_colour() {
     Token word = next();
     for (int i = 0; i < 8; ++i)
         if (same_word(word.text, kNames[i])) return i;
-    fail("Invalid value");
+    fail_invalid_value(word,
+                       "BLACK, RED, GREEN, YELLOW, BLUE, MAGENTA, CYAN, WHITE or a palette index");
 }
 
 // NORMAL 0, BOLD 3, EXTRABOLD 6, LIGHT -3, or a name or integer.

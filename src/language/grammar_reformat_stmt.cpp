@@ -213,7 +213,10 @@ std::unique_ptr<Statement> Parser::parse_barcode() {
     if (type.code == Tok::IDENT || type.code == Tok::STRING)
         for (int i = 0; i < 10; ++i)
             if (same_word(type.text, kTypes[i])) code = i;
-    if (code < 0) fail("Invalid value");
+    if (code < 0)
+        fail_invalid_value(type,
+                           "bar128a, bar128b, bar128c, code39, ean8, ean13, upce, i25, pdf417 "
+                           "or aus4state");
     s.type = static_cast<BarcodeType>(code);
     expect(Tok::COMMA, "Missing ,");
     s.x = parse_coordinate();

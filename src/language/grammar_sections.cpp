@@ -19,8 +19,12 @@ void Parser::parse_input_section() {
     long lines = 66;
     if (accept(Tok::LINES_PER_PAGE)) {
         expect(Tok::EQ, "Missing =");
+        setting_ = "LINES_PER_PAGE";
         lines = parse_integer();
-        if (pass2() && (lines < 1 || lines > 300)) fail("Invalid value");
+        if (pass2() && (lines < 1 || lines > 300))
+            fail_invalid_value(Token{Tok::INTEGER, std::to_string(lines)},
+                               "a whole number from 1 to 300");
+        setting_ = nullptr;
     }
     StatementList body = parse_block(Family::Input);
     if (!pass2()) return;
@@ -80,8 +84,12 @@ void Parser::parse_extract_program() {
     std::unique_ptr<Expression> last_of_doc;
     if (accept(Tok::LINES_PER_PAGE)) {
         expect(Tok::EQ, "Missing =");
+        setting_ = "LINES_PER_PAGE";
         lines = parse_integer();
-        if (pass2() && (lines < 1 || lines > 300)) fail("Invalid value");
+        if (pass2() && (lines < 1 || lines > 300))
+            fail_invalid_value(Token{Tok::INTEGER, std::to_string(lines)},
+                               "a whole number from 1 to 300");
+        setting_ = nullptr;
     }
     if (accept(Tok::BYTES_PER_PAGE)) {
         expect(Tok::EQ, "Missing =");

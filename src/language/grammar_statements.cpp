@@ -454,7 +454,8 @@ std::unique_ptr<Statement> Parser::parse_output_statement() {
             return make(Tok::INVOKE, at, std::monostate{});
         case Tok::RESET:
             next();
-            if (!accept(Tok::PAGE)) fail("Invalid value");
+            if (peek_code() != Tok::PAGE) fail_invalid_value(next(), "PAGE after RESET");
+            next();
             return make(Tok::RESET, at, std::monostate{});
         case Tok::IDENT: {
             Token name = next();

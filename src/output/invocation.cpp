@@ -16,6 +16,7 @@
 #include "language/programs.h"
 #include "output/output_file.h"
 #include "output/output_programs.h"
+#include "output/undelivered.h"
 #include "core/command_runner.h"
 #include "values/identifiers.h"
 #include "values/value.h"
@@ -60,6 +61,7 @@ std::string take_other_file(Run& run, InvocationCommand& c, OutputProgram& self,
 // -o: the override text with every "@" standing for the quoted output file name.
 void build_override(Run& run, InvocationCommand& c, const OutputProgram& output, std::string text) {
     c.compulsory = take_compulsory_mark(text);
+    c.without_output_file = text.find('@') == std::string::npos;
     const std::string file = quoted(output_file_name(run, output));
     std::string expanded;
     for (char ch : text) {
@@ -198,6 +200,8 @@ void invoke(Run& run, OutputProgram& output) {
         set_integer_variable(run, "execute_status", status);
         if (run.options.invoke_wait_seconds > 0)
             std::this_thread::sleep_for(std::chrono::seconds(run.options.invoke_wait_seconds));
+        // A command that failed delivered nothing: what it was given stays for another try.
+        if (!c.text.empty() && status != 0) keep_undelivered_output(run, output, c, status);
     }
     for (auto it = c.deletions.rbegin(); it != c.deletions.rend(); ++it)
         delete_output_file(run, **it);

@@ -19,6 +19,7 @@ struct InvocationCommand {
     std::string text;         ///< the command; empty: nothing runs (status 999)
     bool compulsory = false;  ///< written with a leading "!": a non-zero status is an error
     bool no_program = false;  ///< the invocation text could not be had: nothing runs
+    bool without_output_file = false;  ///< a -o text without "@": the file is not passed
     /// Other output programs whose files the command names (OUTPUT_FILE(other)), closed
     /// for it and deleted after it, in the order they were named.
     std::vector<OutputProgram*> deletions;

@@ -119,6 +119,19 @@ void delete_output_file(Run& run, OutputProgram& output) {
     refresh_current_name(run);
 }
 
+std::string release_output_file(Run& run, OutputProgram& output) {
+    OutputFile* entry = find_file(run, output);
+    if (!entry) return {};
+    if (entry->file) {
+        std::fclose(entry->file);
+        entry->file = nullptr;
+    }
+    std::string name = std::move(entry->name);
+    entry->name.clear();
+    refresh_current_name(run);
+    return name;
+}
+
 const OutputProgram* set_current_output(Run& run, const OutputProgram* output) {
     const OutputProgram* previous = run.output_files.current;
     run.output_files.current = output;

@@ -47,6 +47,9 @@ void patch_total_pages(Run& run, OutputProgram& output);
 /// When the file is open: writes the XML root end tag (output kind 3) and FINALISE,
 /// patches the total pages and closes the file. The name stays until it is deleted.
 void close_output_file(Run& run, OutputProgram& output);
+/// Closes (without finishing) and forgets the file without deleting it, so it outlives
+/// the run; returns its name ("" when the program has none).
+std::string release_output_file(Run& run, OutputProgram& output);
 /// Closes (without finishing) and deletes the file and forgets its name, so the next
 /// reformat call starts a new file. A failed delete reports "Deleting %s returned %d".
 void delete_output_file(Run& run, OutputProgram& output);

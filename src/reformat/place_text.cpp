@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "run.h"
 #include "language/programs.h"
 #include "reformat/fonts.h"
+#include "reformat/symbol_sets.h"
 #include "core/printer_out.h"
 #include "values/identifiers.h"
 #include "values/text_util.h"
@@ -109,9 +111,38 @@ int place_on_page(Run& run, ReformatProgram& program, int x, int y, const Prepar
     return 0;
 }
 
-int place_on_printer(Run& run, int x, int y, const Prepared& p, bool inverse,
+// A UTF-8 spool's characters, written in the page's symbol set: the one SYMBOL_SET
+// selects, else the printer's own Roman-8. Sets other than the Latin text sets known
+// here get the bytes as they are.
+void encode_for_printer(Run& run, const ReformatProgram& program, Prepared& p) {
+    std::string id = "8U";
+    if (program.symbol_set) {
+        Text set = operand_text(run, *program.symbol_set);
+        if (!set) return;
+        id = *set;
+    }
+    std::optional<SymbolSet> set = symbol_set_of(id);
+    if (!set) return;
+    std::size_t unknown = utf8_to_symbol_set(p.text, p.marks, *set);
+    if (unknown > 0 && !run.reformat.unmappable_warned) {
+        run.reformat.unmappable_warned = true;
+        report_warning(run, 0,
+                       "Symbol set %s cannot show some characters of the UTF-8 spool; they "
+                       "print as ?",
+                       id.c_str());
+    }
+}
+
+bool has_non_ascii(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+int place_on_printer(Run& run, int x, int y, Prepared& p, bool inverse,
                      const HpFont* font, const FontOverride* override_) {
     PclOut& out = *run.reformat.out;
+    if (run.spool.utf8_mode != 0 && has_non_ascii(p.text) && run.reformat.program)
+        encode_for_printer(run, *run.reformat.program, p);
     set_cursor(run, out, x, y);
     if (x < 0 || y < 0) report_warning(run, 0, "Tried to output to a -ve coordinate");
     if (override_ && override_->alignment != Alignment::Left)

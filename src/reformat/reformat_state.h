@@ -56,6 +56,9 @@ struct ReformatState {
     /// The output file that holds the downloaded fill patterns since its last page
     /// set-up; none until a box needs them.
     std::FILE* patterns_file = nullptr;
+
+    /// A character of a UTF-8 spool had no place in the page's symbol set (warned once).
+    bool unmappable_warned = false;
 };
 
 }  // namespace morvel

@@ -166,3 +166,33 @@ GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(JobTest);
 
 }  // namespace
 }  // namespace morvel
+
+namespace morvel {
+namespace {
+
+// A new user's first job: the starter written with no one to answer, run over a text
+// spool, leaves its printer job next to the definition.
+TEST(StarterJob, WrittenWithoutATerminalRunsAndLeavesItsPagesNextToTheDefinition) {
+    test::TempDir scratch;
+    const fs::path& dir = scratch.path();
+    fs::create_directory(dir / "jobs");
+    scratch.write("report.txt", "HELLO WORLD\nsecond line\n\f");
+
+    Outcome g = run_binary(dir, {"-g", "jobs/first.def"}, "", {});
+    EXPECT_EQ(g.exit_code, 0) << g.out << g.err;
+    EXPECT_EQ(g.out.find("Orientation"), std::string::npos) << "asked without a terminal";
+    std::vector<std::string> lines = lines_of(test::read_file(scratch.file("jobs/first.def")));
+    ASSERT_EQ(lines.size(), 35u);
+    EXPECT_EQ(lines[8], "\tLINES_PER_PAGE = 66");
+    EXPECT_EQ(lines[30], "\t\tORIENTATION=PORTRAIT");
+
+    Outcome r = run_binary(dir, {"-s", "-l", "job.log", "jobs/first.def", "report.txt"}, "", {});
+    EXPECT_EQ(r.exit_code, 0) << test::read_file(scratch.file("job.log"));
+    std::string pcl = test::read_file(scratch.file("jobs/first.pcl"));
+    EXPECT_TRUE(pcl.starts_with("\033%-12345X\033E")) << pcl.substr(0, 20);
+    EXPECT_NE(pcl.find("HELLO WORLD"), std::string::npos);
+    EXPECT_NE(pcl.find("second line"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace morvel

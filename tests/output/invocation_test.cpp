@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -60,7 +61,7 @@ TEST_F(InvocationTest, FailingCommandIsAnErrorOnlyWhenCompulsoryOrUnstartable) {
     };
     const Case cases[] = {
         {"!lp", 3, 1, "Invocation (lp @) in output printer was compulsory but returned 3\n"},
-        {"lp", 3, 0, ""},
+        {"lp", 3, 0, "Output of printer is kept as "},
         {"lp", -1, 1, "System(lp @) returned error "},
     };
     for (const Case& c : cases) {
@@ -79,6 +80,10 @@ TEST_F(InvocationTest, FailingCommandIsAnErrorOnlyWhenCompulsoryOrUnstartable) {
         if (size_t at = log.find('@'); at != std::string::npos) log.replace(at, 1, q(file));
         EXPECT_EQ(cr.log().substr(logged, log.empty() ? std::string::npos : log.size()), log)
             << c.invocation;
+        // A command that failed delivered nothing: its file stays, under a telling name.
+        std::string kept = cr.dir.file("morvel-undelivered-printer.pcl");
+        EXPECT_EQ(test::read_file(kept), "x") << c.invocation;
+        std::remove(kept.c_str());
         EXPECT_TRUE(temp_files().empty());
     }
 }

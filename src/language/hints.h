@@ -1,0 +1,44 @@
+#pragma once
+// Hints: one more information line after a fixed compile message, saying what the
+// definition probably meant. The fixed messages themselves never change.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "language/tokens.h"
+
+namespace morvel {
+
+struct Run;
+
+/// Edit distance (insertions, deletions, substitutions, swaps of neighbours), ignoring
+/// ASCII letter case.
+int edit_distance(std::string_view a, std::string_view b);
+
+/// The known words nearest to word (at most three, nearest first), when they are near
+/// enough to be a slip of the keyboard; none otherwise.
+std::vector<std::string> nearest_words(std::string_view word,
+                                       const std::vector<std::string>& known);
+
+/// Every keyword of the definition language, in capitals.
+std::vector<std::string> reserved_words();
+
+/// How a token reads in a message: its text, or its keyword.
+std::string token_text(const Token& t);
+
+/// After "Missing identifier": "LINE is a reserved word; choose another name" when the
+/// token found is a keyword.
+void hint_reserved_word(Run& run, const Token& found);
+
+/// After a message about a word the parser did not expect (an unknown setting or
+/// statement): the nearest keywords ("did you mean ORIENTATION?").
+void hint_unknown_word(Run& run, const Token& found);
+
+/// After "Invalid value": what was found and what is allowed there. `setting` names
+/// the keyword whose value it is, or is null.
+void hint_allowed_values(Run& run, const Token& found, const char* setting, const char* allowed);
+
+/// After "Couldnt find definition of %s" for names written where a typeface belongs.
+void hint_unknown_typefaces(Run& run, const std::vector<std::string>& typeface_names);
+
+}  // namespace morvel
