@@ -32,6 +32,7 @@ int clamp_int(long v) {
 void begin_new_text(FieldRecord& f) {
     if (f.state == FieldState::Initialise && f.cell.previous) f.cell.previous = std::move(f.cell.value);
     f.cell.value.reset();
+    f.cell.cursor = {};
     f.state = FieldState::Collecting;
 }
 
@@ -40,6 +41,7 @@ void store_new_text(Run& run, FieldRecord& f, Text text) {
         log_large_message(run, "Initialising field %s to \"%s\"", f.name.c_str(), text->c_str());
     if (!f.cell.previous && text) f.cell.previous = text;
     f.cell.value = std::move(text);
+    f.cell.cursor = {};
 }
 
 // Later extractions on the same page add one line each; a position off the page adds
@@ -152,6 +154,7 @@ void clear_field(Run& run, FieldRecord& f) {
     f.state = FieldState::Cleared;
     f.cell.previous = std::move(f.cell.value);
     f.cell.value = std::string();
+    f.cell.cursor = {};
     if (run.trace_flags & 4) report_info(run, "Clearing field %s", f.name.c_str());
 }
 

@@ -120,6 +120,7 @@ std::vector<Identifier*> preorder(Identifier* root) {
 void assign_cell(LineCell& cell, Text text) {
     cell.previous = std::move(cell.value);
     cell.value = std::move(text);
+    cell.cursor = {};
     cell.line_index = 1;
     cell.exhausted = false;
 }
@@ -262,6 +263,7 @@ bool set_last_page(Run& run, long value) {
         return false;
     }
     var->cell.value = from_integer(value);
+    var->cell.cursor = {};
     return true;
 }
 

@@ -36,6 +36,15 @@ struct LineCell {
     Text previous;        ///< text before the last assignment, for CHANGE(a)
     int line_index = 0;   ///< 1-based line the next line-wise read returns; 0 = never read
     bool exhausted = false;
+    /// Where line `line` of value starts, so that reading line after line goes on from
+    /// the last line read instead of counting line feeds from the top. Valid only for
+    /// the text at `data` of `size` bytes; whatever replaces value clears it.
+    struct Cursor {
+        const char* data = nullptr;
+        std::size_t size = 0;
+        long line = 0;
+        std::size_t offset = 0;
+    } cursor;
 };
 
 /// The object of a variable (kind 5).

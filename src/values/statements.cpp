@@ -39,6 +39,7 @@ void execute_let(Run& run, const Statement& st) {
     LineCell& cell = var.cell;
     cell.previous = std::move(cell.value);
     cell.value = std::move(value);
+    cell.cursor = {};
     cell.line_index = 1;
     cell.exhausted = false;
 }

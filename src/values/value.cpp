@@ -43,10 +43,11 @@ Text read_lines(Run& run, LineCell& cell, bool is_field, bool advance) {
     } else if (cell.exhausted) {
         return std::string();
     }
-    Text line = line_of(run, cell.value, cell.line_index);
+    bool last = false;
+    Text line = cell_line(run, cell, cell.line_index, last);
     if (advance) {
         ++cell.line_index;
-        if (cell.line_index > line_count(cell.value)) cell.exhausted = true;
+        if (last) cell.exhausted = true;
     }
     return line;
 }
@@ -225,6 +226,40 @@ Text line_of(Run& run, const Text& text, long n) {
     }
     std::size_t end = s.find('\n', start);
     return s.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+Text cell_line(Run& run, LineCell& cell, long n, bool& last) {
+    last = true;
+    if (n < 1) {
+        last = !cell.value;
+        report_error(run, 1, "Index of string can not be < 1");
+        return std::nullopt;
+    }
+    if (holds_nothing(cell.value)) return std::string();
+    const std::string& s = *cell.value;
+    LineCell::Cursor& at = cell.cursor;
+    std::size_t start = 0;
+    long line = 1;
+    if (at.data == s.data() && at.size == s.size() && at.line > 1 && at.line <= n &&
+        at.offset <= s.size() && s[at.offset - 1] == '\n') {
+        start = at.offset;
+        line = at.line;
+    }
+    const char* const begin = s.data();
+    const char* const stop = begin + s.size();
+    for (; line < n; ++line) {
+        const void* lf = std::memchr(begin + start, '\n', s.size() - start);
+        if (!lf) {
+            report_error(run, 1, "Tried to get index of string beyond number of strings");
+            return std::string();
+        }
+        start = static_cast<std::size_t>(static_cast<const char*>(lf) - begin) + 1;
+    }
+    at = {begin, s.size(), n, start};
+    const void* lf = std::memchr(begin + start, '\n', s.size() - start);
+    const char* end = lf ? static_cast<const char*>(lf) : stop;
+    last = lf == nullptr;
+    return std::string(begin + start, end);
 }
 
 // ---- texts -----------------------------------------------------------------------
