@@ -1,5 +1,7 @@
 #include "values/value.h"
 
+#include <array>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -75,9 +77,34 @@ Text read_operand(Run& run, const Value& value, ReadKind how) {
 
 namespace {
 
+// Most numbers in definitions and spools are a sign and up to 15 digits: exact as a
+// long and as a double. Gives their value without the C library's conversions, or
+// false for any other text (leading blanks, decimals, exponents, "-0", ...).
+bool plain_integer(std::string_view text, long& value) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        i = 1;
+    }
+    std::size_t digits = text.size() - i;
+    if (digits == 0 || digits > 15) return false;
+    long n = 0;
+    for (; i < text.size(); ++i) {
+        char c = text[i];
+        if (c < '0' || c > '9') return false;
+        n = n * 10 + (c - '0');
+    }
+    if (negative && n == 0) return false;
+    value = negative ? -n : n;
+    return true;
+}
+
 // strtod reads a terminated text; begin[size] must be the terminator. Comparing against
 // the size keeps an embedded NUL from passing for the end of the text.
 bool reads_whole_number(const char* begin, std::size_t size) {
+    long plain = 0;
+    if (plain_integer(std::string_view(begin, size), plain)) return true;
     char* end = nullptr;
     std::strtod(begin, &end);
     return end == begin + size;
@@ -86,6 +113,8 @@ bool reads_whole_number(const char* begin, std::size_t size) {
 }  // namespace
 
 bool is_number(std::string_view text) {
+    long plain = 0;
+    if (plain_integer(text, plain)) return true;
     std::string copy(text);
     return reads_whole_number(copy.c_str(), copy.size());
 }
@@ -102,6 +131,8 @@ double to_number(Run& run, const Text& text) {
                      shown(text));
         return 0.0;
     }
+    long plain = 0;
+    if (plain_integer(*text, plain)) return static_cast<double>(plain);
     return std::strtod(text->c_str(), nullptr);
 }
 
@@ -118,6 +149,8 @@ long to_integer(Run& run, const Text& text) {
         report_error(run, 0, "Trying to convert a non numeric string '%s' to a number", shown(text));
         return 0;
     }
+    long plain = 0;
+    if (plain_integer(*text, plain)) return plain;
     return truncate_to_long(std::strtod(text->c_str(), nullptr));
 }
 
@@ -144,6 +177,8 @@ Text numeric_argument(Run& run, const Value& value, const char* role) {
 long argument_integer(Run& run, const Value& value, const char* role) {
     Text text = numeric_argument(run, value, role);
     if (!text) return 0;
+    long plain = 0;
+    if (plain_integer(*text, plain)) return plain;
     // atol reads only a sign and digits; strtol does the same but saturates instead of
     // overflowing.
     return std::strtol(text->c_str(), nullptr, 10);
@@ -152,10 +187,16 @@ long argument_integer(Run& run, const Value& value, const char* role) {
 double argument_number(Run& run, const Value& value, const char* role) {
     Text text = numeric_argument(run, value, role);
     if (!text) return 0.0;
+    long plain = 0;
+    if (plain_integer(*text, plain)) return static_cast<double>(plain);
     return std::strtod(text->c_str(), nullptr);
 }
 
-std::string from_integer(long n) { return strfmt("%ld", n); }
+std::string from_integer(long n) {
+    std::array<char, 24> digits;
+    auto result = std::to_chars(digits.data(), digits.data() + digits.size(), n);
+    return std::string(digits.data(), result.ptr);
+}
 
 std::string from_number(double x) { return strfmt("%f", x); }
 
