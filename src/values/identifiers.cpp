@@ -225,13 +225,19 @@ void initialise_internal_variables(Run& run, std::string_view spool_name) {
 
 bool set_text_variable(Run& run, std::string_view name, const Text& text) {
     if (!run.ids.internal_variables_ready) return false;
+    return set_text_variable(run, name, Text(text));
+}
+
+bool set_text_variable(Run& run, std::string_view name, Text&& text) {
+    if (!run.ids.internal_variables_ready) return false;
     std::string var_name(name);
     VariableRecord* var = variable_for_text(run, var_name);
     if (!var) return false;
-    assign_cell(var->cell, text);
+    assign_cell(var->cell, std::move(text));
+    const Text& set = var->cell.value;
     if (traces_values(run)) {
-        if (text)
-            log_large_message(run, "Setting var %s=\"%s\"", var_name.c_str(), text->c_str());
+        if (set)
+            log_large_message(run, "Setting var %s=\"%s\"", var_name.c_str(), set->c_str());
         else
             report_info(run, "Setting var %s=NULL", var_name.c_str());
     }

@@ -121,6 +121,8 @@ void initialise_internal_variables(Run& run, std::string_view spool_name);
 /// Assigns a text (or NULL) to a variable, with its trace; false on failure. Does
 /// nothing, silently, until create_internal_variables has succeeded.
 bool set_text_variable(Run& run, std::string_view name, const Text& text);
+/// As above, taking the text over instead of copying it (a whole spool page, say).
+bool set_text_variable(Run& run, std::string_view name, Text&& text);
 /// Assigns an integer, written in decimal, to a variable, with its trace.
 bool set_integer_variable(Run& run, std::string_view name, long value);
 /// Replaces only the current value of last_page.
