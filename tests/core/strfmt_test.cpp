@@ -29,7 +29,7 @@ namespace {
 
 TEST(Strfmt, IntegersTextAndCharactersAsTheCLibraryWritesThem) {
     for (int v : {0, 7, -7, 42, -300, 2400, INT_MAX, INT_MIN}) {
-        EXPECT_LIKE_C("\x1b*p%dx%dY", v, -v / 2);
+        EXPECT_LIKE_C("\x1b*p%dx%dY", v, v / -2);
         EXPECT_LIKE_C("[%3d|%-4d|%03d|%08i]", v, v, v, v);
         EXPECT_LIKE_C("%.2d %+d % d", v, v, v);  // left to the C library
     }
