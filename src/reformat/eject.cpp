@@ -31,17 +31,19 @@ struct Extent {
 
 Extent find_extent(const OutputPage& page, bool whole) {
     if (whole) return {page.height() - 1, page.width() - 1};
-    if (page.width() <= 0 || page.height() <= 0) return {};
+    if (page.width() <= 0 || page.height() <= 0 || page.used_rows() <= 0) return {};
+    const int rows = std::min(page.used_rows(), page.height());
     if (!page.wide()) {
-        // One-byte cells lie in one run of bytes: scan it backwards as a whole.
+        // One-byte cells lie in one run of bytes: scan it backwards as a whole, from the
+        // end of the last row written.
         const char* first = page.cell(0, 0);
-        const char* p = page.cell(page.height() - 1, page.width() - 1) + 1;
+        const char* p = page.cell(rows - 1, page.width() - 1) + 1;
         while (p != first && p[-1] == ' ') --p;
         if (p == first) return {};
         auto index = static_cast<long>(p - 1 - first);
         return {static_cast<int>(index / page.width()), static_cast<int>(index % page.width())};
     }
-    for (int r = page.height() - 1; r >= 0; --r)
+    for (int r = rows - 1; r >= 0; --r)
         for (int c = page.width() - 1; c >= 0; --c)
             if (!page.blank(r, c)) return {r, c};
     return {};

@@ -32,6 +32,8 @@ public:
     bool wide() const { return cell_size_ == 4; }
     /// Fills every cell with spaces again and forgets the placeholders.
     void clear();
+    /// Rows below this one have never been written since the last clear: all blank.
+    int used_rows() const { return used_rows_; }
     /// The bytes of cell (row, column); both must be inside the page.
     char* cell(int row, int column) {
         std::size_t index = static_cast<std::size_t>(row) * static_cast<std::size_t>(width_) +
@@ -54,6 +56,12 @@ public:
 
 private:
     std::unique_ptr<char[]> cells_;
+    /// A released page's cells, kept for the next allocation of the same size so that a
+    /// page per document costs no allocation; its first spare_dirty_ bytes may be written.
+    std::unique_ptr<char[]> spare_;
+    std::size_t spare_bytes_ = 0;
+    std::size_t spare_dirty_ = 0;
+    int used_rows_ = 0;
     int width_ = 0;
     int height_ = 0;
     int cell_size_ = 1;

@@ -42,9 +42,10 @@ Text next_field_line(Run& run, const Value& value) {
     } else if (cell->exhausted) {
         return std::string();
     }
-    Text line = line_of(run, cell->value, cell->line_index);
+    bool last = false;
+    Text line = cell_line(run, *cell, cell->line_index, last);
     ++cell->line_index;
-    if (cell->line_index > line_count(cell->value)) cell->exhausted = true;
+    if (last) cell->exhausted = true;
     return line;
 }
 

@@ -35,6 +35,7 @@ void begin_new_text(FieldRecord& f) {
         f.cell.previous = std::move(f.cell.value);
     f.cell.previous_is_value = false;
     f.cell.value.reset();
+    f.cell.cursor = {};
     f.state = FieldState::Collecting;
 }
 
@@ -45,6 +46,7 @@ void store_new_text(Run& run, FieldRecord& f, Text text) {
     // may hold a whole XML text node.
     if (!f.cell.previous && !f.cell.previous_is_value && text) f.cell.previous_is_value = true;
     f.cell.value = std::move(text);
+    f.cell.cursor = {};
 }
 
 // Later extractions on the same page add one line each; a position off the page adds
@@ -162,6 +164,7 @@ void clear_field(Run& run, FieldRecord& f) {
     f.cell.previous = std::move(f.cell.value);
     f.cell.previous_is_value = false;
     f.cell.value = std::string();
+    f.cell.cursor = {};
     if (run.trace_flags & 4) report_info(run, "Clearing field %s", f.name.c_str());
 }
 

@@ -126,12 +126,17 @@ int read_page(Run& run, int lines, int tab_width) {
     if (got <= 0) return got;
     try {
         if (!r.variable) r.variable.emplace();
+        // The text moves into the variable below, so each page is built once and not
+        // copied; byte pages have a known size.
+        if (!r.page.utf8)
+            r.variable->reserve(static_cast<std::size_t>(r.page.lines) * (kSpoolLineMax + 1));
         build_page_text(*r.variable, r.page);
     } catch (const std::exception&) {
         report_error(run, 2, "Unable to allocate space for spool page variable");
         r.variable.emplace();
     }
-    set_text_variable(run, "spool_page", r.variable);
+    set_text_variable(run, "spool_page", std::move(r.variable));
+    r.variable.reset();
     return got;
 }
 

@@ -160,6 +160,7 @@ Text change_cell(Run& run, const Expression& e) {
     // Only the current text changes: the previous text and the line index stay,
     // so CHANGE(t) still compares with the value before the last assignment.
     cell.value = table.substr(0, span.begin) + *value + table.substr(span.end);
+    cell.cursor = {};
     return cell.value;
 }
 

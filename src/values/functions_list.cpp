@@ -241,6 +241,7 @@ Text fn_sort_values(Run& run, std::string_view type, std::string_view direction,
         cell.previous = std::move(cell.value);
         cell.previous_is_value = false;
         cell.value = std::move(sorted);
+        cell.cursor = {};
         cell.exhausted = false;
         if (target.is_variable) cell.line_index = 1;
         done.push_back(target.cell);

@@ -121,6 +121,7 @@ void assign_cell(LineCell& cell, Text text) {
     cell.previous = std::move(cell.value);
     cell.previous_is_value = false;
     cell.value = std::move(text);
+    cell.cursor = {};
     cell.line_index = 1;
     cell.exhausted = false;
 }
@@ -225,13 +226,19 @@ void initialise_internal_variables(Run& run, std::string_view spool_name) {
 
 bool set_text_variable(Run& run, std::string_view name, const Text& text) {
     if (!run.ids.internal_variables_ready) return false;
+    return set_text_variable(run, name, Text(text));
+}
+
+bool set_text_variable(Run& run, std::string_view name, Text&& text) {
+    if (!run.ids.internal_variables_ready) return false;
     std::string var_name(name);
     VariableRecord* var = variable_for_text(run, var_name);
     if (!var) return false;
-    assign_cell(var->cell, text);
+    assign_cell(var->cell, std::move(text));
+    const Text& set = var->cell.value;
     if (traces_values(run)) {
-        if (text)
-            log_large_message(run, "Setting var %s=\"%s\"", var_name.c_str(), text->c_str());
+        if (set)
+            log_large_message(run, "Setting var %s=\"%s\"", var_name.c_str(), set->c_str());
         else
             report_info(run, "Setting var %s=NULL", var_name.c_str());
     }
@@ -263,6 +270,7 @@ bool set_last_page(Run& run, long value) {
         return false;
     }
     var->cell.value = from_integer(value);
+    var->cell.cursor = {};
     return true;
 }
 

@@ -38,6 +38,15 @@ struct LineCell {
     bool previous_is_value = false;
     int line_index = 0;   ///< 1-based line the next line-wise read returns; 0 = never read
     bool exhausted = false;
+    /// Where line `line` of value starts, so that reading line after line goes on from
+    /// the last line read instead of counting line feeds from the top. Valid only for
+    /// the text at `data` of `size` bytes; whatever replaces value clears it.
+    struct Cursor {
+        const char* data = nullptr;
+        std::size_t size = 0;
+        long line = 0;
+        std::size_t offset = 0;
+    } cursor;
 };
 
 /// The object of a variable (kind 5).
@@ -114,6 +123,8 @@ void initialise_internal_variables(Run& run, std::string_view spool_name);
 /// Assigns a text (or NULL) to a variable, with its trace; false on failure. Does
 /// nothing, silently, until create_internal_variables has succeeded.
 bool set_text_variable(Run& run, std::string_view name, const Text& text);
+/// As above, taking the text over instead of copying it (a whole spool page, say).
+bool set_text_variable(Run& run, std::string_view name, Text&& text);
 /// Assigns an integer, written in decimal, to a variable, with its trace.
 bool set_integer_variable(Run& run, std::string_view name, long value);
 /// Replaces only the current value of last_page.

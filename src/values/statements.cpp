@@ -40,6 +40,7 @@ void execute_let(Run& run, const Statement& st) {
     cell.previous = std::move(cell.value);
     cell.previous_is_value = false;
     cell.value = std::move(value);
+    cell.cursor = {};
     cell.line_index = 1;
     cell.exhausted = false;
 }

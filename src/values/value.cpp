@@ -1,5 +1,7 @@
 #include "values/value.h"
 
+#include <array>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -43,10 +45,11 @@ Text read_lines(Run& run, LineCell& cell, bool is_field, bool advance) {
     } else if (cell.exhausted) {
         return std::string();
     }
-    Text line = line_of(run, cell.value, cell.line_index);
+    bool last = false;
+    Text line = cell_line(run, cell, cell.line_index, last);
     if (advance) {
         ++cell.line_index;
-        if (cell.line_index > line_count(cell.value)) cell.exhausted = true;
+        if (last) cell.exhausted = true;
     }
     return line;
 }
@@ -74,9 +77,34 @@ Text read_operand(Run& run, const Value& value, ReadKind how) {
 
 namespace {
 
+// Most numbers in definitions and spools are a sign and up to 15 digits: exact as a
+// long and as a double. Gives their value without the C library's conversions, or
+// false for any other text (leading blanks, decimals, exponents, "-0", ...).
+bool plain_integer(std::string_view text, long& value) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        i = 1;
+    }
+    std::size_t digits = text.size() - i;
+    if (digits == 0 || digits > 15) return false;
+    long n = 0;
+    for (; i < text.size(); ++i) {
+        char c = text[i];
+        if (c < '0' || c > '9') return false;
+        n = n * 10 + (c - '0');
+    }
+    if (negative && n == 0) return false;
+    value = negative ? -n : n;
+    return true;
+}
+
 // strtod reads a terminated text; begin[size] must be the terminator. Comparing against
 // the size keeps an embedded NUL from passing for the end of the text.
 bool reads_whole_number(const char* begin, std::size_t size) {
+    long plain = 0;
+    if (plain_integer(std::string_view(begin, size), plain)) return true;
     char* end = nullptr;
     std::strtod(begin, &end);
     return end == begin + size;
@@ -85,6 +113,8 @@ bool reads_whole_number(const char* begin, std::size_t size) {
 }  // namespace
 
 bool is_number(std::string_view text) {
+    long plain = 0;
+    if (plain_integer(text, plain)) return true;
     std::string copy(text);
     return reads_whole_number(copy.c_str(), copy.size());
 }
@@ -101,6 +131,8 @@ double to_number(Run& run, const Text& text) {
                      shown(text));
         return 0.0;
     }
+    long plain = 0;
+    if (plain_integer(*text, plain)) return static_cast<double>(plain);
     return std::strtod(text->c_str(), nullptr);
 }
 
@@ -117,6 +149,8 @@ long to_integer(Run& run, const Text& text) {
         report_error(run, 0, "Trying to convert a non numeric string '%s' to a number", shown(text));
         return 0;
     }
+    long plain = 0;
+    if (plain_integer(*text, plain)) return plain;
     return truncate_to_long(std::strtod(text->c_str(), nullptr));
 }
 
@@ -143,6 +177,8 @@ Text numeric_argument(Run& run, const Value& value, const char* role) {
 long argument_integer(Run& run, const Value& value, const char* role) {
     Text text = numeric_argument(run, value, role);
     if (!text) return 0;
+    long plain = 0;
+    if (plain_integer(*text, plain)) return plain;
     // atol reads only a sign and digits; strtol does the same but saturates instead of
     // overflowing.
     return std::strtol(text->c_str(), nullptr, 10);
@@ -151,10 +187,16 @@ long argument_integer(Run& run, const Value& value, const char* role) {
 double argument_number(Run& run, const Value& value, const char* role) {
     Text text = numeric_argument(run, value, role);
     if (!text) return 0.0;
+    long plain = 0;
+    if (plain_integer(*text, plain)) return static_cast<double>(plain);
     return std::strtod(text->c_str(), nullptr);
 }
 
-std::string from_integer(long n) { return strfmt("%ld", n); }
+std::string from_integer(long n) {
+    std::array<char, 24> digits;
+    auto result = std::to_chars(digits.data(), digits.data() + digits.size(), n);
+    return std::string(digits.data(), result.ptr);
+}
 
 std::string from_number(double x) { return strfmt("%f", x); }
 
@@ -225,6 +267,40 @@ Text line_of(Run& run, const Text& text, long n) {
     }
     std::size_t end = s.find('\n', start);
     return s.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+Text cell_line(Run& run, LineCell& cell, long n, bool& last) {
+    last = true;
+    if (n < 1) {
+        last = !cell.value;
+        report_error(run, 1, "Index of string can not be < 1");
+        return std::nullopt;
+    }
+    if (holds_nothing(cell.value)) return std::string();
+    const std::string& s = *cell.value;
+    LineCell::Cursor& at = cell.cursor;
+    std::size_t start = 0;
+    long line = 1;
+    if (at.data == s.data() && at.size == s.size() && at.line > 1 && at.line <= n &&
+        at.offset <= s.size() && s[at.offset - 1] == '\n') {
+        start = at.offset;
+        line = at.line;
+    }
+    const char* const begin = s.data();
+    const char* const stop = begin + s.size();
+    for (; line < n; ++line) {
+        const void* lf = std::memchr(begin + start, '\n', s.size() - start);
+        if (!lf) {
+            report_error(run, 1, "Tried to get index of string beyond number of strings");
+            return std::string();
+        }
+        start = static_cast<std::size_t>(static_cast<const char*>(lf) - begin) + 1;
+    }
+    at = {begin, s.size(), n, start};
+    const void* lf = std::memchr(begin + start, '\n', s.size() - start);
+    const char* end = lf ? static_cast<const char*>(lf) : stop;
+    last = lf == nullptr;
+    return std::string(begin + start, end);
 }
 
 // ---- texts -----------------------------------------------------------------------

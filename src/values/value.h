@@ -92,6 +92,11 @@ long line_count(const Text& text);
 /// (level 1) and absent. Past the last line: "Tried to get index of string beyond
 /// number of strings" (level 1) and "". An empty or absent text gives "" for any n >= 1.
 Text line_of(Run& run, const Text& text, long n);
+/// line_of for the text of a cell, going on from the line the cell's cursor marks when
+/// that is at or before line n, so that reading a text line by line costs its length
+/// once. Sets last when line n is the text's last line or lies past it (or the text is
+/// absent): the point where a line-wise read is exhausted.
+Text cell_line(Run& run, LineCell& cell, long n, bool& last);
 
 // ---- texts -----------------------------------------------------------------------
 

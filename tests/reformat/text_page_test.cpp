@@ -2,6 +2,9 @@
 // clipping, REPEAT and total-page placeholders.
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "reformat/output_page.h"
 #include "reformat/reformat_fixture.h"
 
 namespace morvel {
@@ -14,6 +17,22 @@ using test::ReformatFixture;
 using test::repeat;
 using test::text_program;
 using test::text_st;
+
+TEST(TextPage, APageUsedAgainStartsBlank) {
+    // Pages of one size are reused across runs: what a run wrote must not show on the
+    // next, also when its run ended without an eject, and in another shape.
+    OutputPage page;
+    ASSERT_TRUE(page.allocate(4, 3, false));
+    page.put_bytes(2, 0, "abcd");
+    EXPECT_EQ(page.used_rows(), 3);
+    page.release();
+    ASSERT_TRUE(page.allocate(6, 2, false));
+    EXPECT_EQ(page.used_rows(), 0);
+    EXPECT_EQ(std::string(page.cell(0, 0), 12), std::string(12, ' '));
+    page.put_bytes(1, 5, "z");
+    page.clear();
+    EXPECT_EQ(std::string(page.cell(0, 0), 12), std::string(12, ' '));
+}
 
 TEST(TextPage, LayoutSettingsGiveTheseBytes) {
     struct Case {

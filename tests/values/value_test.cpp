@@ -1,6 +1,8 @@
 #include "values/value.h"
 
 #include <climits>
+#include <cmath>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -68,6 +70,55 @@ TEST(Values, Conversions) {
     EXPECT_EQ(from_number(3 + 4), "7.000000");
     EXPECT_EQ(from_number(0.0), "0.000000");
     EXPECT_EQ(from_integer(-42), "-42");
+}
+
+TEST(Values, PlainIntegersReadAsTheCLibraryReadsThem) {
+    // Short sign-and-digit texts skip the C library; the rest must not change meaning.
+    test::CapturedRun c;
+    for (const char* text : {"0", "-0", "+0", "7", "-7", "+12", "999999999999999",
+                             "-999999999999999", "1234567890123456", "00012", "-", "+", "1-",
+                             "12a", " 3", "3.5", "1e2"}) {
+        std::string t = text;
+        char* end = nullptr;
+        const double d = std::strtod(text, &end);
+        EXPECT_EQ(is_number(t), *end == '\0') << t;
+        if (*end != '\0') continue;
+        EXPECT_EQ(argument_integer(c.run, literal(t), "x"), std::strtol(text, nullptr, 10)) << t;
+        const double n = argument_number(c.run, literal(t), "x");
+        EXPECT_EQ(n, d) << t;
+        EXPECT_EQ(std::signbit(n), std::signbit(d)) << t;  // "-0" stays negative zero
+        EXPECT_EQ(to_integer(c.run, t), truncate_to_long(d)) << t;
+    }
+    EXPECT_EQ(from_number(to_number(c.run, std::string("-0"))), "-0.000000");
+    EXPECT_EQ(c.log(), "");
+}
+
+TEST(Values, LineByLineReadsGoOnFromTheLastLineRead) {
+    test::CapturedRun c;
+    c.run.current_line = 5;
+    c.run.current_file = "t.def";
+    LineCell cell;
+    cell.value = std::string("a\nb\nc\nd");
+    bool last = false;
+    EXPECT_EQ(cell_line(c.run, cell, 1, last), "a");
+    EXPECT_FALSE(last);
+    EXPECT_EQ(cell_line(c.run, cell, 3, last), "c");
+    EXPECT_FALSE(last);
+    EXPECT_EQ(cell_line(c.run, cell, 4, last), "d");
+    EXPECT_TRUE(last);
+    EXPECT_EQ(cell_line(c.run, cell, 2, last), "b");  // backwards: from the top again
+    EXPECT_EQ(cell_line(c.run, cell, 3, last), "c");
+    // The text changed in place behind the remembered line: "a\nbxc\nd" has no line 4,
+    // although one line on from where line 3 was would give "d".
+    (*cell.value)[3] = 'x';
+    EXPECT_EQ(cell_line(c.run, cell, 4, last), "");
+    EXPECT_TRUE(last);
+    EXPECT_EQ(cell_line(c.run, cell, 3, last), "d");
+    EXPECT_TRUE(last);
+    cell.value = std::string();
+    EXPECT_EQ(cell_line(c.run, cell, 1, last), "");
+    EXPECT_TRUE(last);
+    EXPECT_EQ(c.log(), "Tried to get index of string beyond number of strings at line 5 of t.def\n");
 }
 
 TEST(Values, Truth) {
