@@ -10,7 +10,6 @@
 #include "spool/spool_reader.h"
 #include "values/identifiers.h"
 
-
 namespace {
 
 long peak_rss_kb() {

@@ -64,7 +64,9 @@ CapturedRun::~CapturedRun() {
     if (run.in != stdin) std::fclose(run.in);
 }
 
-std::string CapturedRun::console() { return console_.str(); }
+std::string CapturedRun::console() {
+    return console_.str();
+}
 
 void CapturedRun::set_input(const std::string& text) {
     if (run.in != stdin) std::fclose(run.in);

@@ -14,7 +14,7 @@ namespace morvel::test {
 
 /// A fresh directory under the system temporary directory, removed with its contents.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -25,7 +25,7 @@ public:
     /// Writes bytes to a file inside the directory and returns its path.
     std::string write(const std::string& name, const std::string& bytes) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -51,7 +51,7 @@ std::string bytes(std::initializer_list<int> list);
 
 /// A C stream that writes to memory; str() is everything written so far.
 class MemoryStream {
-public:
+  public:
     MemoryStream();
     ~MemoryStream();
     MemoryStream(const MemoryStream&) = delete;
@@ -59,7 +59,7 @@ public:
     std::FILE* get() const { return file_; }
     std::string str();
 
-private:
+  private:
     char* buf_ = nullptr;
     std::size_t len_ = 0;
     std::FILE* file_ = nullptr;
@@ -67,7 +67,7 @@ private:
 
 /// A Run whose console output goes to memory and whose log lives in a temporary directory.
 class CapturedRun {
-public:
+  public:
     CapturedRun();
     ~CapturedRun();
     CapturedRun(const CapturedRun&) = delete;
@@ -81,7 +81,7 @@ public:
     /// Sets what the console input will read.
     void set_input(const std::string& text);
 
-private:
+  private:
     MemoryStream console_;
     std::string input_;
 };

@@ -11,9 +11,9 @@
 #include "barcode/i25.h"
 #include "barcode/pdf417.h"
 #include "core/messages.h"
-#include "run.h"
 #include "language/tree.h"
 #include "reformat/job_setup.h"
+#include "run.h"
 #include "values/evaluate.h"
 #include "values/value.h"
 

@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "reformat/image_raster.h"
 #include "core/printer_out.h"
+#include "reformat/image_raster.h"
 
 namespace morvel {
 

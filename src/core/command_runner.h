@@ -9,7 +9,8 @@ struct Run;
 /// Runs command lines through the command interpreter and waits for them.
 struct CommandRunner {
     virtual ~CommandRunner() = default;
-    /// The command's exit status; 128 + the signal when killed; -1 when the interpreter cannot start.
+    /// The command's exit status; 128 + the signal when killed; -1 when the interpreter cannot
+    /// start.
     virtual int run(const std::string& command_line) = 0;
 };
 

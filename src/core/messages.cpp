@@ -7,8 +7,8 @@
 #include <string>
 
 #include "core/file_handle.h"
-#include "run.h"
 #include "core/strfmt.h"
+#include "run.h"
 #include "values/identifiers.h"
 
 namespace morvel {
@@ -145,7 +145,8 @@ void report_error(Run& run, int level, const char* fmt, ...) {
     if (system_text) level -= 2;
     // The system text is part of the same message, so repeats of the pair are counted.
     std::string lines = finished_line(run, level == 1, text);
-    if (system_text && saved_errno != 0) lines += finished_line(run, false, std::strerror(saved_errno));
+    if (system_text && saved_errno != 0)
+        lines += finished_line(run, false, std::strerror(saved_errno));
     deliver(run, std::move(lines), MessageKind::Error);
     errno = saved_errno;
 }
@@ -192,7 +193,8 @@ void debug_prompt(Run& run, const char* fmt, ...) {
         std::fflush(run.out);
         std::string word;
         int ch = std::fgetc(run.in);
-        while (ch != EOF && (ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r')) ch = std::fgetc(run.in);
+        while (ch != EOF && (ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r'))
+            ch = std::fgetc(run.in);
         while (ch != EOF && ch != ' ' && ch != '\t' && ch != '\n' && ch != '\r') {
             word += static_cast<char>(ch);
             ch = std::fgetc(run.in);

@@ -14,21 +14,21 @@ enum class MessageKind { Error, Warning, Info };
 /// Receives every finished message line (with its newline) besides the console and the log.
 using MessageSink = std::function<void(MessageKind kind, std::string_view line)>;
 
-
 /// What the message sink remembers between messages: whether the log can be written,
 /// and the last message, so that a message repeated without end cannot fill the disk.
 struct MessageLog {
-    bool created = false;   ///< create_log made the file: a later failed write is a fault
-    bool failed = false;    ///< a write to the created log failed (said once on stderr)
-    std::string last;       ///< the last message sent, with its line ends
-    long repeats = 0;       ///< times `last` came again in a row
-    long dropped = 0;       ///< of those, how many were not written
+    bool created = false;  ///< create_log made the file: a later failed write is a fault
+    bool failed = false;   ///< a write to the created log failed (said once on stderr)
+    std::string last;      ///< the last message sent, with its line ends
+    long repeats = 0;      ///< times `last` came again in a row
+    long dropped = 0;      ///< of those, how many were not written
 };
 
 /// Identical messages in a row written before the rest are only counted.
 inline constexpr long kRepeatedMessageLimit = 100;
 
-/// Error: sets MEMORY_ERROR and counts the error. Level 1/3 add " at line N of FILE"; 2/3 add the system error text.
+/// Error: sets MEMORY_ERROR and counts the error. Level 1/3 add " at line N of FILE"; 2/3 add the
+/// system error text.
 [[gnu::format(printf, 3, 4)]] void report_error(Run& run, int level, const char* fmt, ...);
 /// Warning; the position is added when bit 0 of level is set.
 [[gnu::format(printf, 3, 4)]] void report_warning(Run& run, int level, const char* fmt, ...);

@@ -32,6 +32,8 @@ void PclOut::copy_from(std::FILE* source) {
         write_bytes(std::string_view(block.data(), n));
 }
 
-long PclOut::position() const { return std::ftell(file_); }
+long PclOut::position() const {
+    return std::ftell(file_);
+}
 
 }  // namespace morvel

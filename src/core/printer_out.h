@@ -9,7 +9,7 @@ namespace morvel {
 
 /// An open output file seen as a byte sink. It does not own the file.
 class PclOut {
-public:
+  public:
     explicit PclOut(std::FILE* file) : file_(file) {}
 
     /// Writes a printer command; formats are literals, "%%" gives one percent sign.
@@ -27,7 +27,7 @@ public:
     /// True once a write has failed (the file system is full or gone).
     bool failed() const { return failed_; }
 
-private:
+  private:
     std::FILE* file_;
     std::string scratch_;  ///< reused by printf so commands cost no allocation
     bool failed_ = false;

@@ -76,56 +76,56 @@ bool append_simple(std::string& out, const char* fmt, va_list ap) {
         const bool plain = !size && longs == 0;
         bool known = true;
         switch (*p) {
-        case 'd':
-        case 'i':
-            if (size)
-                append_integer(out, va_arg(ap, long), width, left, zeros);
-            else if (longs == 2)
-                append_integer(out, va_arg(ap, long long), width, left, zeros);
-            else if (longs == 1)
-                append_integer(out, va_arg(ap, long), width, left, zeros);
-            else
-                append_integer(out, va_arg(ap, int), width, left, zeros);
-            break;
-        case 'u':
-            if (size)
-                append_integer(out, va_arg(ap, std::size_t), width, left, zeros);
-            else if (longs == 2)
-                append_integer(out, va_arg(ap, unsigned long long), width, left, zeros);
-            else if (longs == 1)
-                append_integer(out, va_arg(ap, unsigned long), width, left, zeros);
-            else
-                append_integer(out, va_arg(ap, unsigned), width, left, zeros);
-            break;
-        case 's': {
-            if (!plain || zeros) {
-                known = false;
+            case 'd':
+            case 'i':
+                if (size)
+                    append_integer(out, va_arg(ap, long), width, left, zeros);
+                else if (longs == 2)
+                    append_integer(out, va_arg(ap, long long), width, left, zeros);
+                else if (longs == 1)
+                    append_integer(out, va_arg(ap, long), width, left, zeros);
+                else
+                    append_integer(out, va_arg(ap, int), width, left, zeros);
+                break;
+            case 'u':
+                if (size)
+                    append_integer(out, va_arg(ap, std::size_t), width, left, zeros);
+                else if (longs == 2)
+                    append_integer(out, va_arg(ap, unsigned long long), width, left, zeros);
+                else if (longs == 1)
+                    append_integer(out, va_arg(ap, unsigned long), width, left, zeros);
+                else
+                    append_integer(out, va_arg(ap, unsigned), width, left, zeros);
+                break;
+            case 's': {
+                if (!plain || zeros) {
+                    known = false;
+                    break;
+                }
+                const char* text = va_arg(ap, const char*);
+                if (text)
+                    append_padded(out, text, std::strlen(text), width, left, false);
+                else
+                    known = false;  // the C library's "(null)"
                 break;
             }
-            const char* text = va_arg(ap, const char*);
-            if (text)
-                append_padded(out, text, std::strlen(text), width, left, false);
-            else
-                known = false;  // the C library's "(null)"
-            break;
-        }
-        case 'c': {
-            if (!plain || zeros) {
-                known = false;
+            case 'c': {
+                if (!plain || zeros) {
+                    known = false;
+                    break;
+                }
+                const char c = static_cast<char>(va_arg(ap, int));
+                append_padded(out, &c, 1, width, left, false);
                 break;
             }
-            const char c = static_cast<char>(va_arg(ap, int));
-            append_padded(out, &c, 1, width, left, false);
-            break;
-        }
-        case '%':
-            if (plain && !left && !zeros && width == 0)
-                out.push_back('%');
-            else
+            case '%':
+                if (plain && !left && !zeros && width == 0)
+                    out.push_back('%');
+                else
+                    known = false;
+                break;
+            default:
                 known = false;
-            break;
-        default:
-            known = false;
         }
         if (!known) {
             out.resize(old);

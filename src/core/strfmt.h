@@ -21,6 +21,6 @@ namespace morvel {
 
 /// Formats into a text bounded like a C buffer of `size` bytes: at most size - 1 characters.
 [[gnu::format(printf, 2, 0)]] std::string vstrfmt_bounded(std::size_t size, const char* fmt,
-                                                         va_list ap);
+                                                          va_list ap);
 
 }  // namespace morvel

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "core/messages.h"
-#include "run.h"
 #include "core/strfmt.h"
+#include "run.h"
 
 namespace morvel {
 
@@ -38,7 +38,8 @@ std::string banner_time(std::time_t when) {
 void write_banner(Run& run, std::time_t when) {
     std::string stars(65, '*');
     report_info(run, "%s", stars.c_str());
-    report_info(run, "*                  MORVEL V%s Build %s                   *", kVersion, kBuild);
+    report_info(run, "*                  MORVEL V%s Build %s                   *", kVersion,
+                kBuild);
     report_info(run, "%s", banner_line(run.options.definition_name).c_str());
     report_info(run, "%s", banner_line(run.options.spool_name).c_str());
     report_info(run, "%s", banner_line(banner_time(when)).c_str());

@@ -9,8 +9,8 @@
 
 #include "driver/generator.h"
 #include "driver/help.h"
-#include "run.h"
 #include "language/compile.h"
+#include "run.h"
 #include "values/identifiers.h"
 
 namespace morvel {
@@ -20,8 +20,12 @@ namespace {
 constexpr const char* kVersion = "5.0(2020.1)";
 constexpr const char* kBuild = "000.000";
 
-bool takes_argument(char c) { return c != '\0' && std::strchr("adgkloptuvwz", c) != nullptr; }
-bool is_flag(char c) { return c != '\0' && std::strchr("behmnqrs", c) != nullptr; }
+bool takes_argument(char c) {
+    return c != '\0' && std::strchr("adgkloptuvwz", c) != nullptr;
+}
+bool is_flag(char c) {
+    return c != '\0' && std::strchr("behmnqrs", c) != nullptr;
+}
 
 // Numbers of -u, -w, -z and -k: decimal, or hexadecimal after "0x".
 int option_number(const std::string& text) {
@@ -40,10 +44,20 @@ bool take_option(Run& run, char c, const std::string& arg, std::vector<Override>
                  int* exit_code) {
     Options& o = run.options;
     switch (c) {
-        case 'a': o.client_data_file = arg; o.write_client_data = true; break;
-        case 'b': o.log_from_definition = true; break;
-        case 'd': o.return_code_file = arg; o.return_codes = true; break;
-        case 'e': o.execute_only_mark = 10; break;
+        case 'a':
+            o.client_data_file = arg;
+            o.write_client_data = true;
+            break;
+        case 'b':
+            o.log_from_definition = true;
+            break;
+        case 'd':
+            o.return_code_file = arg;
+            o.return_codes = true;
+            break;
+        case 'e':
+            o.execute_only_mark = 10;
+            break;
         case 'g':
             *exit_code = write_default_definition(run, arg);
             return false;
@@ -51,21 +65,52 @@ bool take_option(Run& run, char c, const std::string& arg, std::vector<Override>
             print_usage(run);
             *exit_code = 0;
             return false;
-        case 'k': o.definition_key = option_number(arg); break;
-        case 'l': o.log_file_name = arg; break;
-        case 'm': o.xml_spool = true; break;
-        case 'n': o.debug_disabled = true; break;
-        case 'o': overrides.push_back({'o', arg}); break;
-        case 'p': o.preview_prefix = arg; o.preview = true; break;
-        case 'q': o.quit_without_log = true; break;
-        case 'r': o.run_after_errors = true; break;
-        case 's': o.silent = true; break;
-        case 't': o.token_file_name = arg; o.write_token_file = true; break;
-        case 'u': o.utf8_mode = option_number(arg); break;
-        case 'v': overrides.push_back({'v', arg}); break;
-        case 'w': o.invoke_wait_seconds = option_number(arg); break;
-        case 'z': run.trace_flags = option_number(arg); break;
-        default: break;
+        case 'k':
+            o.definition_key = option_number(arg);
+            break;
+        case 'l':
+            o.log_file_name = arg;
+            break;
+        case 'm':
+            o.xml_spool = true;
+            break;
+        case 'n':
+            o.debug_disabled = true;
+            break;
+        case 'o':
+            overrides.push_back({'o', arg});
+            break;
+        case 'p':
+            o.preview_prefix = arg;
+            o.preview = true;
+            break;
+        case 'q':
+            o.quit_without_log = true;
+            break;
+        case 'r':
+            o.run_after_errors = true;
+            break;
+        case 's':
+            o.silent = true;
+            break;
+        case 't':
+            o.token_file_name = arg;
+            o.write_token_file = true;
+            break;
+        case 'u':
+            o.utf8_mode = option_number(arg);
+            break;
+        case 'v':
+            overrides.push_back({'v', arg});
+            break;
+        case 'w':
+            o.invoke_wait_seconds = option_number(arg);
+            break;
+        case 'z':
+            run.trace_flags = option_number(arg);
+            break;
+        default:
+            break;
     }
     return true;
 }
@@ -76,7 +121,8 @@ void print_usage(Run& run) {
     const char* prog = run.options.program_path.c_str();
     std::FILE* f = run.out;
     std::fprintf(f, "%s Version %s, Build %s\n", prog, kVersion, kBuild);
-    std::fprintf(f, "Usage: %s [-l] [-s] [-v] [-o] [-g] [-n] [-q] [-h] definition_file spool_file\n\n",
+    std::fprintf(f,
+                 "Usage: %s [-l] [-s] [-v] [-o] [-g] [-n] [-q] [-h] definition_file spool_file\n\n",
                  prog);
     std::fputs("\t[-l] <log_filename>: name of log file to create\n", f);
     std::fputs("\t[-s] <silence>: Force message just to log file\n", f);

@@ -10,8 +10,8 @@ struct Run;
 /// Result of reading the options.
 struct OptionScan {
     enum class Outcome { Run, Exit } outcome = Outcome::Run;
-    int exit_code = 0;        ///< when outcome is Exit
-    int first_file = 0;       ///< index of the first word after the options
+    int exit_code = 0;   ///< when outcome is Exit
+    int first_file = 0;  ///< index of the first word after the options
 };
 
 /// One -v or -o word, kept in command-line order for the second reading.

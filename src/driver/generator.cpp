@@ -63,8 +63,8 @@ std::string definition_string(const std::string& text) {
 std::string absolute_output_name(const std::string& definition_file) {
     std::string name = starter_output_name(definition_file);
     std::error_code ec;
-    std::filesystem::path dir =
-        std::filesystem::canonical(std::filesystem::absolute(definition_file, ec).parent_path(), ec);
+    std::filesystem::path dir = std::filesystem::canonical(
+        std::filesystem::absolute(definition_file, ec).parent_path(), ec);
     if (ec) return name;
     return (dir / std::filesystem::path(name).filename()).string();
 }
@@ -101,11 +101,9 @@ char orientation_answer(const std::string& line) {
     std::string word = line;
     if (!word.empty() && word.back() == '\n') word.pop_back();
     if (!word.empty() && word.back() == '\r') word.pop_back();
-    if (word.empty() || equal_ignore_case(word, "portrait") ||
-        equal_ignore_case(word, "p"))
+    if (word.empty() || equal_ignore_case(word, "portrait") || equal_ignore_case(word, "p"))
         return 'p';
-    if (equal_ignore_case(word, "landscape") || equal_ignore_case(word, "l"))
-        return 'l';
+    if (equal_ignore_case(word, "landscape") || equal_ignore_case(word, "l")) return 'l';
     return 0;
 }
 
@@ -178,8 +176,7 @@ int write_default_definition(Run& run, const std::string& file_name) {
     if (ok)
         std::fprintf(run.out, "%sWrote %s (%s pages); its jobs write their pages to %s\n",
                      ask && !terminal ? "\n" : "", file_name.c_str(),
-                     landscape ? "landscape" : "portrait",
-                     starter_output_name(file_name).c_str());
+                     landscape ? "landscape" : "portrait", starter_output_name(file_name).c_str());
     return ok ? 0 : 1;
 }
 

@@ -1,6 +1,6 @@
 // Entry point: one run context per process, handed to the run sequence.
-#include "run.h"
 #include "driver/run_sequence.h"
+#include "run.h"
 
 int main(int argc, char** argv) {
     morvel::Run run;

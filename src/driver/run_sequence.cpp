@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "driver/banner.h"
-#include "driver/command_line.h"
 #include "core/ascii.h"
 #include "core/messages.h"
 #include "core/return_code_file.h"
-#include "run.h"
+#include "driver/banner.h"
+#include "driver/command_line.h"
 #include "driver/settings.h"
 #include "driver/stages.h"
 #include "language/compile.h"
 #include "language/scanner.h"
+#include "run.h"
 #include "spool/spool_reader.h"
 #include "tokenfile/token_file.h"
 #include "values/identifiers.h"
@@ -39,7 +39,8 @@ void set_locale_from_environment() {
 // Writes the closing line and gives the exit code.
 int close_run(Run& run, int pass_result) {
     if (run.MEMORY_ERROR || pass_result != 0) {
-        report_info(run, "Morvel got MEMORY_ERROR=%d and result=%d\n", run.MEMORY_ERROR, pass_result);
+        report_info(run, "Morvel got MEMORY_ERROR=%d and result=%d\n", run.MEMORY_ERROR,
+                    pass_result);
         return 1;
     }
     report_info(run, "Morvel finished successfully\n");

@@ -37,13 +37,16 @@ std::vector<std::string> split_commas(const std::string& value) {
     std::size_t start = 0;
     for (;;) {
         std::size_t comma = value.find(',', start);
-        fields.push_back(value.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        fields.push_back(
+            value.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
         if (comma == std::string::npos) return fields;
         start = comma + 1;
     }
 }
 
-int clamp_int(long n) { return static_cast<int>(std::clamp<long>(n, INT_MIN, INT_MAX)); }
+int clamp_int(long n) {
+    return static_cast<int>(std::clamp<long>(n, INT_MIN, INT_MAX));
+}
 
 }  // namespace
 

@@ -16,7 +16,7 @@ struct AutoForm {
 };
 
 struct Settings {
-    long printable_width = 2360;   ///< dots at 300 dpi
+    long printable_width = 2360;  ///< dots at 300 dpi
     long printable_height = 3407;
     std::vector<AutoForm> auto_forms;
 };

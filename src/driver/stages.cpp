@@ -7,9 +7,9 @@
 #include <string>
 
 #include "core/messages.h"
-#include "run.h"
 #include "language/scanner.h"
 #include "output/output_programs.h"
+#include "run.h"
 #include "spool/input_program.h"
 #include "spool/spool_reader.h"
 #include "tokenfile/client_data.h"

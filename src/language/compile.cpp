@@ -4,11 +4,11 @@
 #include <string>
 
 #include "core/messages.h"
-#include "run.h"
 #include "language/grammar.h"
 #include "language/hints.h"
 #include "language/parse_error.h"
 #include "language/scanner.h"
+#include "run.h"
 
 namespace morvel {
 

@@ -7,11 +7,11 @@
 #include <cstdlib>
 
 #include "core/messages.h"
-#include "run.h"
+#include "language/field.h"
 #include "language/hints.h"
 #include "language/parse_error.h"
 #include "language/scanner.h"
-#include "language/field.h"
+#include "run.h"
 #include "values/value.h"
 
 namespace morvel {

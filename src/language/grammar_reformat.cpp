@@ -4,11 +4,11 @@
 #include <utility>
 
 #include "core/messages.h"
-#include "run.h"
 #include "core/strfmt.h"
 #include "language/grammar.h"
 #include "language/parse_error.h"
 #include "language/scanner.h"
+#include "run.h"
 
 namespace morvel {
 
@@ -87,7 +87,8 @@ void Parser::parse_reformat_program() {
         if (known_id && known_id->kind == IdKind::Variable)
             find(param, "Unable to find variable");
         else
-            declare(param, IdKind::Variable, "Unable to add identifier, check not already declared", 3);
+            declare(param, IdKind::Variable, "Unable to add identifier, check not already declared",
+                    3);
         if (pass2())
             parameters.push_back(ParameterBinding{variable_of(param, "Unable to find variable"),
                                                   static_cast<int>(parameters.size()) + 1});

@@ -2,8 +2,8 @@
 // shift and XML blocks, and the raw writers.
 #include <utility>
 
-#include "run.h"
 #include "language/grammar.h"
+#include "run.h"
 
 namespace morvel {
 

@@ -2,9 +2,9 @@
 #include <utility>
 
 #include "core/messages.h"
-#include "run.h"
 #include "language/grammar.h"
 #include "language/scanner.h"
+#include "run.h"
 
 namespace morvel {
 

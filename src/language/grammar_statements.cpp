@@ -3,12 +3,12 @@
 #include <utility>
 
 #include "core/messages.h"
-#include "run.h"
 #include "core/strfmt.h"
+#include "language/field.h"
 #include "language/grammar.h"
 #include "language/parse_error.h"
 #include "language/scanner.h"
-#include "language/field.h"
+#include "run.h"
 
 namespace morvel {
 

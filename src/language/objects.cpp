@@ -2,9 +2,9 @@
 #include <memory>
 #include <string_view>
 
-#include "language/programs.h"
-#include "language/font.h"
 #include "language/field.h"
+#include "language/font.h"
+#include "language/programs.h"
 #include "values/identifiers.h"
 #include "values/text_util.h"
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "language/tree.h"
-#include "language/font.h"
 #include "language/field.h"
+#include "language/font.h"
+#include "language/tree.h"
 #include "values/identifiers.h"
 #include "values/value.h"
 

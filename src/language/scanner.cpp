@@ -2,9 +2,9 @@
 #include "language/scanner.h"
 
 #include "core/file_handle.h"
-#include "run.h"
 #include "language/parse_error.h"
 #include "language/scanner_impl.h"
+#include "run.h"
 
 namespace morvel {
 

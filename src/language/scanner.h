@@ -22,17 +22,17 @@ struct SourceFile {
 
 /// The scanner's state for one run (a member of Run).
 struct Scanner {
-    int pass = 0;                          ///< 1 or 2 while compiling
-    std::string definition_path;           ///< file the text is read from
-    std::vector<SourceFile> sources;       ///< source file list, index 0 = the definition
-    int source_index = 0;                  ///< file being read: 0, or the uses file's index
+    int pass = 0;                     ///< 1 or 2 while compiling
+    std::string definition_path;      ///< file the text is read from
+    std::vector<SourceFile> sources;  ///< source file list, index 0 = the definition
+    int source_index = 0;             ///< file being read: 0, or the uses file's index
     bool file_switch_forbidden = false;
-    std::optional<Token> lookahead;        ///< a peeked token not yet handed out
-    const std::string* replay = nullptr;   ///< loaded token stream from its first token
+    std::optional<Token> lookahead;       ///< a peeked token not yet handed out
+    const std::string* replay = nullptr;  ///< loaded token stream from its first token
     std::size_t replay_pos = 0;
-    std::string* record = nullptr;         ///< token file being written, when recording
-    int fatal_exit = 0;                    ///< 2 once a fatal scanner stop happened
-    struct Impl;                           ///< buffers and nested-file state
+    std::string* record = nullptr;  ///< token file being written, when recording
+    int fatal_exit = 0;             ///< 2 once a fatal scanner stop happened
+    struct Impl;                    ///< buffers and nested-file state
     std::shared_ptr<Impl> impl;
 };
 

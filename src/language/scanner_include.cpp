@@ -5,9 +5,9 @@
 
 #include "core/file_handle.h"
 #include "core/messages.h"
-#include "run.h"
 #include "language/parse_error.h"
 #include "language/scanner_impl.h"
+#include "run.h"
 
 namespace morvel {
 

@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "core/messages.h"
-#include "run.h"
 #include "language/parse_error.h"
 #include "language/scanner_impl.h"
+#include "run.h"
 
 namespace morvel {
 

@@ -34,7 +34,8 @@ struct Token {
 bool token_has_text(Tok code);
 /// The keyword or punctuation of a code as written in definitions, "<identifier>" etc. for classes.
 const char* token_name(Tok code);
-/// The keyword token of a word (letter case ignored), including section headers and "BOLD:"-style words.
+/// The keyword token of a word (letter case ignored), including section headers and "BOLD:"-style
+/// words.
 std::optional<Tok> keyword_lookup(std::string_view word);
 /// Whether the byte is a code that some token has.
 bool is_token_code(int code);

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "core/strfmt.h"
+#include "language/field.h"
 #include "language/programs.h"
 #include "language/tree.h"
-#include "language/field.h"
 
 namespace morvel {
 

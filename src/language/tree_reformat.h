@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "language/tree_payloads.h"
 #include "language/font.h"
+#include "language/tree_payloads.h"
 #include "values/value.h"
 
 namespace morvel {

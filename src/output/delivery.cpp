@@ -3,10 +3,10 @@
 #include <variant>
 
 #include "core/messages.h"
-#include "run.h"
 #include "language/programs.h"
 #include "output/output_programs.h"
 #include "output/repeat.h"
+#include "run.h"
 #include "spool/program_support.h"
 #include "values/evaluate.h"
 #include "values/statements.h"

@@ -9,15 +9,15 @@
 #include <thread>
 
 #include "core/ascii.h"
+#include "core/command_runner.h"
 #include "core/messages.h"
 #include "core/shell_quote.h"
-#include "run.h"
 #include "core/strfmt.h"
 #include "language/programs.h"
 #include "output/output_file.h"
 #include "output/output_programs.h"
 #include "output/undelivered.h"
-#include "core/command_runner.h"
+#include "run.h"
 #include "values/identifiers.h"
 #include "values/value.h"
 

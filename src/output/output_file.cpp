@@ -4,10 +4,10 @@
 #include <string>
 
 #include "core/messages.h"
-#include "run.h"
 #include "core/strfmt.h"
-#include "language/programs.h"
 #include "core/temp_file.h"
+#include "language/programs.h"
+#include "run.h"
 #include "values/evaluate.h"
 
 namespace morvel {

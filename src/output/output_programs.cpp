@@ -3,11 +3,11 @@
 #include <variant>
 
 #include "core/messages.h"
-#include "run.h"
 #include "language/programs.h"
 #include "output/output_file.h"
 #include "output/repeat.h"
 #include "reformat/reformat.h"
+#include "run.h"
 #include "spool/program_support.h"
 #include "values/evaluate.h"
 #include "values/statements.h"

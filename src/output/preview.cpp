@@ -5,11 +5,11 @@
 
 #include "core/file_handle.h"
 #include "core/messages.h"
-#include "run.h"
 #include "core/strfmt.h"
 #include "language/programs.h"
 #include "output/invocation.h"
 #include "output/output_file.h"
+#include "run.h"
 
 namespace morvel {
 

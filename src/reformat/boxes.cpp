@@ -8,12 +8,12 @@
 #include <utility>
 
 #include "core/messages.h"
-#include "run.h"
+#include "core/printer_out.h"
 #include "language/programs.h"
 #include "reformat/fonts.h"
 #include "reformat/job_setup.h"
 #include "reformat/place_text.h"
-#include "core/printer_out.h"
+#include "run.h"
 #include "values/value.h"
 
 namespace morvel {

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "core/messages.h"
-#include "run.h"
-#include "language/programs.h"
 #include "core/printer_out.h"
+#include "language/programs.h"
+#include "run.h"
 #include "values/text_util.h"
 
 namespace morvel {
@@ -96,8 +96,8 @@ int eject_text_page(Run& run, ReformatProgram& program, OutputProgram& output, P
             if (m + 4 <= line.size() && start >= 0)
                 output.total_page_placeholders.push_back(start + static_cast<long>(m));
         out.write_bytes(line);
-        bool end_line = whole_rows ? (program.trim_lines || !last || program.pad)
-                                   : (!last || program.pad);
+        bool end_line =
+            whole_rows ? (program.trim_lines || !last || program.pad) : (!last || program.pad);
         if (end_line) out.write_bytes(line_end);
     }
     page.clear();

@@ -4,13 +4,13 @@
 #include <cstdlib>
 
 #include "core/messages.h"
-#include "run.h"
+#include "core/printer_out.h"
 #include "core/strfmt.h"
 #include "language/programs.h"
 #include "reformat/job_setup.h"
 #include "reformat/place_text.h"
-#include "core/printer_out.h"
 #include "reformat/reformat_state.h"
+#include "run.h"
 #include "values/identifiers.h"
 #include "values/value.h"
 
@@ -60,8 +60,8 @@ HpFont* default_hp_font(Run& run) {
 ResolvedFont resolve_font(Run& run, const HpFont* font, const FontOverride* override_) {
     ResolvedFont r;
     if (font) {
-        r.proportional = argument_integer(run, font->proportional,
-                                          "HP_FONT = name, (proportional)") != 0;
+        r.proportional =
+            argument_integer(run, font->proportional, "HP_FONT = name, (proportional)") != 0;
         r.size = argument_number(run, font->size, "HP_FONT(size)");
         if (font->effects) r.effects = argument_integer(run, *font->effects, "HP_FONT(effects)");
         r.boldness = argument_integer(run, font->boldness, "HP_FONT(boldness)");
@@ -166,30 +166,45 @@ int label_terminator(std::string_view text) {
     return 127;
 }
 
-std::string hpgl_enter(int mode) { return strfmt("\033%%%dB", mode); }
-std::string hpgl_leave(int mode) { return strfmt("\033%%%dA", mode); }
-std::string hpgl_transparency(int mode) { return strfmt("TR%d;", mode); }
-std::string hpgl_pen(int pen) { return strfmt("SP%d;", pen); }
-std::string hpgl_fill_type(int type, int a, int b) { return strfmt("FT%d,%d,%d;", type, a, b); }
-std::string hpgl_character_fill(int mode) { return strfmt("CF%d;", mode); }
+std::string hpgl_enter(int mode) {
+    return strfmt("\033%%%dB", mode);
+}
+std::string hpgl_leave(int mode) {
+    return strfmt("\033%%%dA", mode);
+}
+std::string hpgl_transparency(int mode) {
+    return strfmt("TR%d;", mode);
+}
+std::string hpgl_pen(int pen) {
+    return strfmt("SP%d;", pen);
+}
+std::string hpgl_fill_type(int type, int a, int b) {
+    return strfmt("FT%d,%d,%d;", type, a, b);
+}
+std::string hpgl_character_fill(int mode) {
+    return strfmt("CF%d;", mode);
+}
 std::string hpgl_character_fill(int mode, int edge_pen) {
     return strfmt("CF%d,%d;", mode, edge_pen);
 }
 std::string hpgl_define_terminator(int terminator, int mode) {
     return strfmt("DT%c,%d;", terminator, mode);
 }
-std::string hpgl_standard_font() { return "SS;"; }
+std::string hpgl_standard_font() {
+    return "SS;";
+}
 std::string hpgl_label(std::string_view text, int terminator) {
     std::string s = "LB";
     s.append(text);
     appendf(s, "%c;", terminator);
     return s;
 }
-std::string hpgl_label_origin(int origin) { return strfmt("LO%d;", origin); }
+std::string hpgl_label_origin(int origin) {
+    return strfmt("LO%d;", origin);
+}
 
-int place_label(Run& run, PclOut& out, std::string_view text, bool inverse,
-                const HpFont* font, const FontOverride* override_,
-                std::span<const std::size_t> marks) {
+int place_label(Run& run, PclOut& out, std::string_view text, bool inverse, const HpFont* font,
+                const FontOverride* override_, std::span<const std::size_t> marks) {
     int terminator = label_terminator(text);
     if (terminator == 127) {
         report_error(run, 0, "Unable to get a terminator for hpgl string");

@@ -19,11 +19,11 @@ class PclOut;
 struct ResolvedFont {
     bool proportional = false;
     double size = 10.0;
-    long effects = 0;    ///< style
-    long boldness = 0;   ///< stroke weight
+    long effects = 0;   ///< style
+    long boldness = 0;  ///< stroke weight
     long typeface = 4099;
     bool underline = false;
-    int colour = 0;      ///< palette index: the override's when given, else the font's
+    int colour = 0;  ///< palette index: the override's when given, else the font's
 };
 
 /// The identifier default_hp_font's font, or nullptr when there is none.
@@ -52,23 +52,22 @@ std::string hpgl_direction(double angle);
 int label_terminator(std::string_view text);
 
 /// Command builders of the label sequence.
-std::string hpgl_enter(int mode);          ///< "\e%%%dB"
-std::string hpgl_leave(int mode);          ///< "\e%%%dA"
-std::string hpgl_transparency(int mode);   ///< "TR%d;"
-std::string hpgl_pen(int pen);             ///< "SP%d;"
-std::string hpgl_fill_type(int type, int a, int b);         ///< "FT%d,%d,%d;"
-std::string hpgl_character_fill(int mode);                  ///< "CF%d;"
-std::string hpgl_character_fill(int mode, int edge_pen);    ///< "CF%d,%d;"
-std::string hpgl_define_terminator(int terminator, int mode);  ///< "DT%c,%d;"
-std::string hpgl_standard_font();          ///< "SS;"
+std::string hpgl_enter(int mode);                               ///< "\e%%%dB"
+std::string hpgl_leave(int mode);                               ///< "\e%%%dA"
+std::string hpgl_transparency(int mode);                        ///< "TR%d;"
+std::string hpgl_pen(int pen);                                  ///< "SP%d;"
+std::string hpgl_fill_type(int type, int a, int b);             ///< "FT%d,%d,%d;"
+std::string hpgl_character_fill(int mode);                      ///< "CF%d;"
+std::string hpgl_character_fill(int mode, int edge_pen);        ///< "CF%d,%d;"
+std::string hpgl_define_terminator(int terminator, int mode);   ///< "DT%c,%d;"
+std::string hpgl_standard_font();                               ///< "SS;"
 std::string hpgl_label(std::string_view text, int terminator);  ///< "LB%s%c;"
-std::string hpgl_label_origin(int origin); ///< "LO%d;"
+std::string hpgl_label_origin(int origin);                      ///< "LO%d;"
 
 /// Draws text as an HP-GL/2 label at the PCL cursor (centre or right alignment as the
 /// override says); the "%t" at each offset of marks becomes a total-page placeholder.
 /// 0, or -1 after "Unable to get a terminator for hpgl string".
-int place_label(Run& run, PclOut& out, std::string_view text, bool inverse,
-                const HpFont* font, const FontOverride* override_,
-                std::span<const std::size_t> marks);
+int place_label(Run& run, PclOut& out, std::string_view text, bool inverse, const HpFont* font,
+                const FontOverride* override_, std::span<const std::size_t> marks);
 
 }  // namespace morvel

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "core/messages.h"
-#include "run.h"
+#include "core/printer_out.h"
 #include "language/programs.h"
 #include "language/tree.h"
 #include "reformat/image_raster.h"
 #include "reformat/image_reader.h"
 #include "reformat/job_setup.h"
-#include "core/printer_out.h"
+#include "run.h"
 #include "values/value.h"
 
 namespace morvel {

@@ -2,8 +2,8 @@
 #include <algorithm>
 
 #include "core/messages.h"
-#include "run.h"
 #include "reformat/image_reader.h"
+#include "run.h"
 
 namespace morvel {
 

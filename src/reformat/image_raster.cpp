@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "reformat/place_text.h"
 #include "core/printer_out.h"
+#include "reformat/place_text.h"
 
 namespace morvel {
 

@@ -6,13 +6,13 @@
 #include <string>
 
 #include "core/messages.h"
-#include "run.h"
+#include "core/printer_out.h"
 #include "language/programs.h"
 #include "reformat/fonts.h"
 #include "reformat/forms.h"
 #include "reformat/place_text.h"
-#include "core/printer_out.h"
 #include "reformat/raw_write.h"
+#include "run.h"
 #include "values/evaluate.h"
 #include "values/value.h"
 
@@ -170,7 +170,8 @@ int page_setup(Run& run, ReformatProgram& program, PclOut& out) {
         }
     }
     if (program.num_copies)
-        out.printf("\033&l%ldX", argument_integer(run, *program.num_copies, "SETTINGS(NUM_COPIES)"));
+        out.printf("\033&l%ldX",
+                   argument_integer(run, *program.num_copies, "SETTINGS(NUM_COPIES)"));
     return 0;
 }
 

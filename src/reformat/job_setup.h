@@ -1,10 +1,11 @@
 #pragma once
 // The job set-up written at the start of an empty output file: the output program's
 // user strings, the printer job header and page set-up, or the XML prologue.
-#include "core/file_handle.h"
 #include <cstdio>
 #include <memory>
 #include <string_view>
+
+#include "core/file_handle.h"
 
 namespace morvel {
 

@@ -18,7 +18,7 @@ struct PlaceholderCell {
 /// width x height cells, row-major; a cell is one byte, or four with wide cells (the
 /// bytes of one UTF-8 character, then zeros). A blank cell holds spaces in every byte.
 class OutputPage {
-public:
+  public:
     /// Largest page, in bytes, that a definition may ask for.
     static constexpr std::size_t kMaxBytes = std::size_t{256} << 20;
 
@@ -54,7 +54,7 @@ public:
     /// Total-page placeholders placed on this page, turned into file offsets at eject.
     std::vector<PlaceholderCell> placeholders;
 
-private:
+  private:
     std::unique_ptr<char[]> cells_;
     /// A released page's cells, kept for the next allocation of the same size so that a
     /// page per document costs no allocation; its first spare_dirty_ bytes may be written.

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "core/messages.h"
-#include "run.h"
+#include "core/printer_out.h"
 #include "language/programs.h"
 #include "reformat/fonts.h"
 #include "reformat/symbol_sets.h"
-#include "core/printer_out.h"
+#include "run.h"
 #include "values/identifiers.h"
 #include "values/text_util.h"
 #include "values/value.h"
@@ -73,8 +73,8 @@ int place_on_page(Run& run, ReformatProgram& program, int x, int y, const Prepar
         return -1;
     }
     // Wide cells align by characters: counting bytes would push multi-byte text aside.
-    long length = page.wide() ? characters_before(p.text, p.text.size())
-                              : static_cast<long>(p.text.size());
+    long length =
+        page.wide() ? characters_before(p.text, p.text.size()) : static_cast<long>(p.text.size());
     long column = x;
     long row = y;
     if (override_ && override_->alignment == Alignment::Centre) column -= (length + 1) / 2;
@@ -138,8 +138,8 @@ bool has_non_ascii(std::string_view text) {
                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
-int place_on_printer(Run& run, int x, int y, Prepared& p, bool inverse,
-                     const HpFont* font, const FontOverride* override_) {
+int place_on_printer(Run& run, int x, int y, Prepared& p, bool inverse, const HpFont* font,
+                     const FontOverride* override_) {
     PclOut& out = *run.reformat.out;
     if (run.spool.utf8_mode != 0 && has_non_ascii(p.text) && run.reformat.program)
         encode_for_printer(run, *run.reformat.program, p);
@@ -180,8 +180,8 @@ void write_marked(Run& run, PclOut& out, std::string_view text,
     if (pos < text.size()) out.write_bytes(text.substr(pos));
 }
 
-int place_text(Run& run, int x, int y, std::string_view text, bool inverse,
-               const HpFont* font, const FontOverride* override_, bool with_placeholders) {
+int place_text(Run& run, int x, int y, std::string_view text, bool inverse, const HpFont* font,
+               const FontOverride* override_, bool with_placeholders) {
     ReformatProgram* program = run.reformat.program;
     if (!program || !run.reformat.out) return -1;
     if (text.empty()) return 0;
@@ -200,18 +200,16 @@ int place_text(Run& run, int x, int y, std::string_view text, bool inverse,
     return 0;
 }
 
-int place_lines(Run& run, int x, double y, std::string_view text, bool inverse,
-                const HpFont* font, const FontOverride* override_, double line_step,
-                bool with_placeholders) {
+int place_lines(Run& run, int x, double y, std::string_view text, bool inverse, const HpFont* font,
+                const FontOverride* override_, double line_step, bool with_placeholders) {
     int result = 0;
     std::size_t start = 0;
     while (true) {
         std::size_t end = text.find('\n', start);
-        std::string_view line = text.substr(start, end == std::string_view::npos
-                                                       ? std::string_view::npos
-                                                       : end - start);
-        if (place_text(run, x, clamp_to_int(truncate_to_long(y)), line, inverse, font,
-                       override_, with_placeholders) != 0)
+        std::string_view line = text.substr(
+            start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        if (place_text(run, x, clamp_to_int(truncate_to_long(y)), line, inverse, font, override_,
+                       with_placeholders) != 0)
             result = -1;
         if (end == std::string_view::npos) break;
         start = end + 1;
@@ -220,7 +218,9 @@ int place_lines(Run& run, int x, double y, std::string_view text, bool inverse,
     return result;
 }
 
-int clamp_to_int(long v) { return static_cast<int>(std::clamp<long>(v, INT_MIN, INT_MAX)); }
+int clamp_to_int(long v) {
+    return static_cast<int>(std::clamp<long>(v, INT_MIN, INT_MAX));
+}
 
 long text_lines(const Text* text) {
     if (!text || !*text) return 0;

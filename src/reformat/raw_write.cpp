@@ -3,9 +3,9 @@
 #include <string>
 
 #include "core/messages.h"
-#include "run.h"
-#include "language/programs.h"
 #include "core/printer_out.h"
+#include "language/programs.h"
+#include "run.h"
 #include "values/evaluate.h"
 #include "values/value.h"
 

@@ -2,15 +2,15 @@
 
 #include "barcode/barcode.h"
 #include "core/messages.h"
-#include "run.h"
+#include "core/printer_out.h"
 #include "reformat/boxes.h"
 #include "reformat/eject.h"
 #include "reformat/forms.h"
 #include "reformat/job_setup.h"
-#include "core/printer_out.h"
 #include "reformat/raw_write.h"
 #include "reformat/reformat_internal.h"
 #include "reformat/xml_output.h"
+#include "run.h"
 #include "values/evaluate.h"
 #include "values/statements.h"
 
@@ -93,8 +93,7 @@ int execute_statement(Run& run, const Statement& st, int& base_y, double& advanc
 
 }  // namespace
 
-int execute_reformat_statements(Run& run, const StatementList& list, int& base_y,
-                                double& advance) {
+int execute_reformat_statements(Run& run, const StatementList& list, int& base_y, double& advance) {
     for (const auto& st : list) {
         if (!st) continue;
         run.current_line = st->line;
@@ -115,7 +114,8 @@ int run_reformat(Run& run, ReformatProgram& program, OutputProgram& output, std:
     PclOut out(file);
     state.program = &program;
     state.output = &output;
-    if (run.trace_flags & kTraceReformat) report_info(run, "Reformat program %s", program.name.c_str());
+    if (run.trace_flags & kTraceReformat)
+        report_info(run, "Reformat program %s", program.name.c_str());
 
     auto finish = [&](int result) {
         state.page.release();

@@ -20,7 +20,6 @@ int run_reformat(Run& run, ReformatProgram& program, OutputProgram& output, std:
 
 /// Executes a reformat statement list with its base y and advance (both updated).
 /// Failures are reported and the next statement still runs; the result is 0.
-int execute_reformat_statements(Run& run, const StatementList& list, int& base_y,
-                                double& advance);
+int execute_reformat_statements(Run& run, const StatementList& list, int& base_y, double& advance);
 
 }  // namespace morvel

@@ -3,9 +3,9 @@
 #include <utility>
 
 #include "core/messages.h"
-#include "run.h"
 #include "reformat/reformat.h"
 #include "reformat/reformat_internal.h"
+#include "run.h"
 #include "values/evaluate.h"
 #include "values/identifiers.h"
 

@@ -2,10 +2,10 @@
 #include <algorithm>
 
 #include "core/messages.h"
-#include "run.h"
 #include "reformat/place_text.h"
 #include "reformat/reformat.h"
 #include "reformat/reformat_internal.h"
+#include "run.h"
 #include "values/evaluate.h"
 #include "values/identifiers.h"
 #include "values/value.h"

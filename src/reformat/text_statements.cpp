@@ -6,13 +6,13 @@
 #include <string>
 
 #include "core/messages.h"
-#include "run.h"
+#include "core/printer_out.h"
 #include "core/strfmt.h"
 #include "reformat/fonts.h"
 #include "reformat/job_setup.h"
 #include "reformat/place_text.h"
-#include "core/printer_out.h"
 #include "reformat/reformat_internal.h"
+#include "run.h"
 #include "values/evaluate.h"
 #include "values/value.h"
 
@@ -124,8 +124,8 @@ int execute_field(Run& run, const Statement& st, int base_y, double& advance) {
     int x = clamp_to_int(argument_integer(run, t->x, "FIELD(x)"));
     long y = argument_integer(run, t->y, "FIELD(y)") + base_y;
     if (!line) return 0;
-    return place_lines(run, x, static_cast<double>(y), *line, t->inverse,
-                       t->hp_font, override_of(*t), step, false);
+    return place_lines(run, x, static_cast<double>(y), *line, t->inverse, t->hp_font,
+                       override_of(*t), step, false);
 }
 
 int execute_text_statement(Run& run, const Statement& st, int base_y, double& advance) {
@@ -151,8 +151,8 @@ int execute_text_statement(Run& run, const Statement& st, int base_y, double& ad
             return place_date(run, *t, x, y, *text);
         case Tok::PAGE: {
             int page = run.reformat.output ? run.reformat.output->page_counter : 1;
-            return place_lines(run, x, y, expand_page_pattern(*text, page), t->inverse,
-                               t->hp_font, override_of(*t), step, true);
+            return place_lines(run, x, y, expand_page_pattern(*text, page), t->inverse, t->hp_font,
+                               override_of(*t), step, true);
         }
         case Tok::INCLUDE:
             return include_file(run, *t, x, y, *text);

@@ -3,13 +3,13 @@
 #include <string>
 
 #include "core/messages.h"
-#include "run.h"
+#include "core/printer_out.h"
 #include "language/programs.h"
 #include "reformat/boxes.h"
 #include "reformat/fonts.h"
 #include "reformat/job_setup.h"
 #include "reformat/place_text.h"
-#include "core/printer_out.h"
+#include "run.h"
 #include "values/evaluate.h"
 #include "values/value.h"
 

@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "core/messages.h"
-#include "run.h"
-#include "language/programs.h"
 #include "core/printer_out.h"
+#include "language/programs.h"
 #include "reformat/raw_write.h"
 #include "reformat/reformat.h"
+#include "run.h"
 #include "values/evaluate.h"
 #include "values/text_util.h"
 #include "values/value.h"

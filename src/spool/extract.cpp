@@ -10,10 +10,10 @@
 #include "core/messages.h"
 #include "core/return_code_file.h"
 #include "core/strfmt.h"
-#include "run.h"
+#include "language/field.h"
 #include "language/programs.h"
 #include "output/output_programs.h"
-#include "language/field.h"
+#include "run.h"
 #include "spool/program_support.h"
 #include "spool/spool_reader.h"
 #include "values/evaluate.h"
@@ -64,8 +64,9 @@ int read_program_page(Run& run, ExtractProgram& p, int tab_width) {
     }
     ++run.extract.pages_read;
     if (run.return_codes.stream)
-        write_return_code_text(run, strfmt("%s,%ld,%ld\n", p.name.c_str(),
-                                           run.spool.page.first_offset, run.spool.page.last_offset));
+        write_return_code_text(run,
+                               strfmt("%s,%ld,%ld\n", p.name.c_str(), run.spool.page.first_offset,
+                                      run.spool.page.last_offset));
     return length;
 }
 
@@ -152,7 +153,8 @@ int execute_extract_statement(Run& run, const Statement& st, int base, int& heig
             }
             // A condition that cannot be evaluated counts as true.
             bool truth = evaluate_truth(run, s->condition.get()) != 0;
-            return execute_extract_statements(run, truth ? s->then_list : s->else_list, base, height);
+            return execute_extract_statements(run, truth ? s->then_list : s->else_list, base,
+                                              height);
         }
         case Tok::CASE: {
             const auto* s = st.get_if<CaseStatement>();
@@ -234,7 +236,8 @@ int run_extract_program(Run& run, ExtractProgram* program) {
     s.page_length = length;
     set_integer_variable(run, "page_length", length);
     for (FieldRecord* f : p.fields)
-        if (f && !f->persistent && f->state != FieldState::Cleared) f->state = FieldState::Initialise;
+        if (f && !f->persistent && f->state != FieldState::Cleared)
+            f->state = FieldState::Initialise;
     if (!run.options.xml_spool && at_end_of_spool(run) == 1) set_last_page(run, 1);
 
     // Each page starts the -10000 chain at its first line.

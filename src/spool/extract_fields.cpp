@@ -8,10 +8,10 @@
 #include <utility>
 
 #include "core/messages.h"
-#include "run.h"
-#include "language/programs.h"
-#include "spool/extract.h"
 #include "language/field.h"
+#include "language/programs.h"
+#include "run.h"
+#include "spool/extract.h"
 #include "spool/spool_reader.h"
 #include "values/evaluate.h"
 #include "values/text_util.h"
@@ -77,7 +77,8 @@ Text xml_field_text(Run& run, const FieldRecord& f) {
 // trailing blanks removed; "" when no line does.
 std::string colon_value(const Run& run, const std::string& label) {
     const int lines = run.spool.page.lines;
-    const int prefix_cells = static_cast<int>(std::min<std::size_t>(label.size() + 1, kSpoolLineMax));
+    const int prefix_cells =
+        static_cast<int>(std::min<std::size_t>(label.size() + 1, kSpoolLineMax));
     for (int y = 1; y <= lines; ++y) {
         // Most lines fail on their first few characters: look at those before cutting
         // the whole blank-padded line.
@@ -112,8 +113,8 @@ int extract_field(Run& run, FieldRecord& f, int base, int& height) {
     int x = 0, length = 0;
     if (!xml) {
         x = clamp_int(argument_integer(run, f.x, starting ? "FIELD(x)" : "Extract FIELD(x)"));
-        length =
-            clamp_int(argument_integer(run, f.length, starting ? "FIELD(len)" : "Extract FIELD(len)"));
+        length = clamp_int(
+            argument_integer(run, f.length, starting ? "FIELD(len)" : "Extract FIELD(len)"));
     }
     if (run.trace_flags & 0x10) {
         if (starting)
@@ -185,9 +186,11 @@ Text eval_first_last_line(Run& run, const Expression& e) {
     }
     if (f->kind == FieldKind::Colon) {
         if (first)
-            report_error(run, 0, "Cannot use first_line on %s as its a COLON_FIELD", f->name.c_str());
+            report_error(run, 0, "Cannot use first_line on %s as its a COLON_FIELD",
+                         f->name.c_str());
         else
-            report_error(run, 0, "Cannot use last_line on %s as its a COLON_FIELD", f->name.c_str());
+            report_error(run, 0, "Cannot use last_line on %s as its a COLON_FIELD",
+                         f->name.c_str());
         return std::nullopt;
     }
     if (run.extract.page_length == 0) return std::nullopt;

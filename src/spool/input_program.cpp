@@ -5,9 +5,9 @@
 #include <variant>
 
 #include "core/messages.h"
-#include "run.h"
 #include "language/programs.h"
 #include "output/output_programs.h"
+#include "run.h"
 #include "spool/extract.h"
 #include "spool/program_support.h"
 #include "values/evaluate.h"
@@ -150,7 +150,8 @@ int execute_input_statement(Run& run, const Statement& st) {
             // Read as an integer: a text that is not a number is false here.
             Text t = evaluate(run, s->condition.get());
             if (!t) return -1;
-            return execute_input_statements(run, to_integer(run, t) != 0 ? s->then_list : s->else_list);
+            return execute_input_statements(run,
+                                            to_integer(run, t) != 0 ? s->then_list : s->else_list);
         }
         case Tok::CASE: {
             const auto* s = st.get_if<CaseStatement>();
@@ -222,7 +223,8 @@ int run_input_program(Run& run) {
     if (run.tree.input) return execute_input_statements(run, run.tree.input->statements);
     // A tree without an input program (none was compiled) runs the default one.
     Identifier* id = lookup(run, "default_extract");
-    ExtractProgram* program = id && id->kind == IdKind::Extract ? id->as<ExtractProgram>() : nullptr;
+    ExtractProgram* program =
+        id && id->kind == IdKind::Extract ? id->as<ExtractProgram>() : nullptr;
     if (!program) {
         report_error(run, 1, "default_extract extract program is not defined");
         return -1;

@@ -17,7 +17,7 @@ Text variable_text(Run& run, const char* name);
 /// the enclosing loop its value back. A loop that is abandoned without restore()
 /// leaves its own count behind.
 class RepeatCount {
-public:
+  public:
     explicit RepeatCount(Run& run) : run_(run), saved_(variable_text(run, "repeat_count")) {
         set_integer_variable(run_, "repeat_count", count_);
     }
@@ -25,7 +25,7 @@ public:
     void advance() { set_integer_variable(run_, "repeat_count", ++count_); }
     void restore() { set_text_variable(run_, "repeat_count", saved_); }
 
-private:
+  private:
     Run& run_;
     Text saved_;
     long count_ = 1;

@@ -20,13 +20,19 @@ int window_peek(const SpoolWindow& w, std::size_t k);
 /// Whether the data is exhausted (not merely out of a look-ahead's reach).
 bool window_at_end(Run& run);
 /// Moves the reading position over n bytes.
-inline void window_consume(SpoolWindow& w, std::size_t n) { w.pos += n; }
+inline void window_consume(SpoolWindow& w, std::size_t n) {
+    w.pos += n;
+}
 /// Keeps the current position in the window until window_return.
-inline void window_pin(SpoolWindow& w) { w.pin = w.base + static_cast<long>(w.pos); }
+inline void window_pin(SpoolWindow& w) {
+    w.pin = w.base + static_cast<long>(w.pos);
+}
 /// Goes back to the pinned position and lets the window slide freely again.
 void window_return(SpoolWindow& w);
 /// Releases the pin without moving.
-inline void window_unpin(SpoolWindow& w) { w.pin = -1; }
+inline void window_unpin(SpoolWindow& w) {
+    w.pin = -1;
+}
 
 /// How one physical line ended.
 enum class LineEnd { None, LineFeed, FormFeed, Substitute, Limit, Data };
@@ -45,7 +51,9 @@ struct LineMode {
 LineEnd read_line(Run& run, const LineMode& mode);
 
 /// Whether a line that ended this way also ends the page.
-inline bool ends_page(LineEnd e) { return e == LineEnd::FormFeed || e == LineEnd::Substitute; }
+inline bool ends_page(LineEnd e) {
+    return e == LineEnd::FormFeed || e == LineEnd::Substitute;
+}
 
 /// Reads n lines into run.spool.page (bounds checked, storage reused); see read_page.
 int fill_page(Run& run, int lines, const LineMode& mode);

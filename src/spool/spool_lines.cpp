@@ -20,41 +20,43 @@ constexpr unsigned char kSubstitute = 0x1A;
 
 // The substitute character is the old end-of-file mark: the data ends with it,
 // wherever the window happens to stand.
-void end_data_here(SpoolWindow& w) { w.end = w.base + static_cast<long>(w.pos); }
+void end_data_here(SpoolWindow& w) {
+    w.end = w.base + static_cast<long>(w.pos);
+}
 
 // Handles a byte below 0x80 at the reading position. Returns true when it ended
 // the line (with *end set); otherwise it was stored or dropped.
 bool take_ascii(SpoolWindow& w, SpoolLine& line, bool utf8, LineEnd* end) {
     unsigned char c = w.data[w.pos];
     switch (c) {
-    case kLineFeed:
-        window_consume(w, 1);
-        *end = LineEnd::LineFeed;
-        return true;
-    case kFormFeed:
-        window_consume(w, 1);
-        *end = LineEnd::FormFeed;
-        return true;
-    case kSubstitute:
-        window_consume(w, 1);
-        end_data_here(w);
-        *end = LineEnd::Substitute;
-        return true;
-    case kCarriageReturn:
-        window_consume(w, 1);
-        return false;
-    default:
-        // A full line ends only when another character follows, so a line of exactly
-        // the maximum length still takes its own line end and adds no blank line.
-        if (line.chars == kSpoolLineMax) {
-            *end = LineEnd::Limit;
+        case kLineFeed:
+            window_consume(w, 1);
+            *end = LineEnd::LineFeed;
             return true;
-        }
-        line.text.push_back(static_cast<char>(c));
-        if (utf8) line.widths.push_back(1);
-        ++line.chars;
-        window_consume(w, 1);
-        return false;
+        case kFormFeed:
+            window_consume(w, 1);
+            *end = LineEnd::FormFeed;
+            return true;
+        case kSubstitute:
+            window_consume(w, 1);
+            end_data_here(w);
+            *end = LineEnd::Substitute;
+            return true;
+        case kCarriageReturn:
+            window_consume(w, 1);
+            return false;
+        default:
+            // A full line ends only when another character follows, so a line of exactly
+            // the maximum length still takes its own line end and adds no blank line.
+            if (line.chars == kSpoolLineMax) {
+                *end = LineEnd::Limit;
+                return true;
+            }
+            line.text.push_back(static_cast<char>(c));
+            if (utf8) line.widths.push_back(1);
+            ++line.chars;
+            window_consume(w, 1);
+            return false;
     }
 }
 

@@ -192,8 +192,7 @@ Text cut_text(const Run& run, int x, int y, int length) {
         return std::string(page.buffer.data() + from, std::min(count, page.byte_count - from));
     }
     std::size_t index = static_cast<std::size_t>(y - 1);
-    if (!page.utf8)
-        return std::string(page.buffer.data() + index * kSpoolLineWidth + from, count);
+    if (!page.utf8) return std::string(page.buffer.data() + index * kSpoolLineWidth + from, count);
     int end = std::min(page.length[index], x - 1 + static_cast<int>(len));
     std::string out;
     if (x - 1 < end) append_cells(out, page, y - 1, x - 1, end);

@@ -3,8 +3,6 @@
 // of fixed size, and cuts it into lines and pages on demand. It also decides
 // whether the spool is XML, whether it is UTF-8, and which definition an
 // "auto" run uses.
-#include "driver/settings.h"
-#include "core/file_handle.h"
 #include <cstddef>
 #include <cstdio>
 #include <memory>
@@ -13,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/file_handle.h"
+#include "driver/settings.h"
 #include "values/text.h"
 
 namespace morvel {
@@ -36,14 +36,14 @@ inline constexpr std::size_t kSpoolWindowSlideAt = 921600;
 
 /// The current page: fixed-width line buffers from which fields are cut.
 struct SpoolPage {
-    int lines = 0;            ///< line buffers held; 0 when there is no page
-    bool utf8 = false;        ///< buffers are 1024 cells of 4 bytes instead of 1024 bytes
-    bool byte_page = false;   ///< one buffer of byte_count raw bytes (BYTES_PER_PAGE)
+    int lines = 0;           ///< line buffers held; 0 when there is no page
+    bool utf8 = false;       ///< buffers are 1024 cells of 4 bytes instead of 1024 bytes
+    bool byte_page = false;  ///< one buffer of byte_count raw bytes (BYTES_PER_PAGE)
     std::size_t byte_count = 0;
-    std::vector<char> buffer; ///< the line buffers one after the other; reused across pages
-    std::vector<int> length;  ///< characters of text in each line (UTF-8: where the text ends)
-    long first_offset = -1;   ///< spool offset (from 0) of the page's first byte
-    long last_offset = -1;    ///< spool offset of the last byte the page consumed
+    std::vector<char> buffer;  ///< the line buffers one after the other; reused across pages
+    std::vector<int> length;   ///< characters of text in each line (UTF-8: where the text ends)
+    long first_offset = -1;    ///< spool offset (from 0) of the page's first byte
+    long last_offset = -1;     ///< spool offset of the last byte the page consumed
 };
 
 /// The read window over the spool stream.
@@ -64,21 +64,20 @@ struct SpoolLine {
     std::vector<unsigned char> widths;  ///< UTF-8 mode: bytes of each character
     std::string scratch;                ///< expansion space, reused
     std::vector<unsigned char> scratch_widths;
-    int chars = 0;                      ///< characters in text
+    int chars = 0;  ///< characters in text
 };
-
 
 /// Everything the reader keeps for a run (a member of Run).
 struct SpoolReader {
-    std::FILE* stream = nullptr;                  ///< the spool, or the console input for "-"
-    std::unique_ptr<std::FILE, FileCloser> owned; ///< stream when the reader opened a file
+    std::FILE* stream = nullptr;                   ///< the spool, or the console input for "-"
+    std::unique_ptr<std::FILE, FileCloser> owned;  ///< stream when the reader opened a file
     std::string name;
-    int utf8_mode = 0;        ///< 0 bytes, 1 UTF-8; set at open from -u, then by detect_utf8
-    bool read_failed = false; ///< a read error was reported once
+    int utf8_mode = 0;         ///< 0 bytes, 1 UTF-8; set at open from -u, then by detect_utf8
+    bool read_failed = false;  ///< a read error was reported once
     SpoolWindow window;
     SpoolPage page;
     SpoolLine line;
-    Text variable;            ///< spool_line / spool_page text handed to the variable, reused
+    Text variable;  ///< spool_line / spool_page text handed to the variable, reused
 };
 
 /// Opens the spool ("-" is the console input) unless it is open; false (errno kept) on failure.

@@ -133,7 +133,9 @@ bool open_spool(Run& run, std::string_view spool_name) {
     return true;
 }
 
-bool spool_is_open(const Run& run) { return run.spool.stream != nullptr; }
+bool spool_is_open(const Run& run) {
+    return run.spool.stream != nullptr;
+}
 
 void close_spool(Run& run) {
     SpoolReader& r = run.spool;

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/messages.h"
-#include "run.h"
 #include "language/programs.h"
+#include "run.h"
 #include "spool/input_program.h"
 #include "spool/xml_tree.h"
 #include "values/value.h"

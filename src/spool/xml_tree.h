@@ -39,8 +39,9 @@ struct XmlState {
     XmlNode* current = nullptr;          ///< the innermost open element
     int depth = 0;                       ///< open elements
     std::optional<std::string> context;  ///< XML_WITH's path, none when unset
-    char delimiter = '.';                ///< path delimiter; the input program's XML_DELIMITER sets another
-    bool name_warned = false;            ///< an invalid element or attribute name was warned about (once per run)
+    char delimiter = '.';  ///< path delimiter; the input program's XML_DELIMITER sets another
+    bool name_warned =
+        false;  ///< an invalid element or attribute name was warned about (once per run)
 };
 
 /// The node that path names from start (rules of XML paths, delimiter delim), or none.

@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "core/messages.h"
-#include "run.h"
-#include "language/programs.h"
 #include "language/field.h"
+#include "language/programs.h"
+#include "run.h"
 #include "tokenfile/client_data_writer.h"
 #include "values/identifiers.h"
 

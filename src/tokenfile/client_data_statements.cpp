@@ -1,8 +1,8 @@
 // The program section of the client data file: program headers and statement records.
 #include "core/messages.h"
-#include "run.h"
-#include "language/programs.h"
 #include "language/field.h"
+#include "language/programs.h"
+#include "run.h"
 #include "tokenfile/client_data_writer.h"
 #include "values/value.h"
 
@@ -263,8 +263,8 @@ bool ClientDataWriter::extract_statement(const Statement& st) {
             const FieldRecord* f = st.as<FieldStatement>().field;
             if (!f) return false;
             statement_head(st, f->kind == FieldKind::Colon ? kColonField
-                   : f->kind == FieldKind::Xml ? kXmlField
-                                               : kPositionField);
+                               : f->kind == FieldKind::Xml ? kXmlField
+                                                           : kPositionField);
             word(number_of(f));
             return true;
         }
@@ -307,10 +307,10 @@ bool ClientDataWriter::reformat_statement(const Statement& st) {
         case Tok::INCLUDE: {
             const auto& t = st.as<TextStatement>();
             statement_head(st, st.kind == Tok::FIELD     ? kTextField
-                   : st.kind == Tok::MESSAGE ? kMessage
-                   : st.kind == Tok::PAGE    ? kPage
-                   : st.kind == Tok::DATE    ? kDate
-                                             : kInclude);
+                               : st.kind == Tok::MESSAGE ? kMessage
+                               : st.kind == Tok::PAGE    ? kPage
+                               : st.kind == Tok::DATE    ? kDate
+                                                         : kInclude);
             text_record(t);
             word(st.kind == Tok::FIELD ? number_of(t.text.record) : expression_ref(t.expr.get()));
             word(value_ref(t.line_step));
@@ -358,9 +358,9 @@ bool ClientDataWriter::reformat_statement(const Statement& st) {
         case Tok::ARCH_TABLE:
         case Tok::XML_COMMENT:
             statement_head(st, st.kind == Tok::PRINT        ? kPrint
-                   : st.kind == Tok::PRINT_LINE ? kPrintLine
-                   : st.kind == Tok::ARCH_TABLE ? kArchTable
-                                                : kXmlComment);
+                               : st.kind == Tok::PRINT_LINE ? kPrintLine
+                               : st.kind == Tok::ARCH_TABLE ? kArchTable
+                                                            : kXmlComment);
             word(expression_ref(st.as<ExpressionStatement>().expr.get()));
             return true;
         case Tok::WATERMARK: {
@@ -387,8 +387,8 @@ bool ClientDataWriter::reformat_statement(const Statement& st) {
         case Tok::XML_BLOCK: {
             const auto& b = st.as<BlockStatement>();
             statement_head(st, st.kind == Tok::X_SHIFT   ? kXShift
-                   : st.kind == Tok::Y_SHIFT ? kYShift
-                                             : kXmlBlock);
+                               : st.kind == Tok::Y_SHIFT ? kYShift
+                                                         : kXmlBlock);
             word(expression_ref(b.expr.get()));
             statement_list(b.body, Family::Reformat);
             if (st.kind == Tok::XML_BLOCK) attributes(b.attributes);

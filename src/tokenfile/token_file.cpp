@@ -4,9 +4,9 @@
 #include <string>
 
 #include "core/messages.h"
-#include "run.h"
-#include "language/tokens.h"
 #include "core/temp_file.h"
+#include "language/tokens.h"
+#include "run.h"
 #include "tokenfile/scramble.h"
 
 namespace morvel {

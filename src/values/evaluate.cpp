@@ -1,11 +1,10 @@
 #include "values/evaluate.h"
 
-#include "reformat/reformat_function.h"
-#include "spool/extract.h"
-
 #include "core/messages.h"
 #include "language/builtins.h"
+#include "reformat/reformat_function.h"
 #include "run.h"
+#include "spool/extract.h"
 #include "values/evaluate_internal.h"
 #include "values/functions.h"
 #include "values/text_util.h"
@@ -17,7 +16,9 @@ namespace {
 // The printer command that calls macro 200, where the euro sign is stored.
 constexpr const char* kEuroCommand = "\033&f200y3X";
 
-Text truth(bool b) { return std::string(b ? "1" : "0"); }
+Text truth(bool b) {
+    return std::string(b ? "1" : "0");
+}
 
 // Operators that take no operand at all; every other node needs a left operand
 // or an argument list.
@@ -92,12 +93,18 @@ Text eval_multdiv(Run& run, const Expression& e) {
 template <class T>
 bool compare_by(Tok op, const T& a, const T& b) {
     switch (op) {
-    case Tok::EQ: return a == b;
-    case Tok::NE: return a != b;
-    case Tok::LT: return a < b;
-    case Tok::LE: return a <= b;
-    case Tok::GT: return a > b;
-    default: return a >= b;
+        case Tok::EQ:
+            return a == b;
+        case Tok::NE:
+            return a != b;
+        case Tok::LT:
+            return a < b;
+        case Tok::LE:
+            return a <= b;
+        case Tok::GT:
+            return a > b;
+        default:
+            return a >= b;
     }
 }
 
@@ -180,21 +187,30 @@ Text evaluate(Run& run, const Expression* e) {
     // Messages raised while evaluating name the expression's own line.
     run.current_line = e->line;
     switch (e->op) {
-    case Tok::PLUS: return eval_plus(run, *e);
-    case Tok::MINUS: return eval_minus(run, *e);
-    case Tok::STAR:
-    case Tok::SLASH: return eval_multdiv(run, *e);
-    case Tok::EQ:
-    case Tok::NE:
-    case Tok::LT:
-    case Tok::LE:
-    case Tok::GT:
-    case Tok::GE: return eval_comparison(run, *e);
-    case Tok::AND: return eval_and(run, *e);
-    case Tok::OR: return eval_or(run, *e);
-    case Tok::NOT: return eval_not(run, *e);
-    case Tok::LBRACKET: return eval_line_function(run, *e);
-    default: break;
+        case Tok::PLUS:
+            return eval_plus(run, *e);
+        case Tok::MINUS:
+            return eval_minus(run, *e);
+        case Tok::STAR:
+        case Tok::SLASH:
+            return eval_multdiv(run, *e);
+        case Tok::EQ:
+        case Tok::NE:
+        case Tok::LT:
+        case Tok::LE:
+        case Tok::GT:
+        case Tok::GE:
+            return eval_comparison(run, *e);
+        case Tok::AND:
+            return eval_and(run, *e);
+        case Tok::OR:
+            return eval_or(run, *e);
+        case Tok::NOT:
+            return eval_not(run, *e);
+        case Tok::LBRACKET:
+            return eval_line_function(run, *e);
+        default:
+            break;
     }
     const Builtin* builtin = builtin_of(e->op);
     if (!builtin) {
@@ -202,22 +218,33 @@ Text evaluate(Run& run, const Expression* e) {
         return std::nullopt;
     }
     switch (builtin->dispatch) {
-    case Dispatch::Line: return eval_line_function(run, *e);
-    case Dispatch::TextTest: return eval_text_test(run, *e);
-    case Dispatch::Change: return eval_change(run, *e);
-    case Dispatch::Round: return eval_round(run, *e);
-    case Dispatch::Total: return eval_total(run, *e);
-    case Dispatch::Execute: return eval_execute(run, *e);
-    case Dispatch::OutputFile: return run.output_files.current_name;
-    case Dispatch::Euro: return std::string(kEuroCommand);
-    case Dispatch::FirstLast: return eval_first_last_line(run, *e);
-    case Dispatch::Reformat: return eval_r_function(run, *e);
-    case Dispatch::TextLibrary:
-    case Dispatch::Number:
-    case Dispatch::DateFunction:
-    case Dispatch::List:
-    case Dispatch::File:
-    case Dispatch::Xml: break;
+        case Dispatch::Line:
+            return eval_line_function(run, *e);
+        case Dispatch::TextTest:
+            return eval_text_test(run, *e);
+        case Dispatch::Change:
+            return eval_change(run, *e);
+        case Dispatch::Round:
+            return eval_round(run, *e);
+        case Dispatch::Total:
+            return eval_total(run, *e);
+        case Dispatch::Execute:
+            return eval_execute(run, *e);
+        case Dispatch::OutputFile:
+            return run.output_files.current_name;
+        case Dispatch::Euro:
+            return std::string(kEuroCommand);
+        case Dispatch::FirstLast:
+            return eval_first_last_line(run, *e);
+        case Dispatch::Reformat:
+            return eval_r_function(run, *e);
+        case Dispatch::TextLibrary:
+        case Dispatch::Number:
+        case Dispatch::DateFunction:
+        case Dispatch::List:
+        case Dispatch::File:
+        case Dispatch::Xml:
+            break;
     }
     bool handled = true;
     return eval_function(run, *e, handled);

@@ -18,7 +18,9 @@ struct Span {
     std::size_t end = 0;
 };
 
-Text truth(bool b) { return std::string(b ? "1" : "0"); }
+Text truth(bool b) {
+    return std::string(b ? "1" : "0");
+}
 
 // The text cell of a variable or field operand, or nullptr for anything else.
 LineCell* cell_of(const Value* v, bool variables_only) {
@@ -52,7 +54,7 @@ std::optional<Span> find_cell(const std::string& text, std::size_t start, long c
     long cell = 1;
     std::size_t cell_begin = start;
     std::size_t quoted_end = std::string::npos;  // set once the cell's quoted part closes
-    bool quoted = false;   // the current cell has a quoted part
+    bool quoted = false;                         // the current cell has a quoted part
     bool in_quotes = false;
     std::size_t pos = start;
     for (; pos < text.size(); ++pos) {

@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <optional>
 
+#include "core/command_runner.h"
 #include "core/file_handle.h"
 #include "core/messages.h"
-#include "run.h"
 #include "core/temp_file.h"
-#include "core/command_runner.h"
+#include "run.h"
 #include "values/evaluate.h"
 #include "values/evaluate_internal.h"
 #include "values/identifiers.h"

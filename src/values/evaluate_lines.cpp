@@ -9,8 +9,8 @@
 
 #include "core/messages.h"
 #include "core/shell_quote.h"
-#include "run.h"
 #include "core/strfmt.h"
+#include "run.h"
 #include "values/evaluate.h"
 #include "values/evaluate_internal.h"
 
@@ -23,7 +23,9 @@ constexpr std::size_t kTotalLineLimit = 249;
 // Decimals ROUND writes at most, so its text stays bounded for any n.
 constexpr long kRoundMaxDecimals = 99;
 
-Text truth(bool b) { return std::string(b ? "1" : "0"); }
+Text truth(bool b) {
+    return std::string(b ? "1" : "0");
+}
 
 bool is_variable_or_field(const Value* v) {
     return v && (v->kind == ValueKind::Identifier || v->kind == ValueKind::Field);
@@ -73,37 +75,38 @@ bool path_exists(const std::string& path) {
 Text eval_line_function(Run& run, const Expression& e) {
     const Value* v = name_value(e.left.get());
     switch (e.op) {
-    case Tok::LBRACKET: {
-        Text whole = operand_whole_text(run, e.left.get());
-        if (!whole) return std::nullopt;
-        Text n = evaluate_operand(run, e.right.get());
-        if (!n) return std::nullopt;
-        return line_of(run, *whole, to_integer(run, *n));
-    }
-    case Tok::FIRST:
-        if (v) return first_line(run, *v);
-        return evaluate_operand(run, e.left.get());
-    case Tok::CURRENT:
-        if (v) return current_line(run, *v);
-        return evaluate_operand(run, e.left.get());
-    case Tok::NEXT:
-        if (v) return next_line(run, *v);
-        return evaluate_operand(run, e.left.get());
-    case Tok::LAST: {
-        Text whole = operand_whole_text(run, e.left.get());
-        return last_line(whole.value_or(""));
-    }
-    case Tok::WHOLE: return operand_whole_text(run, e.left.get());
-    case Tok::NUM_LINES: {
-        if (!is_variable_or_field(v)) return std::string("0");
-        // A name holding no text has no lines; any text has one more line than line feeds.
-        long lines = line_count(whole_text(run, *v));
-        return from_integer(lines < 0 ? 0 : lines);
-    }
-    default: {  // BLANK
-        Text whole = operand_whole_text(run, e.left.get());
-        return truth(!whole || is_blank_text(*whole));
-    }
+        case Tok::LBRACKET: {
+            Text whole = operand_whole_text(run, e.left.get());
+            if (!whole) return std::nullopt;
+            Text n = evaluate_operand(run, e.right.get());
+            if (!n) return std::nullopt;
+            return line_of(run, *whole, to_integer(run, *n));
+        }
+        case Tok::FIRST:
+            if (v) return first_line(run, *v);
+            return evaluate_operand(run, e.left.get());
+        case Tok::CURRENT:
+            if (v) return current_line(run, *v);
+            return evaluate_operand(run, e.left.get());
+        case Tok::NEXT:
+            if (v) return next_line(run, *v);
+            return evaluate_operand(run, e.left.get());
+        case Tok::LAST: {
+            Text whole = operand_whole_text(run, e.left.get());
+            return last_line(whole.value_or(""));
+        }
+        case Tok::WHOLE:
+            return operand_whole_text(run, e.left.get());
+        case Tok::NUM_LINES: {
+            if (!is_variable_or_field(v)) return std::string("0");
+            // A name holding no text has no lines; any text has one more line than line feeds.
+            long lines = line_count(whole_text(run, *v));
+            return from_integer(lines < 0 ? 0 : lines);
+        }
+        default: {  // BLANK
+            Text whole = operand_whole_text(run, e.left.get());
+            return truth(!whole || is_blank_text(*whole));
+        }
     }
 }
 
@@ -111,16 +114,20 @@ Text eval_text_test(Run& run, const Expression& e) {
     Text a = evaluate_operand(run, e.left.get());
     if (!a) return std::nullopt;
     switch (e.op) {
-    case Tok::IS_NUMERIC: {
-        std::string rest = trim_left(trim_right(*a));
-        return truth(!rest.empty() && is_number(rest));
-    }
-    case Tok::FILE_EXISTS: return truth(path_exists(*a));
-    case Tok::TRIM: return trim_left(trim_right(*a));
-    case Tok::LTRIM: return trim_left(*a);
-    case Tok::RTRIM: return trim_right(*a);
-    default:  // QUOTED: one word for /bin/sh, whatever the value holds
-        return shell_quoted(*a);
+        case Tok::IS_NUMERIC: {
+            std::string rest = trim_left(trim_right(*a));
+            return truth(!rest.empty() && is_number(rest));
+        }
+        case Tok::FILE_EXISTS:
+            return truth(path_exists(*a));
+        case Tok::TRIM:
+            return trim_left(trim_right(*a));
+        case Tok::LTRIM:
+            return trim_left(*a);
+        case Tok::RTRIM:
+            return trim_right(*a);
+        default:  // QUOTED: one word for /bin/sh, whatever the value holds
+            return shell_quoted(*a);
     }
 }
 
@@ -158,7 +165,8 @@ Text eval_total(Run& run, const Expression& e) {
             std::size_t lf = whole->find('\n', start);
             std::size_t end = lf == std::string::npos ? whole->size() : lf;
             if (end - start > kTotalLineLimit) {
-                report_error(run, 1, "Length of a string in TOTAL function is exceeds %d characters",
+                report_error(run, 1,
+                             "Length of a string in TOTAL function is exceeds %d characters",
                              static_cast<int>(kTotalLineLimit));
             } else {
                 // Thousands separators, currency words and blanks fall away: 1,234.50 adds 1234.5.

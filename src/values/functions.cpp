@@ -6,8 +6,8 @@
 
 #include "core/messages.h"
 #include "language/builtins.h"
-#include "run.h"
 #include "language/field.h"
+#include "run.h"
 #include "spool/spool_reader.h"
 #include "values/evaluate.h"
 #include "values/functions_internal.h"

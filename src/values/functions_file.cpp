@@ -9,9 +9,9 @@
 
 #include "core/file_handle.h"
 #include "core/messages.h"
-#include "run.h"
 #include "core/temp_file.h"
 #include "reformat/reformat_function.h"
+#include "run.h"
 #include "values/functions_internal.h"
 #include "values/text_util.h"
 #include "values/value.h"
@@ -141,7 +141,9 @@ Text fn_append_file(Run& run, const std::string& name, std::string_view text, lo
     return name;
 }
 
-Text fn_tempnam(Run& run, const std::string& prefix) { return make_temp_file(run, prefix); }
+Text fn_tempnam(Run& run, const std::string& prefix) {
+    return make_temp_file(run, prefix);
+}
 
 Text fn_getenv(const std::string& name, const Text& fallback) {
     if (const char* value = std::getenv(name.c_str())) return std::string(value);

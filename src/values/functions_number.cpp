@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "core/messages.h"
-#include "run.h"
 #include "core/strfmt.h"
+#include "run.h"
 #include "values/functions_internal.h"
 #include "values/value.h"
 

@@ -14,12 +14,26 @@ namespace {
 // Names are kept in 32-byte fields in token files and the client data file.
 constexpr int kNameSize = 32;
 
-constexpr const char* kDefaultIdentifiers[] = {
-    "default_extract", "default_line",   "default_reformat", "default_hp_font",
-    "default_epson_font", "first_page",  "last_page",        "repeat_count",
-    "execute_status",  "spool_page",     "spool_name",       "spool_line",
-    "page_length",     "last_x",         "last_y",           "repeat_base",
-    "first_of_doc",    "last_of_doc",    "utf8",             "default_input"};
+constexpr const char* kDefaultIdentifiers[] = {"default_extract",
+                                               "default_line",
+                                               "default_reformat",
+                                               "default_hp_font",
+                                               "default_epson_font",
+                                               "first_page",
+                                               "last_page",
+                                               "repeat_count",
+                                               "execute_status",
+                                               "spool_page",
+                                               "spool_name",
+                                               "spool_line",
+                                               "page_length",
+                                               "last_x",
+                                               "last_y",
+                                               "repeat_base",
+                                               "first_of_doc",
+                                               "last_of_doc",
+                                               "utf8",
+                                               "default_input"};
 
 Identifier* find(IdentifierIndex& index, std::string_view name) {
     auto it = index.by_name.find(folded(name));
@@ -85,7 +99,9 @@ VariableRecord* variable_for_text(Run& run, const std::string& name) {
     return var;
 }
 
-bool traces_values(const Run& run) { return (run.trace_flags & 4) != 0; }
+bool traces_values(const Run& run) {
+    return (run.trace_flags & 4) != 0;
+}
 
 }  // namespace
 
@@ -146,7 +162,9 @@ bool reference(Run& run, std::string_view name) {
     return true;
 }
 
-Identifier* lookup(Run& run, std::string_view name) { return find(run.ids.definition_index, name); }
+Identifier* lookup(Run& run, std::string_view name) {
+    return find(run.ids.definition_index, name);
+}
 
 Identifier* is_referenced(Run& run, std::string_view name) {
     return find(run.ids.reference_index, name);
@@ -306,7 +324,9 @@ bool override_variable(Run& run, std::string_view word) {
     return true;
 }
 
-bool is_variable(const Identifier& id) { return id.kind == IdKind::Variable; }
+bool is_variable(const Identifier& id) {
+    return id.kind == IdKind::Variable;
+}
 
 bool is_value_identifier(const Identifier& id) {
     return id.kind == IdKind::Variable || id.kind == IdKind::Field;

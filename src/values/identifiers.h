@@ -32,11 +32,11 @@ struct IdObject {
 
 /// A text that is read line by line: the value of a variable or the text of a field.
 struct LineCell {
-    Text value;           ///< current text (absent = NULL)
-    Text previous;        ///< text before the last assignment, for CHANGE(a)
+    Text value;     ///< current text (absent = NULL)
+    Text previous;  ///< text before the last assignment, for CHANGE(a)
     /// previous is the same text as value (a field's first text), held only once
     bool previous_is_value = false;
-    int line_index = 0;   ///< 1-based line the next line-wise read returns; 0 = never read
+    int line_index = 0;  ///< 1-based line the next line-wise read returns; 0 = never read
     bool exhausted = false;
     /// Where line `line` of value starts, so that reading line after line goes on from
     /// the last line read instead of counting line feeds from the top. Valid only for
@@ -60,7 +60,7 @@ struct VariableRecord : IdObject {
 struct Identifier {
     std::string name;  ///< at most 31 characters; empty when a longer name was refused
     IdKind kind = IdKind::Reference;
-    int line = 0;      ///< definition line of the declaration or first use
+    int line = 0;  ///< definition line of the declaration or first use
     std::unique_ptr<IdObject> object;
     std::unique_ptr<Identifier> left, right;
 
@@ -70,7 +70,9 @@ struct Identifier {
 
     /// The object as T, or nullptr when there is none.
     template <class T>
-    T* as() const { return dynamic_cast<T*>(object.get()); }
+    T* as() const {
+        return dynamic_cast<T*>(object.get());
+    }
 };
 
 /// Lookup aids kept beside one search tree; they never change its shape. Entries are
@@ -144,8 +146,8 @@ std::vector<Identifier*> preorder(Identifier* root);
 void assign_cell(LineCell& cell, Text text);
 /// The fourteen internal variables in the order they are created (token files keep it).
 inline constexpr const char* kInternalVariables[14] = {
-    "first_page", "last_page",   "repeat_count", "execute_status", "spool_page",
-    "spool_name", "spool_line",  "page_length",  "last_x",         "last_y",
-    "repeat_base", "first_of_doc", "last_of_doc", "utf8"};
+    "first_page",  "last_page",   "repeat_count", "execute_status", "spool_page",  "spool_name",
+    "spool_line",  "page_length", "last_x",       "last_y",         "repeat_base", "first_of_doc",
+    "last_of_doc", "utf8"};
 
 }  // namespace morvel

@@ -4,8 +4,12 @@ namespace morvel {
 
 namespace {
 
-bool is_ascii_letter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool is_ascii_digit(unsigned char c) { return c >= '0' && c <= '9'; }
+bool is_ascii_letter(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool is_ascii_digit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
@@ -33,23 +37,23 @@ int utf8_sequence_length(std::string_view text, std::size_t pos) {
 bool check_name(std::string_view text, int mode) {
     if (text.empty()) return false;
     switch (mode) {
-    case 0:
-        return true;
-    case 1:
-        return text.find_first_of(" \t\r\n") == std::string_view::npos;
-    case 2: {
-        auto first = static_cast<unsigned char>(text[0]);
-        if (!is_ascii_letter(first) && first != '_' && first != ':') return false;
-        for (std::size_t i = 1; i < text.size(); ++i) {
-            auto c = static_cast<unsigned char>(text[i]);
-            if (!is_ascii_letter(c) && !is_ascii_digit(c) && c != '-' && c != '.' && c != '_' &&
-                c != ':')
-                return false;
+        case 0:
+            return true;
+        case 1:
+            return text.find_first_of(" \t\r\n") == std::string_view::npos;
+        case 2: {
+            auto first = static_cast<unsigned char>(text[0]);
+            if (!is_ascii_letter(first) && first != '_' && first != ':') return false;
+            for (std::size_t i = 1; i < text.size(); ++i) {
+                auto c = static_cast<unsigned char>(text[i]);
+                if (!is_ascii_letter(c) && !is_ascii_digit(c) && c != '-' && c != '.' && c != '_' &&
+                    c != ':')
+                    return false;
+            }
+            return true;
         }
-        return true;
-    }
-    default:
-        return false;
+        default:
+            return false;
     }
 }
 

@@ -8,15 +8,17 @@
 #include <cstring>
 
 #include "core/messages.h"
-#include "run.h"
 #include "core/strfmt.h"
+#include "run.h"
 
 namespace morvel {
 
 namespace {
 
 // What "%s" shows for an absent text, as the C library would print it.
-const char* shown(const Text& text) { return text ? text->c_str() : "(null)"; }
+const char* shown(const Text& text) {
+    return text ? text->c_str() : "(null)";
+}
 
 // The line cell behind a variable or field operand, or nullptr.
 LineCell* cell_of(const Value& value) {
@@ -30,7 +32,9 @@ bool is_line_kind(const Value& value) {
     return value.kind == ValueKind::Identifier || value.kind == ValueKind::Field;
 }
 
-bool holds_nothing(const Text& text) { return !text || text->empty(); }
+bool holds_nothing(const Text& text) {
+    return !text || text->empty();
+}
 
 // The line-wise read shared by the plain read, CURRENT and NEXT. An exhausted value
 // starts over at line 1 unless a reformat REPEAT is running, where it stays empty so the
@@ -119,15 +123,22 @@ bool is_number(std::string_view text) {
     return reads_whole_number(copy.c_str(), copy.size());
 }
 
-bool is_number(const std::string& text) { return reads_whole_number(text.c_str(), text.size()); }
+bool is_number(const std::string& text) {
+    return reads_whole_number(text.c_str(), text.size());
+}
 
-bool is_number(const Text& text) { return text && is_number(*text); }
+bool is_number(const Text& text) {
+    return text && is_number(*text);
+}
 
-bool is_number(const char* text) { return text && reads_whole_number(text, std::strlen(text)); }
+bool is_number(const char* text) {
+    return text && reads_whole_number(text, std::strlen(text));
+}
 
 double to_number(Run& run, const Text& text) {
     if (!is_number(text)) {
-        report_error(run, 0, "Trying to convert a '%s' non numeric string to a floating point number",
+        report_error(run, 0,
+                     "Trying to convert a '%s' non numeric string to a floating point number",
                      shown(text));
         return 0.0;
     }
@@ -146,7 +157,8 @@ long truncate_to_long(double x) {
 
 long to_integer(Run& run, const Text& text) {
     if (!is_number(text)) {
-        report_error(run, 0, "Trying to convert a non numeric string '%s' to a number", shown(text));
+        report_error(run, 0, "Trying to convert a non numeric string '%s' to a number",
+                     shown(text));
         return 0;
     }
     long plain = 0;
@@ -154,7 +166,9 @@ long to_integer(Run& run, const Text& text) {
     return truncate_to_long(std::strtod(text->c_str(), nullptr));
 }
 
-bool is_true(const Text& text) { return text && !text->empty() && *text != "0"; }
+bool is_true(const Text& text) {
+    return text && !text->empty() && *text != "0";
+}
 
 namespace {
 
@@ -198,7 +212,9 @@ std::string from_integer(long n) {
     return std::string(digits.data(), result.ptr);
 }
 
-std::string from_number(double x) { return strfmt("%f", x); }
+std::string from_number(double x) {
+    return strfmt("%f", x);
+}
 
 // ---- reading values ----------------------------------------------------------
 
@@ -350,24 +366,44 @@ std::string xml_escape(std::string_view text) {
     std::size_t size = 0;
     for (char c : text) {
         switch (c) {
-        case '&': size += 5; break;
-        case '<':
-        case '>': size += 4; break;
-        case '"':
-        case '\'': size += 6; break;
-        default: size += 1; break;
+            case '&':
+                size += 5;
+                break;
+            case '<':
+            case '>':
+                size += 4;
+                break;
+            case '"':
+            case '\'':
+                size += 6;
+                break;
+            default:
+                size += 1;
+                break;
         }
     }
     std::string out;
     out.reserve(size);
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
-        default: out += c; break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&apos;";
+                break;
+            default:
+                out += c;
+                break;
         }
     }
     return out;
@@ -375,7 +411,9 @@ std::string xml_escape(std::string_view text) {
 
 // ---- calendar --------------------------------------------------------------------
 
-bool is_leap_year(long year) { return year % 4 == 0 && (year % 400 == 0 || year % 100 != 0); }
+bool is_leap_year(long year) {
+    return year % 4 == 0 && (year % 400 == 0 || year % 100 != 0);
+}
 
 int days_in_month(int month, long year) {
     static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};

@@ -19,10 +19,10 @@ enum class ValueKind : int {
 /// An operand: a variable, a literal text or a field.
 struct Value {
     ValueKind kind = ValueKind::Literal;
-    std::string literal;          ///< the text of a literal
-    IdObject* record = nullptr;   ///< the VariableRecord or field record (not owned)
-    LineCell* cell = nullptr;     ///< the variable's value or the field's text (not owned)
-    std::string name;             ///< the identifier's name, for messages and dumps
+    std::string literal;         ///< the text of a literal
+    IdObject* record = nullptr;  ///< the VariableRecord or field record (not owned)
+    LineCell* cell = nullptr;    ///< the variable's value or the field's text (not owned)
+    std::string name;            ///< the identifier's name, for messages and dumps
 };
 
 /// A literal operand holding text.

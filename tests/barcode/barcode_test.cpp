@@ -8,8 +8,8 @@
 
 #include "barcode/pcl_render.h"
 #include "barcode/primitives.h"
-#include "language/tree.h"
 #include "core/printer_out.h"
+#include "language/tree.h"
 #include "reformat/reformat_fixture.h"
 #include "test_support.h"
 

@@ -13,8 +13,8 @@
 #include "barcode/four_state.h"
 #include "barcode/i25.h"
 #include "barcode/pcl_render.h"
-#include "language/tree.h"
 #include "core/printer_out.h"
+#include "language/tree.h"
 #include "test_support.h"
 
 namespace morvel {

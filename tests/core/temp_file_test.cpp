@@ -1,10 +1,9 @@
 #include "core/temp_file.h"
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
-
-#include <gtest/gtest.h>
 
 #include "test_support.h"
 
@@ -13,7 +12,7 @@ namespace {
 
 // Sets TMPDIR for one test and puts the old value back.
 class ScopedTmpdir {
-public:
+  public:
     explicit ScopedTmpdir(const std::string& value) {
         if (const char* old = getenv("TMPDIR")) old_ = old;
         setenv("TMPDIR", value.c_str(), 1);
@@ -25,7 +24,7 @@ public:
             unsetenv("TMPDIR");
     }
 
-private:
+  private:
     std::optional<std::string> old_;
 };
 

@@ -73,8 +73,9 @@ TEST(CommandLine, MissingArgumentAfterJoinedFlagsPrintsUsageAndExits100) {
     EXPECT_EQ(s.scan.outcome, OptionScan::Outcome::Exit);
     EXPECT_EQ(s.scan.exit_code, 100);
     std::string console = c.console();  // standard error shares the capture here
-    EXPECT_TRUE(console.starts_with("get command line option: Invalid argument\n"
-                                    "morvel Version 5.0(2020.1), Build 000.000\n"))
+    EXPECT_TRUE(
+        console.starts_with("get command line option: Invalid argument\n"
+                            "morvel Version 5.0(2020.1), Build 000.000\n"))
         << console;
 }
 

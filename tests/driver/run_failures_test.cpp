@@ -29,7 +29,7 @@ struct Result {
 
 // Runs morvel with args in a fresh context over job.def and job.prn in dir.
 Result run_in_dir(const test::TempDir& dir, std::vector<std::string> args,
-               const std::string& definition = kJob) {
+                  const std::string& definition = kJob) {
     dir.write("job.def", definition);
     dir.write("job.prn", "apples\npears\n");
     test::CapturedRun c;
@@ -100,7 +100,7 @@ TEST(RunFailures, ScannerStopFinishesReturnCodeFileAndLogsTheStop) {
     test::TempDir dir;
     std::string rc = dir.file("rc.txt");
     Result r = run_in_dir(dir, {"-s", "-l", dir.file("job.log"), "-d", rc},
-                       "[INPUT]\n{" + std::string(300, ' ') + "}\n");
+                          "[INPUT]\n{" + std::string(300, ' ') + "}\n");
     EXPECT_EQ(r.code, 2);
     EXPECT_EQ(r.console, "token too large, exceeds YYLMAX\n");
     EXPECT_TRUE(contains(r.log, "token too large, exceeds YYLMAX\n")) << r.log;

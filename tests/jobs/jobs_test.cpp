@@ -17,6 +17,7 @@
 //   exist         names that must exist afterwards, one per line (for names
 //                 that are awkward to keep in the source tree)
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,8 +27,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "test_support.h"
 
@@ -79,7 +78,8 @@ Outcome run_binary(const fs::path& dir, const std::vector<std::string>& args,
         setenv("TZ", "UTC", 1);
         for (const std::string& e : env) {
             std::size_t eq = e.find('=');
-            if (eq != std::string::npos) setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+            if (eq != std::string::npos)
+                setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
         }
         std::vector<char*> argv;
         std::string binary = MORVEL_BINARY;
@@ -103,7 +103,8 @@ Outcome run_binary(const fs::path& dir, const std::vector<std::string>& args,
 }
 
 std::string mask_dates(const std::string& log) {
-    static const std::regex date(R"([A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4})");
+    static const std::regex date(
+        R"([A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4})");
     return std::regex_replace(log, date, "<date>");
 }
 

@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "run.h"
 #include "language/compile.h"
 #include "language/programs.h"
 #include "language/scanner.h"
+#include "run.h"
 #include "test_support.h"
 #include "values/identifiers.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "compile_support.h"
-#include "run.h"
 #include "language/tree.h"
+#include "run.h"
 
 namespace morvel {
 namespace {
@@ -40,9 +40,10 @@ TEST(Compile, ParseErrorStopsThePassItIsFoundIn) {
     } cases[] = {
         {"[INPUT] { DEBUG 1\n", "about to parse input section\nMissing } at line 2 of test.def\n"},
         {"[INPUT] LINES_PER_PAGE = 500 default_extract\n" + E + test::kMinimalOutput,
-         kSections + "Created id structures\n\nabout to parse input section\n"
-                     "Invalid value at line 1 of test.def\n"
-                     "500 is not allowed here; LINES_PER_PAGE takes a whole number from 1 to 300\n"},
+         kSections +
+             "Created id structures\n\nabout to parse input section\n"
+             "Invalid value at line 1 of test.def\n"
+             "500 is not allowed here; LINES_PER_PAGE takes a whole number from 1 to 300\n"},
     };
     for (const auto& c : cases) {
         Compiled d(c.text);

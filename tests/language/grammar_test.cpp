@@ -4,8 +4,8 @@
 #include <string>
 
 #include "compile_support.h"
-#include "language/tree.h"
 #include "language/field.h"
+#include "language/tree.h"
 
 namespace morvel {
 namespace {

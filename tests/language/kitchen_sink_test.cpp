@@ -7,8 +7,8 @@
 
 #include "compile_support.h"
 #include "language/compile.h"
-#include "language/tree.h"
 #include "language/field.h"
+#include "language/tree.h"
 
 namespace morvel {
 namespace {

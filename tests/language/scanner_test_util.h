@@ -2,9 +2,9 @@
 // Shared by the scanner tests: a definition in a temporary file, scanned to the end.
 #include <string>
 
-#include "run.h"
 #include "language/parse_error.h"
 #include "language/scanner.h"
+#include "run.h"
 #include "test_support.h"
 
 namespace morvel::test {

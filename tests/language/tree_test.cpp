@@ -64,9 +64,15 @@ TEST(TreeShapes, OperatorsGroupByPrecedenceAndToTheLeft) {
 
 TEST(TreeShapes, ValuesUsedAsExpressionsArePlusWithOnlyALeftOperand) {
     const Shape cases[] = {
-        {"1", "(+ 1)"},       {"-3", "(- 3)"},           {"2.50", "(+ 2.50)"},
-        {"-0.5", "(- 0.5)"}, {"\"x y\"", "(+ \"x y\")"}, {"a", "(+ a)"},
-        {"f", "(+ @f)"},      {"TRUE", "(+ 1)"},          {"FALSE", "(+ 0)"},
+        {"1", "(+ 1)"},
+        {"-3", "(- 3)"},
+        {"2.50", "(+ 2.50)"},
+        {"-0.5", "(- 0.5)"},
+        {"\"x y\"", "(+ \"x y\")"},
+        {"a", "(+ a)"},
+        {"f", "(+ @f)"},
+        {"TRUE", "(+ 1)"},
+        {"FALSE", "(+ 0)"},
     };
     for (const auto& c : cases) EXPECT_EQ(expression_dump(c.written), c.built) << c.written;
 }

@@ -213,7 +213,8 @@ TEST_F(InvocationTest, StampingCommand) {
     std::vector<Case> cases;
     cases.push_back({opt, "!!FASTMARK", {file_param(), text_param("o", true)}, stamp + "\"o\""});
     cases.push_back({opt, "!!FASTMARK", {file_param(), text_param("o")}, stamp + "o"});
-    cases.push_back({"morvel", "!!fastmark", {file_param(), text_param("t")}, "gl_stamp  < \"@\" > t"});
+    cases.push_back(
+        {"morvel", "!!fastmark", {file_param(), text_param("t")}, "gl_stamp  < \"@\" > t"});
     cases.push_back({opt, "!!FASTMARK", {file_param(), file_param()}, stamp + "\"@\""});
     cases.push_back({opt, "!!FASTMARK", {text_param("o"), file_param()}, ""});
     cases.push_back({opt, "!!FASTMARK", {file_param()}, ""});

@@ -6,8 +6,8 @@
 #include <array>
 #include <string>
 
-#include "reformat/job_setup.h"
 #include "core/printer_out.h"
+#include "reformat/job_setup.h"
 #include "reformat/reformat_fixture.h"
 
 namespace morvel {

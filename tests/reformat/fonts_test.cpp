@@ -1,7 +1,8 @@
 // HP-GL/2 helpers: label direction, terminator, symbol set and font definition.
+#include "reformat/fonts.h"
+
 #include <gtest/gtest.h>
 
-#include "reformat/fonts.h"
 #include "reformat/reformat_fixture.h"
 
 namespace morvel {
@@ -39,8 +40,10 @@ TEST(Fonts, SymbolSetNumber) {
     struct Case {
         Text text;
         long expected;
-    } cases[] = {{std::string("8U"), 277}, {std::string("19U"), 629},
-                 {std::string("0N"), 14},  {std::string(""), 277},
+    } cases[] = {{std::string("8U"), 277},
+                 {std::string("19U"), 629},
+                 {std::string("0N"), 14},
+                 {std::string(""), 277},
                  {std::nullopt, 277}};
     for (const Case& c : cases) EXPECT_EQ(hpgl_symbol_set(&c.text), c.expected);
     EXPECT_EQ(hpgl_symbol_set(nullptr), 277);

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "core/printer_out.h"
 #include "language/tree.h"
 #include "reformat/image_fax.h"
 #include "reformat/image_test_util.h"
-#include "core/printer_out.h"
 #include "reformat/reformat_fixture.h"
 
 namespace morvel {

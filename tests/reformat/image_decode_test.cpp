@@ -4,9 +4,9 @@
 
 #include <cstdlib>
 
+#include "core/printer_out.h"
 #include "reformat/forms.h"
 #include "reformat/image_test_util.h"
-#include "core/printer_out.h"
 #include "test_support.h"
 
 namespace morvel {

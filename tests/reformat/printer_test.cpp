@@ -14,8 +14,7 @@ using test::text_st;
 // Universal exit, reset, duplex 0, portrait, paper 26.
 const std::string kJobStart = "\033%-12345X\033E\033&l0S\033&l0O\033&l26A";
 // Margins, unit of measure 300, pattern commands, cursor home.
-const std::string kPageSetup =
-    "\0339\033&l0E\033&u300D\033*v0T\033*c100G\033*v0n0O\033*p0x0Y";
+const std::string kPageSetup = "\0339\033&l0E\033&u300D\033*v0T\033*c100G\033*v0n0O\033*p0x0Y";
 const std::string kMacro200 = "\033&f200y0X\033(8O\033(s1070Te\033&f1X";
 const std::string kDefaultFont = "\033(s0p10.000000h0s0b4099T\033&d@";
 const std::string kHeader = kJobStart + kPageSetup + kMacro200 + kDefaultFont;
@@ -78,8 +77,8 @@ TEST(PrinterJob, UserStringsReplaceTheStandardHeader) {
     p->include_files.push_back(test::lit(include));
     p->include_files.push_back(test::lit(""));
     b.run_program(*p);
-    EXPECT_EQ(b.contents(), "<pre><init><post>" + std::string("I\0N", 3) + kMacro200 +
-                                kDefaultFont + "\f");
+    EXPECT_EQ(b.contents(),
+              "<pre><init><post>" + std::string("I\0N", 3) + kMacro200 + kDefaultFont + "\f");
 }
 
 TEST(PrinterJob, MissingIncludeFailsTheSetUpOnly) {
@@ -131,8 +130,7 @@ TEST(PrinterText, FontsOverridesAndInverse) {
         std::string expected;
     } cases[] = {
         {nullptr, std::nullopt, false, "\033*p10x20Yab"},
-        {nullptr, size, false,
-         "\033*p10x20Y\033(s0p12.000000h0s0b4099T\033&d@ab" + kDefaultFont},
+        {nullptr, size, false, "\033*p10x20Y\033(s0p12.000000h0s0b4099T\033&d@ab" + kDefaultFont},
         {&times, std::nullopt, false,
          "\033*p10x20Y\033(s1p12.000000v0s3b4101T\033&d0Dab" + kDefaultFont},
         {nullptr, std::nullopt, true, "\033*p10x20Y\033*v1o1Tab\033*v0o0T"},
@@ -171,7 +169,8 @@ TEST(PrinterText, AlignedTextIsAnHpglLabel) {
     EXPECT_EQ(b.patched(),
               "\033*p100x200Y\033%1BSP1;" + font +
                   "LO4;DI1.000000,0.000000;FT1,0,0;DT\",1;SS;FT1,0,0;CF2;LBa!b\";\033%0A"
-                  "\033*p300x400Y\033%1BTR0;SP0;" + font +
+                  "\033*p300x400Y\033%1BTR0;SP0;" +
+                  font +
                   "LO7;DI1.000000,0.000000;FT1,0,0;DT!,1;SS;FT1,0,0;CF2;LB1/1   !;TR1;SP1;"
                   "\033%0A\f");
 }
@@ -197,8 +196,8 @@ TEST(PrinterText, PagePlaceholdersAndEjects) {
     auto p = printer_program();
     p->initialise = 0;
     p->pad = 0;
-    p->statements = list(text_st(Tok::PAGE, 0, 50, "%n of %t"), test::eject(),
-                         text_st(Tok::PAGE, 0, 50, "%n"));
+    p->statements =
+        list(text_st(Tok::PAGE, 0, 50, "%n of %t"), test::eject(), text_st(Tok::PAGE, 0, 50, "%n"));
     b.run_program(*p);
     // Without PAD only EJECT_PAGE ends a printer page; the run's end writes nothing.
     EXPECT_EQ(b.output.page_counter, 2);
@@ -215,11 +214,11 @@ TEST(PrinterText, IncludeCopiesAFileAndResetsThePage) {
     keep.line_step = "50";
     keep.font_override = FontOverride{};
     keep.font_override->no_reset = 1;
-    p->statements = list(text_st(Tok::INCLUDE, 10, 20, name), text_st(Tok::INCLUDE, 30, 40, name, keep),
-                         text_st(Tok::INCLUDE, 0, 0, b.c.dir.file("none")));
+    p->statements =
+        list(text_st(Tok::INCLUDE, 10, 20, name), text_st(Tok::INCLUDE, 30, 40, name, keep),
+             text_st(Tok::INCLUDE, 0, 0, b.c.dir.file("none")));
     b.run_program(*p);
-    EXPECT_EQ(b.contents(), "\033*p10x20YLOGO" + kPageSetup + kDefaultFont +
-                                "\033*p30x40YLOGO\f");
+    EXPECT_EQ(b.contents(), "\033*p10x20YLOGO" + kPageSetup + kDefaultFont + "\033*p30x40YLOGO\f");
     EXPECT_NE(b.c.log().find("Unable to open include file >"), std::string::npos);
 }
 

@@ -6,7 +6,9 @@
 
 namespace morvel::test {
 
-Value lit(const std::string& text) { return literal_value(text); }
+Value lit(const std::string& text) {
+    return literal_value(text);
+}
 
 Value ref(ValueKind kind, LineCell& cell) {
     Value v;
@@ -51,14 +53,15 @@ std::unique_ptr<Statement> field(int x, int y, Value reference, TextOptions o) {
     return make(Tok::FIELD, std::move(t));
 }
 
-std::unique_ptr<Statement> text_st(Tok kind, int x, int y, const std::string& text,
-                                   TextOptions o) {
+std::unique_ptr<Statement> text_st(Tok kind, int x, int y, const std::string& text, TextOptions o) {
     TextStatement t = text_payload(x, y, o);
     t.expr = lit_expr(text);
     return make(kind, std::move(t));
 }
 
-std::unique_ptr<Statement> eject() { return make(Tok::EJECT_PAGE, std::monostate{}); }
+std::unique_ptr<Statement> eject() {
+    return make(Tok::EJECT_PAGE, std::monostate{});
+}
 
 std::unique_ptr<Statement> repeat(std::optional<std::string> by, StatementList body,
                                   std::optional<std::string> increase_by,

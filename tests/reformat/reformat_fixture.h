@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "run.h"
 #include "language/programs.h"
+#include "run.h"
 #include "test_support.h"
 
 namespace morvel::test {
@@ -51,7 +51,7 @@ std::unique_ptr<ReformatProgram> printer_program();
 
 /// A run with the internal variables and the default HP font, and one output file.
 class ReformatFixture {
-public:
+  public:
     ReformatFixture();
     ~ReformatFixture();
     CapturedRun c;

@@ -1,8 +1,8 @@
 // Reformat statements beyond placement: functions, DATE, REPEAT limits, raw writers and
 // the set-up of text and XML files.
-#include <cerrno>
-
 #include <gtest/gtest.h>
+
+#include <cerrno>
 
 #include "core/printer_out.h"
 #include "reformat/reformat.h"
@@ -131,10 +131,10 @@ TEST(ReformatStatements, RepeatLimits) {
     let.value->right = std::make_unique<Operand>();
     let.value->right->value = test::lit("1");
     count->payload = std::move(let);
-    p->statements = list(
-        test::repeat(std::nullopt, list(std::move(count)), std::nullopt, std::nullopt, "0"),
-        test::repeat(std::nullopt, list(text_st(Tok::MESSAGE, 0, 0, "x"))),
-        test::repeat("3", list(text_st(Tok::MESSAGE, 0, 0, "s")), std::nullopt, "0"));
+    p->statements =
+        list(test::repeat(std::nullopt, list(std::move(count)), std::nullopt, std::nullopt, "0"),
+             test::repeat(std::nullopt, list(text_st(Tok::MESSAGE, 0, 0, "x"))),
+             test::repeat("3", list(text_st(Tok::MESSAGE, 0, 0, "s")), std::nullopt, "0"));
     b.run_program(*p);
     EXPECT_EQ(*passes.cell.value, "10000.000000");
     EXPECT_EQ(b.contents(), "");
@@ -168,9 +168,9 @@ TEST(ReformatStatements, AbsentFieldAdvancesNothingAndEmptyFieldOneLine) {
         p->trim_lines = 1;
         LineCell cell;
         if (!absent) cell.value = std::string();
-        p->statements = list(test::repeat(
-            "2", list(test::field(0, 0, test::ref(ValueKind::Field, cell)),
-                      text_st(Tok::MESSAGE, 2, 0, "m"))));
+        p->statements =
+            list(test::repeat("2", list(test::field(0, 0, test::ref(ValueKind::Field, cell)),
+                                        text_st(Tok::MESSAGE, 2, 0, "m"))));
         b.run_program(*p);
         EXPECT_EQ(b.contents(), absent ? "  m\n  m\n" : "  m\n\n  m\n") << absent;
     }

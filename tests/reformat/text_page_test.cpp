@@ -77,8 +77,8 @@ TEST(TextPage, ExplicitEjectWritesTheWholePage) {
     ReformatFixture b;
     auto p = text_program(3, 2);
     p->pad = 0;
-    p->statements = list(text_st(Tok::MESSAGE, 0, 0, "x"), test::eject(),
-                         text_st(Tok::MESSAGE, 0, 0, "y"));
+    p->statements =
+        list(text_st(Tok::MESSAGE, 0, 0, "x"), test::eject(), text_st(Tok::MESSAGE, 0, 0, "y"));
     b.run_program(*p);
     EXPECT_EQ(b.contents(), "x  \n   y");
     EXPECT_EQ(b.output.page_counter, 2);  // only the explicit eject counts without pad
@@ -149,8 +149,8 @@ TEST(TextPage, MultiLineMessageFillsConsecutiveLinesAndAdvances) {
     p->pad = 0;
     p->trim_lines = 1;
     // Each pass moves down by what it placed: three lines of MESSAGE, one of FIELD.
-    p->statements = list(repeat("2", list(text_st(Tok::MESSAGE, 0, 1, "a\nb\nc"),
-                                          field(3, 1, test::lit("z")))));
+    p->statements = list(
+        repeat("2", list(text_st(Tok::MESSAGE, 0, 1, "a\nb\nc"), field(3, 1, test::lit("z")))));
     b.run_program(*p);
     EXPECT_EQ(b.contents(), "\na  z\nb\nc\n\na  z\nb\nc\n");
 }

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "language/compile_support.h"
-#include "run.h"
 #include "language/compile.h"
+#include "language/compile_support.h"
 #include "language/programs.h"
+#include "run.h"
 #include "spool/input_program.h"
 #include "spool/spool_reader.h"
 #include "test_support.h"
@@ -18,7 +18,8 @@ namespace morvel::test {
 /// An output program with the given MASK statements.
 inline std::string output_mask(const std::string& statements) {
     return "[OUTPUT] OUTPUT = out INVOCATION = \"true\" PARAMETERS = OUTPUT_FILE\n"
-           "MASK = { " + statements + " }\n";
+           "MASK = { " +
+           statements + " }\n";
 }
 
 /// An output program whose MASK logs "out" and the given expression each time it runs.
@@ -34,7 +35,7 @@ inline std::string spool_lines(const std::vector<std::string>& lines) {
 }
 
 class ExtractJob {
-public:
+  public:
     /// Compiles `definition`; the spool is opened by start().
     explicit ExtractJob(const std::string& definition) {
         run().scanner.definition_path = c_.dir.write("test.def", definition);
@@ -74,7 +75,7 @@ public:
     ExtractProgram* program(const char* name) { return lookup(run(), name)->as<ExtractProgram>(); }
     TempDir& dir() { return c_.dir; }
 
-private:
+  private:
     CapturedRun c_;
     bool compiled_ = false;
     std::size_t log_start_ = 0;

@@ -1,11 +1,11 @@
 #include "spool/extract.h"
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <sstream>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "extract_job.h"
 
@@ -281,12 +281,13 @@ TEST(ExtractProgramCall, NoProgram) {
 }
 
 TEST(ExtractFirstLastLine, SearchDownOrUpFromTheFieldsLine) {
-    ExtractJob j("[INPUT] sheet\n"
-                 "[EXTRACT] sheet = { LINES_PER_PAGE = 6 FIELD = 1, 1, 4, col "
-                 "COLON_FIELD = \"k\", lab VARIABLE = v1 VARIABLE = v2 VARIABLE = v3 }\n"
-                 "probe = { LET v1 = FIRST_LINE(col, \"sum  \") LET v2 = LAST_LINE(col, \"SUM\") "
-                 "LET v3 = FIRST_LINE(lab, \"x\") }\n" +
-                 output_logging("\"\""));
+    ExtractJob j(
+        "[INPUT] sheet\n"
+        "[EXTRACT] sheet = { LINES_PER_PAGE = 6 FIELD = 1, 1, 4, col "
+        "COLON_FIELD = \"k\", lab VARIABLE = v1 VARIABLE = v2 VARIABLE = v3 }\n"
+        "probe = { LET v1 = FIRST_LINE(col, \"sum  \") LET v2 = LAST_LINE(col, \"SUM\") "
+        "LET v3 = FIRST_LINE(lab, \"x\") }\n" +
+        output_logging("\"\""));
     ASSERT_TRUE(j.compiled()) << j.messages();
     j.start(spool_lines({"Item", "Sum", "x", "SUM ", "y", "Sum"}));
     ASSERT_EQ(run_extract_program(j.run(), j.program("sheet")), 0);

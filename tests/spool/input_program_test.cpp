@@ -1,8 +1,8 @@
 #include "spool/input_program.h"
 
-#include <string>
-
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "extract_job.h"
 
@@ -25,8 +25,9 @@ std::string definition(const std::string& input, const char* field_options = "",
 }
 
 TEST(InputProgram, DefaultInputPassesEveryPageToDefaultExtract) {
-    const std::string text = "[EXTRACT] default_extract = { LINES_PER_PAGE = 1 FIELD = 1, 1, 2, f }\n" +
-                             output_logging("f");
+    const std::string text =
+        "[EXTRACT] default_extract = { LINES_PER_PAGE = 1 FIELD = 1, 1, 2, f }\n" +
+        output_logging("f");
     ExtractJob j(text);
     ASSERT_TRUE(j.compiled()) << j.messages();
     EXPECT_EQ(j.run_input(spool_lines({"p1", "p2", "p3"})), -1);
@@ -116,9 +117,10 @@ TEST(InputProgram, DocumentsGroupPages) {
 }
 
 TEST(InputProgram, CaseTabAndXmlDelimiter) {
-    ExtractJob j(definition("{ TAB = 4 XML_DELIMITER = \"/x\" "
-                            "CASE \"b\" { OF \"a\" : DEBUG \"A\" OF \"B\" : DEBUG \"bee\" "
-                            "DEFAULT : DEBUG \"none\" } }"));
+    ExtractJob j(
+        definition("{ TAB = 4 XML_DELIMITER = \"/x\" "
+                   "CASE \"b\" { OF \"a\" : DEBUG \"A\" OF \"B\" : DEBUG \"bee\" "
+                   "DEFAULT : DEBUG \"none\" } }"));
     ASSERT_TRUE(j.compiled()) << j.messages();
     EXPECT_EQ(j.run_input(kFivePages), 0);
     EXPECT_EQ(j.messages(), "bee\n");

@@ -1,11 +1,11 @@
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "spool/spool_reader.h"
-#include "values/identifiers.h"
 #include "spool_test_util.h"
+#include "values/identifiers.h"
 
 namespace morvel {
 namespace {
@@ -28,9 +28,13 @@ TEST(SpoolUtf8, CellsHoldOneCharacterEach) {
 TEST(SpoolUtf8, InvalidBytesStandAloneWithTheirWarnings) {
     test::CapturedRun c;
     c.run.options.utf8_mode = 1;
-    ASSERT_TRUE(test::open_test_spool(c, "\x80" "A\xF8\xFC\xFE\xE2" "B\xC3\n"));
+    ASSERT_TRUE(test::open_test_spool(c,
+                                      "\x80"
+                                      "A\xF8\xFC\xFE\xE2"
+                                      "B\xC3\n"));
     ASSERT_EQ(read_page(c.run, 1, 8), 1);
-    const std::vector<std::string> cells = {"\x80", "A", "\xF8", "\xFC", "\xFE", "\xE2", "B", "\xC3"};
+    const std::vector<std::string> cells = {"\x80", "A",    "\xF8", "\xFC",
+                                            "\xFE", "\xE2", "B",    "\xC3"};
     for (std::size_t i = 0; i < cells.size(); ++i)
         EXPECT_EQ(cut_text(c.run, static_cast<int>(i) + 1, 1, 1), cells[i]) << i;
     EXPECT_EQ(c.log(),
@@ -116,7 +120,11 @@ TEST(SpoolDetect, MarkIsSkippedAndSwitchesToUtf8) {
 }
 
 TEST(SpoolDetect, Utf8FromTheFirstWindow) {
-    struct Case { const char* name; std::string spool; int mode; };
+    struct Case {
+        const char* name;
+        std::string spool;
+        int mode;
+    };
     std::string window_cut = "\xC3\xA9" + std::string(kSpoolWindowSize - 3, 'a');
     const std::vector<Case> cases = {
         {"ASCII only", "plain text\n", 0},
@@ -149,7 +157,11 @@ TEST(SpoolDetect, AutoFormsPickTheFirstMatchAndRewind) {
         {"invoice.def", 1, 1, "INVOICE"},
         {"other.def", 5, 2, "No.  "},  // blanks must match too
     };
-    struct Case { const char* name; std::string spool; std::optional<std::string> want; };
+    struct Case {
+        const char* name;
+        std::string spool;
+        std::optional<std::string> want;
+    };
     const std::vector<Case> cases = {
         {"letter case ignored", "invoice 4711\nx\n", "invoice.def"},
         {"first entry wins", "Credit\n", "credit.def"},
@@ -183,10 +195,10 @@ TEST(SpoolDetect, AutoFormFailures) {
     std::string path = c.dir.write("spool.prn", "A\n");
     EXPECT_EQ(recognise_auto_form(c.run, path, {{"a.def", 1, kSpoolMaxPageLines + 1, "A"}}),
               std::nullopt);
-    EXPECT_EQ(c.log(), "No auto_forms defined\nUnable to open spool file " +
-                           c.dir.file("none.prn") +
-                           "\nNo such file or directory\n"
-                           "Auto form line 901 is beyond the 900 lines read to recognise a spool\n");
+    EXPECT_EQ(c.log(),
+              "No auto_forms defined\nUnable to open spool file " + c.dir.file("none.prn") +
+                  "\nNo such file or directory\n"
+                  "Auto form line 901 is beyond the 900 lines read to recognise a spool\n");
 }
 
 TEST(SpoolDetect, AutoFormFromStandardInputLeavesTheSpoolForTheRun) {

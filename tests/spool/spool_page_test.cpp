@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "spool/spool_reader.h"
 #include "spool_test_util.h"
@@ -20,7 +20,9 @@ struct PageCase {
 
 TEST(SpoolPage, CutsPagesAtLineCountsFormFeedsAndTheEnd) {
     const std::vector<PageCase> cases = {
-        {"form feed ends the page, final form feed adds none", "L1\nL2\nL3\n\fM1\nM2\n\f", 66,
+        {"form feed ends the page, final form feed adds none",
+         "L1\nL2\nL3\n\fM1\nM2\n\f",
+         66,
          {{"L1", "L2", "L3"}, {"M1", "M2"}}},
         {"form feed right after text", "L1\nL2\fM1", 66, {{"L1", "L2"}, {"M1"}}},
         {"CR LF reads as LF", "L1\r\nL2\r\n\r\n\fM1\r\n", 66, {{"L1", "L2"}, {"M1"}}},
@@ -33,7 +35,11 @@ TEST(SpoolPage, CutsPagesAtLineCountsFormFeedsAndTheEnd) {
         {"form feed as the only byte", "\f", 66, {}},
         {"line feed as the only byte", "\n", 66, {}},
         {"empty spool", "", 66, {}},
-        {"substitute character ends the data", "A\nB\x1a" "C\nD\n", 66, {{"A", "B"}}},
+        {"substitute character ends the data",
+         "A\nB\x1a"
+         "C\nD\n",
+         66,
+         {{"A", "B"}}},
         {"substitute character ends the page", "A\x1a", 1, {{"A"}}},
         {"zero bytes are text", std::string("A\0B\n", 4), 66, {{std::string("A\0B", 3)}}},
     };
@@ -97,14 +103,25 @@ TEST(SpoolPage, CutTextKeepsToThePage) {
     test::CapturedRun c;
     ASSERT_TRUE(test::open_test_spool(c, "   Total 12.50\n"));
     ASSERT_EQ(read_page(c.run, 3, 8), 3);
-    struct Cut { int x, y, len; Text want; };
+    struct Cut {
+        int x, y, len;
+        Text want;
+    };
     const std::vector<Cut> cuts = {
-        {10, 1, 5, "12.50"}, {10, 1, 8, "12.50   "}, {1, 3, 2, "  "},
-        {0, 1, 5, std::nullopt}, {1, 0, 5, std::nullopt}, {1, 4, 5, std::nullopt},
-        {1024, 1, 1, std::nullopt}, {1023, 1, 5, " "}, {1, 1, 0, ""}, {1, 1, -4, ""},
+        {10, 1, 5, "12.50"},
+        {10, 1, 8, "12.50   "},
+        {1, 3, 2, "  "},
+        {0, 1, 5, std::nullopt},
+        {1, 0, 5, std::nullopt},
+        {1, 4, 5, std::nullopt},
+        {1024, 1, 1, std::nullopt},
+        {1023, 1, 5, " "},
+        {1, 1, 0, ""},
+        {1, 1, -4, ""},
         {1000, 1, 2147483647, std::string(24, ' ')},
     };
-    for (const Cut& k : cuts) EXPECT_EQ(cut_text(c.run, k.x, k.y, k.len), k.want) << k.x << "," << k.y;
+    for (const Cut& k : cuts)
+        EXPECT_EQ(cut_text(c.run, k.x, k.y, k.len), k.want) << k.x << "," << k.y;
 }
 
 TEST(SpoolPage, SpoolPageAndSpoolLineFollowTheReads) {
@@ -135,10 +152,11 @@ TEST(SpoolPage, ReadingBeforeOpeningIsRefused) {
     EXPECT_EQ(at_end_of_spool(c.run), 1);
     char buf[4];
     EXPECT_EQ(read_raw(c.run, buf, 4), -1);
-    EXPECT_EQ(c.log(), "Trying to get information from the spool file before its opened\n"
-                           "Trying to get information from the spool file before its opened\n"
-                           "Trying to get information from the spool file before its opened\n"
-                           "Trying to get information from the spool file before its opened\n");
+    EXPECT_EQ(c.log(),
+              "Trying to get information from the spool file before its opened\n"
+              "Trying to get information from the spool file before its opened\n"
+              "Trying to get information from the spool file before its opened\n"
+              "Trying to get information from the spool file before its opened\n");
 }
 
 TEST(SpoolPage, BytePagesCopyRawBytes) {
@@ -166,7 +184,9 @@ TEST(SpoolPage, OffsetsOfEachPageForThePageIndex) {
     test::CapturedRun c;
     // A0 B1 CR2 LF3 C4 D5 LF6 FF7 | E8 F9 LF10 G11: the ending form feed belongs to its page.
     ASSERT_TRUE(test::open_test_spool(c, "AB\r\nCD\n\fEF\nG"));
-    struct Want { long first, last; };
+    struct Want {
+        long first, last;
+    };
     const std::vector<Want> want = {{0, 7}, {8, 11}};
     for (const Want& w : want) {
         ASSERT_GT(read_page(c.run, 66, 8), 0);

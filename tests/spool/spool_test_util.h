@@ -7,8 +7,8 @@
 
 #include "run.h"
 #include "spool/spool_reader.h"
-#include "values/identifiers.h"
 #include "test_support.h"
+#include "values/identifiers.h"
 
 namespace morvel::test {
 

@@ -1,8 +1,8 @@
+#include <gtest/gtest.h>
+
 #include <random>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "spool/spool_reader.h"
 #include "spool_test_util.h"
@@ -29,7 +29,8 @@ TEST(SpoolWindow, LongSpoolWithoutLineFeedsSlidesInFixedMemory) {
         ASSERT_EQ(p.first_offset, static_cast<long>(at));
         for (int y = 1; y <= 66 && at < spool.size(); ++y) {
             std::size_t n = std::min<std::size_t>(1023, spool.size() - at);
-            ASSERT_EQ(test::page_line(c.run, y), spool.substr(at, n)) << "page " << pages << " line " << y;
+            ASSERT_EQ(test::page_line(c.run, y), spool.substr(at, n))
+                << "page " << pages << " line " << y;
             at += n;
         }
         ASSERT_EQ(p.last_offset, static_cast<long>(at) - 1);
@@ -78,11 +79,15 @@ TEST(SpoolWindow, LookAheadCutsTheLineAfterThePage) {
     test::CapturedRun c;
     ASSERT_TRUE(test::open_test_spool(c, "P1\nP2\nQ1 a\tc  \nQ2\n\fR1\n"));
     ASSERT_EQ(read_page(c.run, 2, 8), 2);
-    struct Ahead { int x, y, len; bool expanded; Text want; };
+    struct Ahead {
+        int x, y, len;
+        bool expanded;
+        Text want;
+    };
     const std::vector<Ahead> cases = {
-        {1, 1, 2, false, "Q1"},   {4, 1, 20, false, "a    c"},
+        {1, 1, 2, false, "Q1"},       {4, 1, 20, false, "a    c"},
         {4, 1, 20, true, "a    c  "}, {20, 1, 5, false, ""},
-        {1, 2, 5, false, "Q2"},   {1, 3, 5, false, ""},  // line 3 lies past the form feed
+        {1, 2, 5, false, "Q2"},       {1, 3, 5, false, ""},  // line 3 lies past the form feed
         {1, 9, 5, false, ""},
     };
     for (const Ahead& k : cases)

@@ -9,7 +9,7 @@ namespace morvel::test {
 namespace {
 
 class Change : public ::testing::Test {
-protected:
+  protected:
     Change() { cr.run.current_file = "test.def"; }
     Text eval(const ExprPtr& e) { return evaluate(cr.run, e.get()); }
     // CHANGE(t, row, column, value [, separator]) with literal arguments.
@@ -38,14 +38,15 @@ TEST_F(Change, ReplacesOneCell) {
         {"a,b,c\nd,e,f", "2", "0", nullptr, "a,b,c\nx"},  // column 0 is the whole row
         {"a,b,c", "1", "0", nullptr, "x"},
         {"a;b,c;d", "1", "2", ";", "a;x;d"},
-        {"a;b,c;d", "1", "2", "", "a;b,x"},               // empty separator: the default
-        {"\"p,q\",b\nz", "1", "1", nullptr, "x,b\nz"},     // a quoted cell includes its quotes
+        {"a;b,c;d", "1", "2", "", "a;b,x"},             // empty separator: the default
+        {"\"p,q\",b\nz", "1", "1", nullptr, "x,b\nz"},  // a quoted cell includes its quotes
         {"\"p,q\",b\nz", "1", "2", nullptr, "\"p,q\",x\nz"},
         {"\"p\"\"q\",b", "1", "2", nullptr, "\"p\"\"q\",x"},  // doubled quote stays inside
-        {"\"p\nq\",b\nz", "1", "2", nullptr, "\"p\nq\",x\nz"},  // a quoted line end does not end the row
+        {"\"p\nq\",b\nz", "1", "2", nullptr,
+         "\"p\nq\",x\nz"},  // a quoted line end does not end the row
         {"a,b\r\nc", "1", "2", nullptr, "a,x\r\nc"},
-        {"a,\"b\"c,d", "1", "2", nullptr, "a,xc,d"},      // the quoted cell ends after its quote
-        {"a,b,c", "1", "2.9", nullptr, "a,x,c"},          // positions are read as integers
+        {"a,\"b\"c,d", "1", "2", nullptr, "a,xc,d"},  // the quoted cell ends after its quote
+        {"a,b,c", "1", "2.9", nullptr, "a,x,c"},      // positions are read as integers
     };
     for (const auto& c : cases) {
         auto t = variable("t", c.table);
@@ -77,7 +78,8 @@ TEST_F(Change, RefusalsGiveAnEmptyTextAndLeaveTheTable) {
     const ErrorCase cases[] = {
         {"a,b,c\nd,,f", "2", "2", "unable to find column 2 in CHANGE at line 6 of test.def"},
         {"a,b,c\nd,e,f", "2", "4", "unable to find column 4 in CHANGE at line 6 of test.def"},
-        {"a,b,c\nd,e,f", "3", "1", "reference row beyond number of rows in CHANGE at line 6 of test.def"},
+        {"a,b,c\nd,e,f", "3", "1",
+         "reference row beyond number of rows in CHANGE at line 6 of test.def"},
         {"a,b,c", "0", "1", "row position (0) is less than 1 at line 6 of test.def"},
         {"a,b,c", "1", "q", "col position (q) is not a number in CHANGE at line 6 of test.def"},
         {"a,b,c", "r", "1", "row position (r) is not a number in CHANGE at line 6 of test.def"},
@@ -88,7 +90,8 @@ TEST_F(Change, RefusalsGiveAnEmptyTextAndLeaveTheTable) {
         CapturedRun fresh;
         fresh.run.current_file = "test.def";
         auto t = variable("t", c.table);
-        ExprPtr e = fn(Tok::CHANGE, var(*t), args(val(lit(c.row)), val(lit(c.column)), val(lit("x"))), 6);
+        ExprPtr e =
+            fn(Tok::CHANGE, var(*t), args(val(lit(c.row)), val(lit(c.column)), val(lit("x"))), 6);
         EXPECT_EQ(evaluate(fresh.run, e.get()), "") << c.message;
         EXPECT_EQ(fresh.log(), std::string(c.message) + "\n");
         EXPECT_EQ(t->cell.value, c.table);
@@ -98,10 +101,13 @@ TEST_F(Change, RefusalsGiveAnEmptyTextAndLeaveTheTable) {
 TEST_F(Change, NeedsAVariableAndThreeArguments) {
     LineCell text;
     text.value = "a,b";
-    EXPECT_EQ(eval(fn(Tok::CHANGE, field(text), args(val(lit("1")), val(lit("1")), val(lit("x"))), 6)), "");
+    EXPECT_EQ(
+        eval(fn(Tok::CHANGE, field(text), args(val(lit("1")), val(lit("1")), val(lit("x"))), 6)),
+        "");
     auto t = variable("t", "a,b");
     EXPECT_EQ(eval(fn(Tok::CHANGE, var(*t), args(val(lit("1")), val(lit("1"))), 6)), "");
-    EXPECT_EQ(eval(fn(Tok::CHANGE, var(*t), args(val(lit("1")), val(lit("1")), un(Tok::MINUS, lit("v"), 6)), 6)),
+    EXPECT_EQ(eval(fn(Tok::CHANGE, var(*t),
+                      args(val(lit("1")), val(lit("1")), un(Tok::MINUS, lit("v"), 6)), 6)),
               "");
     EXPECT_EQ(cr.log(),
               "Unknown value for CHANGE at line 6 of test.def\n"

@@ -1,13 +1,12 @@
 // EXECUTE and the command runner: captured output, exit status, clean-up.
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 
-#include <gtest/gtest.h>
-
-#include "test_support.h"
 #include "core/command_runner.h"
+#include "test_support.h"
 #include "values/evaluate.h"
 #include "values/identifiers.h"
 #include "values/tree_builders.h"
@@ -23,7 +22,7 @@ std::pair<dev_t, ino_t> stdout_identity() {
 }
 
 class Execute : public ::testing::Test {
-protected:
+  protected:
     Execute() {
         cr.run.current_file = "test.def";
         cr.run.options.has_temp_dir = true;
@@ -92,8 +91,9 @@ TEST_F(Execute, NoTemporaryFileMeansNoCommand) {
 TEST_F(Execute, CommandThatDoesNotEvaluate) {
     ExprPtr e = un(Tok::EXECUTE, sub(un(Tok::MINUS, lit("x"), 4)), 4);
     EXPECT_FALSE(evaluate(cr.run, e.get()));
-    EXPECT_NE(cr.log().find("Unable to evaluate operand in EXECUTE function at line 4 of test.def\n"),
-              std::string::npos);
+    EXPECT_NE(
+        cr.log().find("Unable to evaluate operand in EXECUTE function at line 4 of test.def\n"),
+        std::string::npos);
 }
 
 TEST(CommandRunner, StatusIsTheExitStatusOr128PlusSignal) {

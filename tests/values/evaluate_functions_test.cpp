@@ -9,10 +9,12 @@ namespace morvel::test {
 namespace {
 
 class ValueFunctions : public ::testing::Test {
-protected:
+  protected:
     ValueFunctions() { cr.run.current_file = "test.def"; }
     Text eval(const ExprPtr& e) { return evaluate(cr.run, e.get()); }
-    bool logged(const std::string& line) { return ("\n" + cr.log()).find("\n" + line + "\n") != std::string::npos; }
+    bool logged(const std::string& line) {
+        return ("\n" + cr.log()).find("\n" + line + "\n") != std::string::npos;
+    }
     CapturedRun cr;
 };
 
@@ -58,7 +60,7 @@ TEST_F(ValueFunctions, LineCountsAndBlankness) {
 
 TEST_F(ValueFunctions, TextTests) {
     const std::pair<const char*, const char*> numeric[] = {
-        {" 12 ", "1"}, {"12a", "0"}, {"", "0"}, {"-1.5", "1"}, {"1e5", "1"},
+        {" 12 ", "1"}, {"12a", "0"},  {"", "0"},    {"-1.5", "1"}, {"1e5", "1"},
         {"   ", "0"},  {"12\t", "1"}, {"1 2", "0"}, {"\t", "0"},
     };
     for (const auto& [text, expected] : numeric)
@@ -86,10 +88,18 @@ TEST_F(ValueFunctions, FileExists) {
 
 TEST_F(ValueFunctions, RoundKnownAnswers) {
     const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"2.345", "2", "2.35"}, {"2.5", "0", "3"},  {"-2.5", "0", "-2"},      {"1.005", "2", "1.01"},
-        {"2.345", "1", "2.3"},  {"7", "3", "7.000"}, {"", "1", "0.0"},         {"0.125", "2", "0.13"},
+        {"2.345", "2", "2.35"},
+        {"2.5", "0", "3"},
+        {"-2.5", "0", "-2"},
+        {"1.005", "2", "1.01"},
+        {"2.345", "1", "2.3"},
+        {"7", "3", "7.000"},
+        {"", "1", "0.0"},
+        {"0.125", "2", "0.13"},
         // Halves of larger numbers round up too (an absolute 1e-14 would vanish in them).
-        {"1234.5", "0", "1235"}, {"-1234.5", "0", "-1234"}, {"100000.125", "2", "100000.13"},
+        {"1234.5", "0", "1235"},
+        {"-1234.5", "0", "-1234"},
+        {"100000.125", "2", "100000.13"},
         {"1234.4", "0", "1234"},
     };
     for (const auto& [a, n, expected] : cases)
@@ -143,7 +153,9 @@ TEST_F(ValueFunctions, TotalLineLengthLimit) {
     // 249 characters are read; 250 are reported and skipped.
     auto t = variable("t", std::string(248, ' ') + "5\n" + std::string(249, ' ') + "7\n1");
     EXPECT_EQ(eval(un(Tok::TOTAL, var(*t), 3)), "6.000000");
-    EXPECT_EQ(cr.log(), "Length of a string in TOTAL function is exceeds 249 characters at line 3 of test.def\n");
+    EXPECT_EQ(
+        cr.log(),
+        "Length of a string in TOTAL function is exceeds 249 characters at line 3 of test.def\n");
 }
 
 TEST_F(ValueFunctions, TotalOfANonNumberAddsNothing) {

@@ -10,11 +10,13 @@ namespace morvel::test {
 namespace {
 
 class Evaluate : public ::testing::Test {
-protected:
+  protected:
     Evaluate() { cr.run.current_file = "test.def"; }
     Text eval(const ExprPtr& e) { return evaluate(cr.run, e.get()); }
     // Whether the log holds this whole line.
-    bool logged(const std::string& line) { return ("\n" + cr.log()).find("\n" + line + "\n") != std::string::npos; }
+    bool logged(const std::string& line) {
+        return ("\n" + cr.log()).find("\n" + line + "\n") != std::string::npos;
+    }
     CapturedRun cr;
 };
 
@@ -99,9 +101,12 @@ TEST_F(Evaluate, OperatorErrorsGiveNullWithTheirMessage) {
          "Can only multiply or divide numbers at line 5 of test.def"},
         {"6 / b", [] { return bin(Tok::SLASH, lit("6"), lit("b"), 6); },
          "Can only multiply or divide numbers at line 6 of test.def"},
-        {"-c", [] { return un(Tok::MINUS, lit("c"), 7); }, "Can only negate numbers at line 7 of test.def"},
-        {"1 *", [] { return un(Tok::STAR, lit("1"), 3); }, "Missing operand in * operation at line 3 of test.def"},
-        {"1 /", [] { return un(Tok::SLASH, lit("1"), 3); }, "Missing operand in / operation at line 3 of test.def"},
+        {"-c", [] { return un(Tok::MINUS, lit("c"), 7); },
+         "Can only negate numbers at line 7 of test.def"},
+        {"1 *", [] { return un(Tok::STAR, lit("1"), 3); },
+         "Missing operand in * operation at line 3 of test.def"},
+        {"1 /", [] { return un(Tok::SLASH, lit("1"), 3); },
+         "Missing operand in / operation at line 3 of test.def"},
         {"1 =", [] { return un(Tok::EQ, lit("1"), 3); },
          "Missing operand in comparison operation at line 3 of test.def"},
         {"+ without left", [] { return fn(Tok::PLUS, nullptr, args(val(lit("1"))), 3); },
@@ -109,10 +114,13 @@ TEST_F(Evaluate, OperatorErrorsGiveNullWithTheirMessage) {
         {"- without left", [] { return fn(Tok::MINUS, nullptr, args(val(lit("1"))), 3); },
          "Missing operand in - operation at line 3 of test.def"},
         {"no operand", [] { return bin(Tok::PLUS, nullptr, nullptr, 3); }, "Invalid expression"},
-        {"BOX is no operator", [] { return un(Tok::BOX, lit("1"), 9); }, "Unknown operator at line 9 of test.def"},
-        {"NULL left of *", [] { return bin(Tok::STAR, sub(bin(Tok::MINUS, lit("x"), lit("1"), 1)), lit("2"), 2); },
+        {"BOX is no operator", [] { return un(Tok::BOX, lit("1"), 9); },
+         "Unknown operator at line 9 of test.def"},
+        {"NULL left of *",
+         [] { return bin(Tok::STAR, sub(bin(Tok::MINUS, lit("x"), lit("1"), 1)), lit("2"), 2); },
          "Missing number for parameter 1 in eval_multdiv at line 2 of test.def"},
-        {"NULL right of /", [] { return bin(Tok::SLASH, lit("2"), sub(un(Tok::MINUS, lit("x"), 2)), 2); },
+        {"NULL right of /",
+         [] { return bin(Tok::SLASH, lit("2"), sub(un(Tok::MINUS, lit("x"), 2)), 2); },
          "Missing number for parameter 2 in eval_multdiv at line 2 of test.def"},
     };
     for (const auto& c : cases) {
@@ -121,7 +129,8 @@ TEST_F(Evaluate, OperatorErrorsGiveNullWithTheirMessage) {
         ExprPtr e = c.build();
         EXPECT_FALSE(evaluate(fresh.run, e.get())) << c.what;
         EXPECT_NE(("\n" + fresh.log()).find(std::string("\n") + c.line + "\n"), std::string::npos)
-            << c.what << "\n" << fresh.log();
+            << c.what << "\n"
+            << fresh.log();
         EXPECT_EQ(fresh.run.MEMORY_ERROR, 1) << c.what;
     }
     EXPECT_FALSE(evaluate(cr.run, nullptr));
@@ -168,7 +177,8 @@ TEST_F(Evaluate, NoOperandOperators) {
 }
 
 TEST_F(Evaluate, TruthAndInteger) {
-    const std::pair<const char*, int> truths[] = {{"0", 0}, {"", 0}, {"00", 1}, {"abc", 1}, {"1", 1}};
+    const std::pair<const char*, int> truths[] = {
+        {"0", 0}, {"", 0}, {"00", 1}, {"abc", 1}, {"1", 1}};
     for (const auto& [text, expected] : truths) {
         ExprPtr e = val(lit(text));
         EXPECT_EQ(evaluate_truth(cr.run, e.get()), expected) << text;

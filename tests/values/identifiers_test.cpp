@@ -1,10 +1,10 @@
 #include "values/identifiers.h"
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "test_support.h"
 #include "values/value.h"

@@ -25,14 +25,16 @@ Statement expression_statement(Tok kind, ExprPtr e, int line = 1) {
 }
 
 class Statements : public ::testing::Test {
-protected:
+  protected:
     Statements() {
         cr.run.current_file = "test.def";
         cr.run.options.has_temp_dir = true;
         cr.run.options.temp_dir = cr.dir.path().string();
         create_run_variables(cr.run);
     }
-    void fake_commands() { cr.run.command_runner = std::make_unique<FakeCommandRunner>(&commands, 0); }
+    void fake_commands() {
+        cr.run.command_runner = std::make_unique<FakeCommandRunner>(&commands, 0);
+    }
     CapturedRun cr;
     std::vector<std::string> commands;
 };
@@ -92,7 +94,8 @@ TEST_F(Statements, DebugCapAtAndPastTheBound) {
     CapturedRun past_run;
     Statement past = expression_statement(Tok::DEBUG, val(lit(std::string(199001, 'y'))));
     execute_debug_or_call(past_run.run, past);
-    EXPECT_EQ(past_run.log(), "Following debug has been capped to 199000 bytes\n" + std::string(199000, 'y') + "\n");
+    EXPECT_EQ(past_run.log(), "Following debug has been capped to 199000 bytes\n" +
+                                  std::string(199000, 'y') + "\n");
     EXPECT_EQ(past_run.run.MEMORY_ERROR, 0);
 }
 
@@ -129,7 +132,8 @@ TEST_F(Statements, NullStatementsAndFailures) {
 }
 
 // A CASE with entries given as (label, has-body, body size); bodies hold that many REM statements.
-CaseStatement make_case(ExprPtr selector, std::vector<std::tuple<Value, bool, int>> entries, int default_size) {
+CaseStatement make_case(ExprPtr selector, std::vector<std::tuple<Value, bool, int>> entries,
+                        int default_size) {
     CaseStatement c;
     c.selector = std::move(selector);
     for (auto& [label, has_body, size] : entries) {
@@ -160,10 +164,12 @@ TEST_F(Statements, CaseLabelsWithoutBodyShareTheNextBody) {
 
 TEST_F(Statements, CaseSelectionRules) {
     // An entry with an empty body of its own does not fall through.
-    CaseStatement empty_body = make_case(val(lit("1")), {{label("1"), true, 0}, {label("2"), true, 1}}, 0);
+    CaseStatement empty_body =
+        make_case(val(lit("1")), {{label("1"), true, 0}, {label("2"), true, 1}}, 0);
     EXPECT_EQ(select_case(cr.run, empty_body), &empty_body.entries[0].body);
     // Labels without a body at the end choose nothing.
-    CaseStatement trailing = make_case(val(lit("z")), {{label("y"), true, 1}, {label("Z"), false, 0}}, 1);
+    CaseStatement trailing =
+        make_case(val(lit("z")), {{label("y"), true, 1}, {label("Z"), false, 0}}, 1);
     EXPECT_EQ(select_case(cr.run, trailing), nullptr);
     // No match and no ELSE: the empty default list, which runs nothing.
     CaseStatement no_else = make_case(val(lit("q")), {{label("p"), true, 1}}, 0);

@@ -36,11 +36,15 @@ TEST(TextUtil, Utf8SequenceLength) {
         {"\xc3\xa9", 0, 2},
         {"x\xe2\x82\xac", 1, 3},
         {"\xf0\x9f\x98\x80", 0, 4},
-        {"\xc3", 0, 1},              // lead byte cut off by the end
+        {"\xc3", 0, 1},  // lead byte cut off by the end
         {"\xe2\x82", 0, 1},
-        {"\xc3" "a", 0, 1},          // no continuation byte
-        {"\xe2\x82" "a", 0, 1},
-        {"\x80\x80", 0, 1},          // stray continuation byte
+        {"\xc3"
+         "a",
+         0, 1},  // no continuation byte
+        {"\xe2\x82"
+         "a",
+         0, 1},
+        {"\x80\x80", 0, 1},  // stray continuation byte
         {"\xf8\x80\x80\x80\x80", 0, 1},
         {std::string("\0", 1), 0, 1},
     };
@@ -53,18 +57,12 @@ TEST(TextUtil, NameCheckModes) {
         const char* text;
         bool mode0, mode1, mode2;
     } cases[] = {
-        {"", false, false, false},
-        {"name", true, true, true},
-        {"two words", true, false, false},
-        {"tab\there", true, false, false},
-        {"cr\r", true, false, false},
-        {"lf\n", true, false, false},
-        {"_x:y-1.z", true, true, true},
-        {":ns", true, true, true},
-        {"1abc", true, true, false},
-        {"-abc", true, true, false},
-        {"a/b", true, true, false},
-        {"a\xc3\xa9", true, true, false},
+        {"", false, false, false},         {"name", true, true, true},
+        {"two words", true, false, false}, {"tab\there", true, false, false},
+        {"cr\r", true, false, false},      {"lf\n", true, false, false},
+        {"_x:y-1.z", true, true, true},    {":ns", true, true, true},
+        {"1abc", true, true, false},       {"-abc", true, true, false},
+        {"a/b", true, true, false},        {"a\xc3\xa9", true, true, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(check_name(c.text, 0), c.mode0) << c.text;

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "language/tree.h"
 #include "core/command_runner.h"
+#include "language/tree.h"
 #include "values/identifiers.h"
 
 namespace morvel::test {
@@ -59,10 +59,14 @@ inline ExprPtr bin(Tok op, OperandPtr a, OperandPtr b, int line = 1) {
 }
 
 /// op with only a left operand (NOT a, - a, FIRST(name), a value used as an expression with +).
-inline ExprPtr un(Tok op, OperandPtr a, int line = 1) { return bin(op, std::move(a), nullptr, line); }
+inline ExprPtr un(Tok op, OperandPtr a, int line = 1) {
+    return bin(op, std::move(a), nullptr, line);
+}
 
 /// A value used as an expression.
-inline ExprPtr val(OperandPtr a) { return un(Tok::PLUS, std::move(a)); }
+inline ExprPtr val(OperandPtr a) {
+    return un(Tok::PLUS, std::move(a));
+}
 
 /// op over an argument list, with an optional left operand (CHANGE(name, ...)).
 inline ExprPtr fn(Tok op, OperandPtr left, std::vector<ExprPtr> args, int line = 1) {

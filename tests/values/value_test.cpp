@@ -1,12 +1,12 @@
 #include "values/value.h"
 
+#include <gtest/gtest.h>
+
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "test_support.h"
 
@@ -40,11 +40,19 @@ TEST(Values, WhatCountsAsANumber) {
         Text text;
         bool number;
     } cases[] = {
-        {std::string(""), true},       {std::string(" 12"), true},
-        {std::string("12 "), false},   {std::string("-1.5e3"), true},
-        {std::string("+.5"), true},    {std::string("1,5"), false},
-        {std::string("abc"), false},   {std::string("   "), false},
-        {std::string("12\n"), false},  {std::string("12\0" "3", 4), false},
+        {std::string(""), true},
+        {std::string(" 12"), true},
+        {std::string("12 "), false},
+        {std::string("-1.5e3"), true},
+        {std::string("+.5"), true},
+        {std::string("1,5"), false},
+        {std::string("abc"), false},
+        {std::string("   "), false},
+        {std::string("12\n"), false},
+        {std::string("12\0"
+                     "3",
+                     4),
+         false},
         {std::nullopt, false},
     };
     for (const Case& c : cases) EXPECT_EQ(is_number(c.text), c.number) << c.text.value_or("NULL");
@@ -75,9 +83,9 @@ TEST(Values, Conversions) {
 TEST(Values, PlainIntegersReadAsTheCLibraryReadsThem) {
     // Short sign-and-digit texts skip the C library; the rest must not change meaning.
     test::CapturedRun c;
-    for (const char* text : {"0", "-0", "+0", "7", "-7", "+12", "999999999999999",
-                             "-999999999999999", "1234567890123456", "00012", "-", "+", "1-",
-                             "12a", " 3", "3.5", "1e2"}) {
+    for (const char* text :
+         {"0", "-0", "+0", "7", "-7", "+12", "999999999999999", "-999999999999999",
+          "1234567890123456", "00012", "-", "+", "1-", "12a", " 3", "3.5", "1e2"}) {
         std::string t = text;
         char* end = nullptr;
         const double d = std::strtod(text, &end);
@@ -118,7 +126,8 @@ TEST(Values, LineByLineReadsGoOnFromTheLastLineRead) {
     cell.value = std::string();
     EXPECT_EQ(cell_line(c.run, cell, 1, last), "");
     EXPECT_TRUE(last);
-    EXPECT_EQ(c.log(), "Tried to get index of string beyond number of strings at line 5 of t.def\n");
+    EXPECT_EQ(c.log(),
+              "Tried to get index of string beyond number of strings at line 5 of t.def\n");
 }
 
 TEST(Values, Truth) {
@@ -301,9 +310,9 @@ TEST(Values, MonthLength) {
         long year;
         int kept;
     } cases[] = {
-        {29, 2, 2000, 29}, {29, 2, 1900, 28}, {29, 2, 2023, 28}, {29, 2, 2024, 29},
-        {31, 4, 2023, 30}, {31, 12, 2023, 31}, {0, 5, 2023, 1},  {-3, 5, 2023, 1},
-        {40, 13, 2023, 31}, {30, 0, 2023, 30}, {31, -5, 2023, 31},
+        {29, 2, 2000, 29},  {29, 2, 1900, 28},  {29, 2, 2023, 28},  {29, 2, 2024, 29},
+        {31, 4, 2023, 30},  {31, 12, 2023, 31}, {0, 5, 2023, 1},    {-3, 5, 2023, 1},
+        {40, 13, 2023, 31}, {30, 0, 2023, 30},  {31, -5, 2023, 31},
     };
     for (const Case& c : cases)
         EXPECT_EQ(clamp_day(c.day, c.month, c.year), c.kept)
