@@ -5,6 +5,8 @@ set -euo pipefail
 pkgs=(cmake g++ ninja-build libexpat1-dev libgtest-dev libgmock-dev pkg-config libcairo2-dev libfreetype-dev fonts-urw-base35)
 if [ "${1:-}" = "--tests" ]; then
     pkgs+=(python3 zbar-tools zxing-cpp-tools libtiff-tools imagemagick libxml2-utils poppler-utils)
+    # The format check of CI.
+    pkgs+=(clang-format)
     # The queue test: a private print server.
     pkgs+=(cups cups-client cups-bsd)
     # The package test: cpack's Debian generator with dpkg-shlibdeps, lintian,
