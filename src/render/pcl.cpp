@@ -621,6 +621,7 @@ void Interpreter::execute(Input& in, Command& c, int depth) {
                             fill_rule(clamp_int(v, 0, 100));
                             return;
                         case 'G':
+                            flush_text();
                             area_id_ = clamp_int(v, -1000, 100000);
                             return;
                         case 'T':
@@ -661,13 +662,17 @@ void Interpreter::execute(Input& in, Command& c, int depth) {
                     break;
                 case 'v':
                     switch (c.final) {
+                        // Text placed so far is drawn in the pattern it was placed with.
                         case 'T':
+                            flush_text();
                             pattern_ = clamp_int(v, 0, 4);
                             return;
                         case 'N':
+                            flush_text();
                             source_transparent_ = v == 0;
                             return;
                         case 'O':
+                            flush_text();
                             pattern_transparent_ = v == 0;
                             return;
                         case 'S':
