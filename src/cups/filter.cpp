@@ -1,6 +1,5 @@
 #include "cups/filter.h"
 
-#include <strings.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/ascii.h"
 #include "core/strfmt.h"
 #include "cups/job_options.h"
 #include "driver/run_sequence.h"
@@ -113,7 +113,7 @@ bool copy_to_printer(const std::string& name, int fd, std::vector<char>& block) 
 OutputProgram* find_output(Run& run, const std::optional<std::string>& name) {
     for (OutputProgram* output : run.tree.outputs) {
         if (!output) continue;
-        if (!name || strcasecmp(output->name.c_str(), name->c_str()) == 0) return output;
+        if (!name || equal_ignore_case(output->name, *name)) return output;
     }
     return nullptr;
 }

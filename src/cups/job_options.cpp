@@ -1,6 +1,6 @@
 #include "cups/job_options.h"
 
-#include <strings.h>
+#include "core/ascii.h"
 
 namespace morvel {
 
@@ -73,9 +73,7 @@ std::optional<std::string> find_job_option(const std::vector<JobOption>& options
                                            std::string_view name) {
     std::optional<std::string> found;
     for (const JobOption& option : options)
-        if (option.name.size() == name.size() &&
-            strncasecmp(option.name.data(), name.data(), name.size()) == 0)
-            found = option.value;
+        if (equal_ignore_case(option.name, name)) found = option.value;
     return found;
 }
 
