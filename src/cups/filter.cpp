@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/ascii.h"
+#include "core/file_handle.h"
 #include "core/strfmt.h"
 #include "cups/job_options.h"
 #include "driver/run_sequence.h"
@@ -48,14 +49,6 @@ class ScratchFolder {
 
   private:
     std::string path_;
-};
-
-// Closes a stream however the copy ends.
-struct StreamCloser {
-    std::FILE* f;
-    ~StreamCloser() {
-        if (f) std::fclose(f);
-    }
 };
 
 const char* prefix_of(MessageKind kind) {
@@ -102,12 +95,12 @@ bool write_all(int fd, const char* data, std::size_t size) {
 
 // Copies a whole file to the printer stream.
 bool copy_to_printer(const std::string& name, int fd, std::vector<char>& block) {
-    StreamCloser in{std::fopen(name.c_str(), "rb")};
-    if (!in.f) return false;
+    FileHandle in(std::fopen(name.c_str(), "rb"));
+    if (!in) return false;
     std::size_t n;
-    while ((n = std::fread(block.data(), 1, block.size(), in.f)) > 0)
+    while ((n = std::fread(block.data(), 1, block.size(), in.get())) > 0)
         if (!write_all(fd, block.data(), n)) return false;
-    return !std::ferror(in.f);
+    return !std::ferror(in.get());
 }
 
 OutputProgram* find_output(Run& run, const std::optional<std::string>& name) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "core/file_handle.h"
 #include "core/strfmt.h"
 #include "render/interpreter.h"
 
@@ -18,12 +19,6 @@ constexpr const char* kUsage =
     "  -o page-%d.png  one PNG per page, %d standing for the page number (1, 2, ...)\n"
     "  -r dpi        PNG resolution, 1 to 600 (default 100)\n"
     "  job.pcl       the printer job, \"-\" for standard input\n";
-
-struct FileCloser {
-    void operator()(std::FILE* f) const {
-        if (f) std::fclose(f);
-    }
-};
 
 bool ends_with(const std::string& s, const char* tail) {
     std::size_t n = std::strlen(tail);
@@ -86,7 +81,7 @@ int render_main(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE*
     if (!pdf && !ends_with(output, ".png"))
         return usage(err, "the output must end in .pdf or .png, or be - for a PDF");
 
-    std::unique_ptr<std::FILE, FileCloser> owned_in;
+    FileHandle owned_in;
     std::FILE* job = in;
     if (input != "-") {
         owned_in.reset(std::fopen(input.c_str(), "rb"));
@@ -97,7 +92,7 @@ int render_main(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE*
         }
         job = owned_in.get();
     }
-    std::unique_ptr<std::FILE, FileCloser> owned_out;
+    FileHandle owned_out;
     std::unique_ptr<Device> device;
     if (pdf) {
         std::FILE* target = out;
