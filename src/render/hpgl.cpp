@@ -88,6 +88,12 @@ void Interpreter::hpgl_default_frame() {
     gl_.p2y = frame_h_ / kPlu;
 }
 
+void Interpreter::frame_scaling_points() {
+    gl_.p1x = gl_.p1y = 0;
+    gl_.p2x = frame_w_ * 1016 / 72;
+    gl_.p2y = frame_h_ * 1016 / 72;
+}
+
 void Interpreter::hpgl_reset() {
     Hpgl fresh;
     fresh.p1x = 0;

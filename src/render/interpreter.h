@@ -133,6 +133,8 @@ class Interpreter {
     void hpgl_run(Input& in, int mode, long long offset);
     void hpgl_reset();
     void hpgl_default_frame();
+    // P1 at the picture frame's corner and P2 at its far corner, in plotter units.
+    void frame_scaling_points();
     bool hpgl_instruction(Input& in, char a, char b, long long offset);
     Point plotter_to_page(double x, double y) const;
     void user_to_plotter(double ux, double uy, double& px, double& py) const;

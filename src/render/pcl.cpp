@@ -633,18 +633,14 @@ void Interpreter::execute(Input& in, Command& c, int depth) {
                                 frame_w_ = std::min(v, 1e6) / 10;
                             else
                                 hpgl_default_frame();
-                            gl_.p1x = gl_.p1y = 0;
-                            gl_.p2x = frame_w_ * 1016 / 72;
-                            gl_.p2y = frame_h_ * 1016 / 72;
+                            frame_scaling_points();
                             return;
                         case 'Y':
                             if (v > 0)
                                 frame_h_ = std::min(v, 1e6) / 10;
                             else
                                 hpgl_default_frame();
-                            gl_.p1x = gl_.p1y = 0;
-                            gl_.p2x = frame_w_ * 1016 / 72;
-                            gl_.p2y = frame_h_ * 1016 / 72;
+                            frame_scaling_points();
                             return;
                         case 'K':
                         case 'L':
