@@ -140,6 +140,7 @@ Value Parser::name_value(const Token& name) {
     Identifier* id = find(name);
     if (!id) return v;
     if (auto* var = id->as<VariableRecord>(); var && id->kind == IdKind::Variable) {
+        var->named = true;
         v.record = var;
         v.cell = &var->cell;
         return v;
@@ -158,6 +159,7 @@ VariableRecord* Parser::variable_of(const Token& name, const char* missing) {
     if (!id) return nullptr;
     auto* var = id->as<VariableRecord>();
     if (id->kind != IdKind::Variable || !var) fail("Invalid variable type");
+    var->named = true;
     return var;
 }
 

@@ -197,7 +197,7 @@ void invoke(Run& run, OutputProgram& output) {
         if (c.compulsory && status != 0)
             report_error(run, 0, "Invocation (%s) in output %s was compulsory but returned %d",
                          c.text.c_str(), output.name.c_str(), status);
-        set_integer_variable(run, "execute_status", status);
+        set_integer_variable(run, Internal::ExecuteStatus, status);
         if (run.options.invoke_wait_seconds > 0)
             std::this_thread::sleep_for(std::chrono::seconds(run.options.invoke_wait_seconds));
         // A command that failed delivered nothing: what it was given stays for another try.

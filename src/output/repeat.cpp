@@ -13,8 +13,7 @@ namespace {
 class RepeatCountGuard {
   public:
     explicit RepeatCountGuard(Run& run) {
-        Identifier* id = lookup(run, "repeat_count");
-        record_ = id ? id->as<VariableRecord>() : nullptr;
+        record_ = internal_variable(run, Internal::RepeatCount);
         if (record_) saved_ = record_->cell;
     }
     ~RepeatCountGuard() {
@@ -54,7 +53,7 @@ int run_repeat(Run& run, const RepeatStatement& rep,
 
     RepeatCountGuard guard(run);
     long pass = 1;
-    set_integer_variable(run, "repeat_count", pass);
+    set_integer_variable(run, Internal::RepeatCount, pass);
     for (;;) {
         if (body(rep.body) == -1) return -1;
         if (rep.ends) {
@@ -62,7 +61,7 @@ int run_repeat(Run& run, const RepeatStatement& rep,
             if (ends < 0) return -1;
         }
         ++pass;
-        set_integer_variable(run, "repeat_count", pass);
+        set_integer_variable(run, Internal::RepeatCount, pass);
         if (ends || count == 1) break;
         if (count > 0) --count;
         if (count < 0 && pass > kUnboundedRepeatLimit) break;

@@ -159,8 +159,8 @@ int place_on_printer(Run& run, int x, int y, Prepared& p, bool inverse, const Hp
 
 void set_cursor(Run& run, PclOut& out, int x, int y) {
     out.printf("\033*p%dx%dY", x, y);
-    set_integer_variable(run, "last_x", x);
-    set_integer_variable(run, "last_y", y);
+    set_integer_variable(run, Internal::LastX, x);
+    set_integer_variable(run, Internal::LastY, y);
 }
 
 void write_placeholder(Run& run, PclOut& out) {

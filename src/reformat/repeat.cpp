@@ -17,13 +17,6 @@ namespace {
 // Passes of a REPEAT that has no BY.
 constexpr long kUnboundedPasses = 10000;
 
-// The current text of an internal variable, to be put back later.
-Text variable_text(Run& run, std::string_view name) {
-    Identifier* id = lookup(run, name);
-    auto* var = id ? id->as<VariableRecord>() : nullptr;
-    return var ? var->cell.value : std::nullopt;
-}
-
 LineCell* cell_of(const Value& value) {
     if (value.cell) return value.cell;
     if (value.kind == ValueKind::Identifier)
@@ -82,28 +75,28 @@ int execute_reformat_repeat(Run& run, const Statement& st, int& base_y, double& 
 
     long position = *start + base_y;
     int saved_base_y = base_y;
-    Text saved_count = variable_text(run, "repeat_count");
-    Text saved_base = variable_text(run, "repeat_base");
+    Text saved_count = variable_text(run, Internal::RepeatCount);
+    Text saved_base = variable_text(run, Internal::RepeatBase);
     ++run.reformat.repeat_depth;
     long pass = 1;
-    set_integer_variable(run, "repeat_count", pass);
+    set_integer_variable(run, Internal::RepeatCount, pass);
     while (count != 0) {
         double pass_advance = 0;
         base_y = clamp_to_int(position);
-        set_integer_variable(run, "repeat_base", base_y);
+        set_integer_variable(run, Internal::RepeatBase, base_y);
         execute_reformat_statements(run, r->body, base_y, pass_advance);
         --count;
         if (r->increase_by) pass_advance = argument_number(run, *r->increase_by, "INCREASE_BY");
         position += truncate_to_long(pass_advance);
         advance += pass_advance;
-        set_integer_variable(run, "repeat_count", ++pass);
+        set_integer_variable(run, Internal::RepeatCount, ++pass);
         // A condition that cannot be evaluated ends the loop rather than repeating its
         // message thousands of times.
         if (r->ends && evaluate_truth(run, r->ends.get()) != 0) break;
     }
     reset_field_reads(r->body);
-    set_text_variable(run, "repeat_count", saved_count);
-    set_text_variable(run, "repeat_base", saved_base);
+    set_text_variable(run, Internal::RepeatCount, saved_count);
+    set_text_variable(run, Internal::RepeatBase, saved_base);
     base_y = saved_base_y;
     --run.reformat.repeat_depth;
     return 0;

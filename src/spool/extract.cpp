@@ -30,12 +30,6 @@ void set_statement_position(Run& run, const Statement& st) {
     run.current_line = st.line;
 }
 
-Text variable_text(Run& run, const char* name) {
-    Identifier* id = lookup(run, name);
-    VariableRecord* v = id ? id->as<VariableRecord>() : nullptr;
-    return v ? v->cell.value : std::nullopt;
-}
-
 namespace {
 
 // The page of one call: by bytes, by lines, or none for an XML spool (whose values
@@ -228,13 +222,13 @@ int run_extract_program(Run& run, ExtractProgram* program) {
     if (run.trace_flags & 1) report_info(run, "Extract program %s", p.name.c_str());
     s.current = program;
     const int tab_width = p.tab ? static_cast<int>(argument_integer(run, *p.tab, "TAB")) : 8;
-    set_text_variable(run, "first_of_doc", variable_text(run, "last_of_doc"));
+    set_text_variable(run, Internal::FirstOfDoc, variable_text(run, Internal::LastOfDoc));
 
     s.spool_ended = false;
     int length = read_program_page(run, p, tab_width);
     if (length == -1) return -1;
     s.page_length = length;
-    set_integer_variable(run, "page_length", length);
+    set_integer_variable(run, Internal::PageLength, length);
     for (FieldRecord* f : p.fields)
         if (f && !f->persistent && f->state != FieldState::Cleared)
             f->state = FieldState::Initialise;
@@ -252,7 +246,7 @@ int run_extract_program(Run& run, ExtractProgram* program) {
                          p.name.c_str());
             return -1;
         }
-        set_text_variable(run, "last_of_doc", last);
+        set_text_variable(run, Internal::LastOfDoc, last);
     }
     if (result == 0 &&
         (s.inside_document || (p.discard && argument_integer(run, *p.discard, "DISCARD") != 0)))

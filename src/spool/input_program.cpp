@@ -106,7 +106,7 @@ int execute_document(Run& run, const DocumentStatement& d) {
             }
             end = to_integer(run, t);
         } else {
-            end = get_integer_variable(run, "last_of_doc");
+            end = get_integer_variable(run, Internal::LastOfDoc);
         }
         if (++count > kMaxInputIterations) {
             report_error(run, 0, "Input document loop exceeds 500000 iterations, aborting");
@@ -205,7 +205,7 @@ int call_extract_program(Run& run, ExtractProgram* program) {
     int result = run_extract_program(run, program);
     if (result == -1) return -1;
     if (result == 0 && run_output_programs(run, nullptr) == -1) return -1;
-    set_integer_variable(run, "first_page", 0);
+    set_integer_variable(run, Internal::FirstPage, 0);
     return 0;
 }
 
@@ -219,7 +219,7 @@ int execute_input_statements(Run& run, const StatementList& list) {
 }
 
 int run_input_program(Run& run) {
-    set_integer_variable(run, "last_of_doc", 1);
+    set_integer_variable(run, Internal::LastOfDoc, 1);
     if (run.tree.input) return execute_input_statements(run, run.tree.input->statements);
     // A tree without an input program (none was compiled) runs the default one.
     Identifier* id = lookup(run, "default_extract");

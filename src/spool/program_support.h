@@ -10,20 +10,18 @@ struct Statement;
 
 /// Points messages at a statement's source file and definition line.
 void set_statement_position(Run& run, const Statement& st);
-/// The current text of a variable (absent when it has none or does not exist).
-Text variable_text(Run& run, const char* name);
 
 /// repeat_count for one loop: 1 at the start, advanced per iteration; restore() gives
 /// the enclosing loop its value back. A loop that is abandoned without restore()
 /// leaves its own count behind.
 class RepeatCount {
   public:
-    explicit RepeatCount(Run& run) : run_(run), saved_(variable_text(run, "repeat_count")) {
-        set_integer_variable(run_, "repeat_count", count_);
+    explicit RepeatCount(Run& run) : run_(run), saved_(variable_text(run, Internal::RepeatCount)) {
+        set_integer_variable(run_, Internal::RepeatCount, count_);
     }
     long value() const { return count_; }
-    void advance() { set_integer_variable(run_, "repeat_count", ++count_); }
-    void restore() { set_text_variable(run_, "repeat_count", saved_); }
+    void advance() { set_integer_variable(run_, Internal::RepeatCount, ++count_); }
+    void restore() { set_text_variable(run_, Internal::RepeatCount, saved_); }
 
   private:
     Run& run_;

@@ -213,11 +213,8 @@ LineEnd read_line(Run& run, const LineMode& mode) {
     if (window_available(run) == 0) return LineEnd::None;
     LineEnd end = mode.utf8 ? scan_utf8(run, mode.report) : scan_bytes(run);
     if (line.chars > 0) expand_tabs(run, mode);
-    if (mode.set_variable) {
-        if (!r.variable) r.variable.emplace();
-        r.variable->assign(line.text);
-        set_text_variable(run, "spool_line", r.variable);
-    }
+    if (mode.set_variable && variable_is_watched(run, Internal::SpoolLine))
+        set_text_variable(run, Internal::SpoolLine, Text(line.text));
     return end;
 }
 

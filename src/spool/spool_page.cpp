@@ -26,19 +26,49 @@ std::size_t cell_width(const char* cell) {
     return n;
 }
 
+char padding(bool utf8) {
+    return utf8 ? '\0' : ' ';
+}
+
+// Makes rows [0, lines) of the page buffer hold only padding, rewriting only what
+// earlier pages used.
+void prepare_rows(SpoolPage& page, int lines, bool utf8) {
+    std::size_t rows = static_cast<std::size_t>(lines);
+    std::size_t width = row_bytes(utf8);
+    if (page.padded_utf8 != utf8) page.padded_rows = 0;
+    if (page.padded_rows == 0) {
+        page.buffer.assign(rows * width, padding(utf8));
+        page.used.assign(rows, 0);
+    } else {
+        for (std::size_t i = 0; i < std::min(rows, page.padded_rows); ++i) {
+            std::memset(page.buffer.data() + i * width, padding(utf8), page.used[i]);
+            page.used[i] = 0;
+        }
+        if (rows > page.padded_rows) {
+            page.buffer.resize(rows * width, padding(utf8));
+            page.used.resize(rows, 0);
+        }
+    }
+    page.padded_rows = std::max(page.padded_rows, rows);
+    page.padded_utf8 = utf8;
+}
+
 void store_line(SpoolPage& page, int index, const SpoolLine& line) {
-    char* row = page.buffer.data() + static_cast<std::size_t>(index) * row_bytes(page.utf8);
-    page.length[static_cast<std::size_t>(index)] = line.chars;
+    std::size_t i = static_cast<std::size_t>(index);
+    char* row = page.buffer.data() + i * row_bytes(page.utf8);
+    page.length[i] = line.chars;
     if (!page.utf8) {
         std::memcpy(row, line.text.data(), line.text.size());
+        page.used[i] = line.text.size();
         return;
     }
     std::size_t at = 0;
-    for (int i = 0; i < line.chars; ++i) {
-        std::size_t w = line.widths[static_cast<std::size_t>(i)];
-        std::memcpy(row + static_cast<std::size_t>(i) * kSpoolCellBytes, line.text.data() + at, w);
+    for (int c = 0; c < line.chars; ++c) {
+        std::size_t w = line.widths[static_cast<std::size_t>(c)];
+        std::memcpy(row + static_cast<std::size_t>(c) * kSpoolCellBytes, line.text.data() + at, w);
         at += w;
     }
+    page.used[i] = static_cast<std::size_t>(line.chars) * kSpoolCellBytes;
 }
 
 // Appends the text of a UTF-8 line's cells [from, to).
@@ -79,10 +109,10 @@ int fill_page(Run& run, int lines, const LineMode& mode) {
     free_page(page);
     // assign() keeps the capacity of earlier pages, so steady reading allocates nothing.
     try {
-        page.buffer.assign(static_cast<std::size_t>(lines) * row_bytes(mode.utf8),
-                           mode.utf8 ? '\0' : ' ');
+        prepare_rows(page, lines, mode.utf8);
         page.length.assign(static_cast<std::size_t>(lines), 0);
     } catch (const std::exception&) {
+        page.padded_rows = 0;
         report_error(run, 0, "Unable to get memory for spool page");
         return -1;
     }
@@ -123,7 +153,7 @@ int read_page(Run& run, int lines, int tab_width) {
     mode.tab_width = tab_width;
     mode.utf8 = r.utf8_mode == 1;
     int got = fill_page(run, lines, mode);
-    if (got <= 0) return got;
+    if (got <= 0 || !variable_is_watched(run, Internal::SpoolPage)) return got;
     try {
         if (!r.variable) r.variable.emplace();
         // The text moves into the variable below, so each page is built once and not
@@ -135,7 +165,7 @@ int read_page(Run& run, int lines, int tab_width) {
         report_error(run, 2, "Unable to allocate space for spool page variable");
         r.variable.emplace();
     }
-    set_text_variable(run, "spool_page", std::move(r.variable));
+    set_text_variable(run, Internal::SpoolPage, std::move(r.variable));
     r.variable.reset();
     return got;
 }
@@ -151,6 +181,7 @@ int read_byte_page(Run& run, long bytes) {
         return -1;
     }
     std::size_t want = static_cast<std::size_t>(bytes);
+    page.padded_rows = 0;
     try {
         page.buffer.assign(want, ' ');
     } catch (const std::exception&) {

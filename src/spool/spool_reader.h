@@ -42,6 +42,12 @@ struct SpoolPage {
     std::size_t byte_count = 0;
     std::vector<char> buffer;  ///< the line buffers one after the other; reused across pages
     std::vector<int> length;   ///< characters of text in each line (UTF-8: where the text ends)
+    /// Line pages: bytes at the start of each row that may differ from the padding (the
+    /// rest of the row is padding), for the first `padded_rows` rows of a buffer laid out
+    /// for `padded_utf8`. A new page rewrites only these, not whole rows.
+    std::vector<std::size_t> used;
+    std::size_t padded_rows = 0;
+    bool padded_utf8 = false;
     long first_offset = -1;    ///< spool offset (from 0) of the page's first byte
     long last_offset = -1;     ///< spool offset of the last byte the page consumed
 };

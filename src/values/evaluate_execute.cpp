@@ -74,7 +74,7 @@ Text eval_execute(Run& run, const Expression& e) {
     std::optional<int> status = run_captured(run, *command, *capture);
     std::optional<std::string> output;
     if (status) {
-        set_integer_variable(run, "execute_status", *status);
+        set_integer_variable(run, Internal::ExecuteStatus, *status);
         if (*status != -1) output = read_capture(*capture);
     }
     int saved_errno = errno;

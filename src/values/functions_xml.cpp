@@ -39,7 +39,7 @@ Text eval_xml_function(Run& run, const Expression& e) {
     }
     XmlNode* root = run.xml.root.get();
     const char delim = run.xml.delimiter;
-    long repeat_count = get_integer_variable(run, "repeat_count");
+    long repeat_count = get_integer_variable(run, Internal::RepeatCount);
     switch (e.op) {
         case Tok::XML_VALUE: {
             if (!tree_or_report(run)) return std::nullopt;

@@ -103,6 +103,22 @@ bool traces_values(const Run& run) {
     return (run.trace_flags & 4) != 0;
 }
 
+void assign_text(Run& run, VariableRecord& var, const char* name, Text&& text) {
+    assign_cell(var.cell, std::move(text));
+    const Text& set = var.cell.value;
+    if (traces_values(run)) {
+        if (set)
+            log_large_message(run, "Setting var %s=\"%s\"", name, set->c_str());
+        else
+            report_info(run, "Setting var %s=NULL", name);
+    }
+}
+
+void assign_integer(Run& run, VariableRecord& var, const char* name, long value) {
+    assign_cell(var.cell, from_integer(value));
+    if (traces_values(run)) report_info(run, "Setting var %s=\"%ld\"", name, value);
+}
+
 }  // namespace
 
 Identifier::~Identifier() {
@@ -252,14 +268,7 @@ bool set_text_variable(Run& run, std::string_view name, Text&& text) {
     std::string var_name(name);
     VariableRecord* var = variable_for_text(run, var_name);
     if (!var) return false;
-    assign_cell(var->cell, std::move(text));
-    const Text& set = var->cell.value;
-    if (traces_values(run)) {
-        if (set)
-            log_large_message(run, "Setting var %s=\"%s\"", var_name.c_str(), set->c_str());
-        else
-            report_info(run, "Setting var %s=NULL", var_name.c_str());
-    }
+    assign_text(run, *var, var_name.c_str(), std::move(text));
     return true;
 }
 
@@ -275,9 +284,56 @@ bool set_integer_variable(Run& run, std::string_view name, long value) {
         report_error(run, 0, "%s is not a string variable", var_name.c_str());
         return false;
     }
-    assign_cell(var->cell, from_integer(value));
-    if (traces_values(run)) report_info(run, "Setting var %s=\"%ld\"", var_name.c_str(), value);
+    assign_integer(run, *var, var_name.c_str(), value);
     return true;
+}
+
+VariableRecord* internal_variable(Run& run, Internal which) {
+    auto& slot = run.ids.internal[static_cast<std::size_t>(which)];
+    // The entry never moves once defined; its object is made later, so the record is
+    // taken again whenever the entry's object is not the one remembered.
+    if (!slot.id) slot.id = lookup(run, kInternalVariables[static_cast<int>(which)]);
+    if (!slot.id) return nullptr;
+    if (slot.record == nullptr || slot.id->object.get() != slot.record)
+        slot.record = slot.id->kind == IdKind::Variable ? slot.id->as<VariableRecord>() : nullptr;
+    return slot.record;
+}
+
+Text variable_text(Run& run, Internal which) {
+    VariableRecord* var = internal_variable(run, which);
+    return var ? var->cell.value : std::nullopt;
+}
+
+bool set_text_variable(Run& run, Internal which, Text&& text) {
+    if (!run.ids.internal_variables_ready) return false;
+    VariableRecord* var = internal_variable(run, which);
+    if (!var) return set_text_variable(run, kInternalVariables[static_cast<int>(which)], std::move(text));
+    assign_text(run, *var, kInternalVariables[static_cast<int>(which)], std::move(text));
+    return true;
+}
+
+bool set_text_variable(Run& run, Internal which, const Text& text) {
+    return set_text_variable(run, which, Text(text));
+}
+
+bool set_integer_variable(Run& run, Internal which, long value) {
+    VariableRecord* var = internal_variable(run, which);
+    const char* name = kInternalVariables[static_cast<int>(which)];
+    if (!var) return set_integer_variable(run, name, value);
+    assign_integer(run, *var, name, value);
+    return true;
+}
+
+bool variable_is_watched(Run& run, Internal which) {
+    if (traces_values(run)) return true;
+    VariableRecord* var = internal_variable(run, which);
+    return var && var->named;
+}
+
+long get_integer_variable(Run& run, Internal which) {
+    VariableRecord* var = internal_variable(run, which);
+    if (!var) return get_integer_variable(run, kInternalVariables[static_cast<int>(which)]);
+    return to_integer(run, var->cell.value);
 }
 
 bool set_last_page(Run& run, long value) {

@@ -1,6 +1,7 @@
 #pragma once
 // Declared names of a definition: the definition table, the reference table,
 // the run-time object of each name and the internal variables.
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -54,6 +55,10 @@ struct VariableRecord : IdObject {
     std::string name;
     LineCell cell;
     std::string initial;  ///< value given in the declaration ("" when none)
+    /// A statement of the definition reads or sets it. The spool reader fills
+    /// spool_page and spool_line only then (or when values are traced): nothing else
+    /// can see them, and copying every page and line would cost more than the reading.
+    bool named = false;
 };
 
 /// One entry of the definition or the reference table.
@@ -83,6 +88,25 @@ struct IdentifierIndex {
     Identifier* largest = nullptr;   ///< rightmost entry: a new larger name hangs on its right
 };
 
+/// The internal variables, in the order they are created (kInternalVariables).
+enum class Internal : int {
+    FirstPage,
+    LastPage,
+    RepeatCount,
+    ExecuteStatus,
+    SpoolPage,
+    SpoolName,
+    SpoolLine,
+    PageLength,
+    LastX,
+    LastY,
+    RepeatBase,
+    FirstOfDoc,
+    LastOfDoc,
+    Utf8,
+};
+inline constexpr int kInternalVariableCount = 14;
+
 /// The two unbalanced search trees, ordered by case-insensitive name.
 struct IdentifierTable {
     std::unique_ptr<Identifier> definitions;
@@ -90,6 +114,13 @@ struct IdentifierTable {
     bool internal_variables_ready = false;
     IdentifierIndex definition_index;
     IdentifierIndex reference_index;
+    /// Each internal variable's entry and record once found, so that the loops that set
+    /// them on every pass need no lookup by name.
+    struct InternalSlot {
+        Identifier* id = nullptr;
+        VariableRecord* record = nullptr;
+    };
+    std::array<InternalSlot, kInternalVariableCount> internal{};
 };
 
 }  // namespace morvel
@@ -129,6 +160,19 @@ bool set_text_variable(Run& run, std::string_view name, const Text& text);
 bool set_text_variable(Run& run, std::string_view name, Text&& text);
 /// Assigns an integer, written in decimal, to a variable, with its trace.
 bool set_integer_variable(Run& run, std::string_view name, long value);
+/// The record of an internal variable, or nullptr before it exists.
+VariableRecord* internal_variable(Run& run, Internal which);
+/// The current text of an internal variable (absent when it has none or does not exist).
+Text variable_text(Run& run, Internal which);
+/// As set_text_variable and set_integer_variable, for an internal variable.
+bool set_text_variable(Run& run, Internal which, Text&& text);
+bool set_text_variable(Run& run, Internal which, const Text& text);
+bool set_integer_variable(Run& run, Internal which, long value);
+/// The variable read as an integer (to_integer), or -1 when it is missing.
+long get_integer_variable(Run& run, Internal which);
+/// Whether the spool reader must keep an internal variable up to date: a statement
+/// names it, or values are traced.
+bool variable_is_watched(Run& run, Internal which);
 /// Replaces only the current value of last_page.
 bool set_last_page(Run& run, long value);
 /// The variable read as an integer (to_integer), or -1 when it is missing.
@@ -145,7 +189,7 @@ std::vector<Identifier*> preorder(Identifier* root);
 /// line-wise reading starts again at line 1.
 void assign_cell(LineCell& cell, Text text);
 /// The fourteen internal variables in the order they are created (token files keep it).
-inline constexpr const char* kInternalVariables[14] = {
+inline constexpr const char* kInternalVariables[kInternalVariableCount] = {
     "first_page",  "last_page",   "repeat_count", "execute_status", "spool_page",  "spool_name",
     "spool_line",  "page_length", "last_x",       "last_y",         "repeat_base", "first_of_doc",
     "last_of_doc", "utf8"};
