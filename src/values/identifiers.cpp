@@ -307,7 +307,8 @@ Text variable_text(Run& run, Internal which) {
 bool set_text_variable(Run& run, Internal which, Text&& text) {
     if (!run.ids.internal_variables_ready) return false;
     VariableRecord* var = internal_variable(run, which);
-    if (!var) return set_text_variable(run, kInternalVariables[static_cast<int>(which)], std::move(text));
+    if (!var)
+        return set_text_variable(run, kInternalVariables[static_cast<int>(which)], std::move(text));
     assign_text(run, *var, kInternalVariables[static_cast<int>(which)], std::move(text));
     return true;
 }
