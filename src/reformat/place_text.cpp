@@ -25,15 +25,17 @@ constexpr std::string_view kTotalStars = "****";
 
 // The copy of a text that is placed: "%t" found before any mapping (so MAP_LU cannot
 // turn it into "%T"), expanded to "****" on text pages, then mapped byte by byte.
+// Both live in the reformat state and are reused.
 struct Prepared {
-    std::string text;
-    std::vector<std::size_t> marks;  ///< offsets of "%t" (printer) or "****" (text pages)
+    std::string& text;
+    std::vector<std::size_t>& marks;  ///< offsets of "%t" (printer) or "****" (text pages)
 };
 
-Prepared prepare(const ReformatProgram& program, std::string_view text, bool with_placeholders,
-                 bool text_page) {
-    Prepared p;
-    p.text.reserve(text.size() + 8);
+Prepared prepare(Run& run, const ReformatProgram& program, std::string_view text,
+                 bool with_placeholders, bool text_page) {
+    Prepared p{run.reformat.placed_text, run.reformat.placed_marks};
+    p.text.clear();
+    p.marks.clear();
     std::size_t pos = 0;
     while (with_placeholders) {
         std::size_t at = text.find(kTotalMark, pos);
@@ -44,14 +46,22 @@ Prepared prepare(const ReformatProgram& program, std::string_view text, bool wit
         pos = at + kTotalMark.size();
     }
     p.text.append(text.substr(pos));
-    for (char& c : p.text) {
-        auto b = static_cast<unsigned char>(c);
-        // ASCII letters only: page data are bytes, whatever the locale.
-        if (program.map_upper && b >= 'a' && b <= 'z')
-            b = static_cast<unsigned char>(b - 'a' + 'A');
-        else if (!program.map_upper && program.map_lower && b >= 'A' && b <= 'Z')
-            b = static_cast<unsigned char>(b - 'A' + 'a');
-        c = static_cast<char>(program.character_map[b]);
+    // ASCII letters only: page data are bytes, whatever the locale. One loop per case
+    // keeps the per-byte work to a table lookup.
+    const auto& map = program.character_map;
+    auto lookup = [&map](unsigned char b) { return static_cast<char>(map[b]); };
+    if (program.map_upper) {
+        for (char& c : p.text) {
+            auto b = static_cast<unsigned char>(c);
+            c = lookup(b >= 'a' && b <= 'z' ? static_cast<unsigned char>(b - 'a' + 'A') : b);
+        }
+    } else if (program.map_lower) {
+        for (char& c : p.text) {
+            auto b = static_cast<unsigned char>(c);
+            c = lookup(b >= 'A' && b <= 'Z' ? static_cast<unsigned char>(b - 'A' + 'a') : b);
+        }
+    } else {
+        for (char& c : p.text) c = lookup(static_cast<unsigned char>(c));
     }
     return p;
 }
@@ -186,7 +196,7 @@ int place_text(Run& run, int x, int y, std::string_view text, bool inverse, cons
     if (!program || !run.reformat.out) return -1;
     if (text.empty()) return 0;
     bool text_page = program->kind == ReformatKind::TextPage;
-    Prepared p = prepare(*program, text, with_placeholders, text_page);
+    Prepared p = prepare(run, *program, text, with_placeholders, text_page);
     x = clamp_to_int(static_cast<long>(x) + program->x_shift);
     y = clamp_to_int(static_cast<long>(y) + program->y_shift);
     switch (program->kind) {
@@ -224,10 +234,7 @@ int clamp_to_int(long v) {
 
 long text_lines(const Text* text) {
     if (!text || !*text) return 0;
-    long lines = 1;
-    for (char c : **text)
-        if (c == '\n') ++lines;
-    return lines;
+    return 1 + count_line_feeds(**text);
 }
 
 }  // namespace morvel

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "reformat/output_page.h"
 #include "values/text.h"
@@ -59,6 +60,11 @@ struct ReformatState {
 
     /// A character of a UTF-8 spool had no place in the page's symbol set (warned once).
     bool unmappable_warned = false;
+
+    /// The mapped copy of the text being placed and its total-page marks, kept so that
+    /// placing a line allocates nothing.
+    std::string placed_text;
+    std::vector<std::size_t> placed_marks;
 };
 
 }  // namespace morvel

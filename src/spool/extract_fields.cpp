@@ -122,8 +122,9 @@ int extract_field(Run& run, FieldRecord& f, int base, int& height) {
         else
             report_info(run, "@@FIELD+%d,%d,%d,%s", x, line, length, f.name.c_str());
     }
-    Text text = xml ? xml_field_text(run, f) : cut_text(run, x, line, length);
-    if (text && !f.expanded) trim_trailing(*text);
+    Text text = xml          ? xml_field_text(run, f)
+                : f.expanded ? cut_text(run, x, line, length)
+                             : cut_trimmed_text(run, x, line, length);
     if (starting)
         store_new_text(run, f, std::move(text));
     else

@@ -1,6 +1,8 @@
 // Cutting the byte stream into lines: line ends, form feeds, the substitute
 // character, dropped carriage returns, the line limit, UTF-8 characters and tabs.
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "core/messages.h"
@@ -64,6 +66,25 @@ bool is_control(unsigned char c) {
     return c == kLineFeed || c == kFormFeed || c == kCarriageReturn || c == kSubstitute;
 }
 
+// Length of the leading stretch of p[0, n) without a control byte. Eight bytes are
+// looked at together: a word none of whose bytes is below 0x1B holds none of the four.
+std::size_t ordinary_stretch(const unsigned char* p, std::size_t n) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHighs = 0x8080808080808080u;
+    std::size_t i = 0;
+    while (i + 8 <= n) {
+        std::uint64_t word;
+        std::memcpy(&word, p + i, sizeof word);
+        if (((word - kOnes * kSubstitute - kOnes) & ~word & kHighs) != 0) {
+            for (std::size_t k = 0; k < 8; ++k)
+                if (is_control(p[i + k])) return i + k;
+        }
+        i += 8;
+    }
+    while (i < n && !is_control(p[i])) ++i;
+    return i;
+}
+
 // Byte mode takes runs of ordinary bytes at once; only the four control bytes are
 // looked at one by one.
 LineEnd scan_bytes(Run& run) {
@@ -74,8 +95,7 @@ LineEnd scan_bytes(Run& run) {
         std::size_t n = window_available(run);
         if (n == 0) return LineEnd::Data;
         const unsigned char* p = w.data.data() + w.pos;
-        std::size_t run_length = 0;
-        while (run_length < n && !is_control(p[run_length])) ++run_length;
+        std::size_t run_length = ordinary_stretch(p, n);
         std::size_t room = static_cast<std::size_t>(kSpoolLineMax - line.chars);
         std::size_t take = std::min(run_length, room);
         line.text.append(reinterpret_cast<const char*>(p), take);

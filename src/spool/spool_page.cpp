@@ -7,6 +7,7 @@
 #include "run.h"
 #include "spool/spool_internal.h"
 #include "values/identifiers.h"
+#include "values/value.h"
 
 namespace morvel {
 namespace spool_detail {
@@ -228,6 +229,23 @@ Text cut_text(const Run& run, int x, int y, int length) {
     std::string out;
     if (x - 1 < end) append_cells(out, page, y - 1, x - 1, end);
     return out;
+}
+
+Text cut_trimmed_text(const Run& run, int x, int y, int length) {
+    const SpoolPage& page = run.spool.page;
+    // A line of a byte page is padding after its text: cut only up to there.
+    if (!page.byte_page && !page.utf8 && x > 0 && y > 0 && y <= page.lines && x < kSpoolLineWidth) {
+        int text_end = page.length[static_cast<std::size_t>(y - 1)];
+        long end = std::min<long>(
+            {static_cast<long>(x - 1) + std::max(length, 0), kSpoolLineWidth - 1, text_end});
+        const char* row = page.buffer.data() + static_cast<std::size_t>(y - 1) * kSpoolLineWidth;
+        while (end > x - 1 && (row[end - 1] == ' ' || row[end - 1] == '\t')) --end;
+        if (end <= x - 1) return std::string();
+        return std::string(row + (x - 1), static_cast<std::size_t>(end - (x - 1)));
+    }
+    Text text = cut_text(run, x, y, length);
+    if (text) trim_trailing(*text);
+    return text;
 }
 
 }  // namespace morvel

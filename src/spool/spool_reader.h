@@ -29,8 +29,6 @@ inline constexpr int kSpoolCellBytes = 4;
 inline constexpr int kSpoolMaxPageLines = 900;
 /// Size of the read window.
 inline constexpr std::size_t kSpoolWindowSize = 1024000;
-/// Bytes dropped from the front of the window by one slide.
-inline constexpr std::size_t kSpoolWindowSlide = 102400;
 /// Reading position at which the window slides.
 inline constexpr std::size_t kSpoolWindowSlideAt = 921600;
 
@@ -101,6 +99,8 @@ int read_page(Run& run, int lines, int tab_width);
 int read_byte_page(Run& run, long bytes);
 /// Text of line y from column x, length characters (both from 1); NULL outside the page.
 Text cut_text(const Run& run, int x, int y, int length);
+/// As cut_text, without trailing blanks and tabs.
+Text cut_trimmed_text(const Run& run, int x, int y, int length);
 /// 1 when no further line can be read, else 0; the reading position is kept.
 int at_end_of_spool(Run& run);
 /// LOOK_AHEAD of a field: its text y lines ahead of the reading position; NULL on bad values.

@@ -48,11 +48,12 @@ bool first_fill(Run& run) {
     return true;
 }
 
-// Drops bytes from the front of the window and refills behind. A pinned position
-// is never dropped, so a look-ahead can always go back; false when nothing could go.
+// Drops the bytes before the reading position from the window and refills behind, so
+// each byte is moved at most once. A pinned position is never dropped, so a look-ahead
+// can always go back; false when nothing could go.
 bool slide(Run& run) {
     SpoolWindow& w = run.spool.window;
-    std::size_t drop = kSpoolWindowSlide;
+    std::size_t drop = w.pos;
     if (w.pin >= 0) drop = std::min(drop, static_cast<std::size_t>(w.pin - w.base));
     if (drop == 0) return false;
     std::memmove(w.data.data(), w.data.data() + drop, w.count - drop);

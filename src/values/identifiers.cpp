@@ -1,5 +1,7 @@
 #include "values/identifiers.h"
 
+#include <array>
+#include <charconv>
 #include <new>
 
 #include "core/messages.h"
@@ -115,7 +117,20 @@ void assign_text(Run& run, VariableRecord& var, const char* name, Text&& text) {
 }
 
 void assign_integer(Run& run, VariableRecord& var, const char* name, long value) {
-    assign_cell(var.cell, from_integer(value));
+    // As assign_cell(cell, from_integer(value)), writing the digits into the storage of
+    // the text that is dropped: loops set their counters on every pass.
+    LineCell& cell = var.cell;
+    std::array<char, 24> digits;
+    auto written = std::to_chars(digits.data(), digits.data() + digits.size(), value);
+    std::swap(cell.previous, cell.value);
+    if (cell.value)
+        cell.value->assign(digits.data(), written.ptr);
+    else
+        cell.value.emplace(digits.data(), written.ptr);
+    cell.previous_is_value = false;
+    cell.cursor = {};
+    cell.line_index = 1;
+    cell.exhausted = false;
     if (traces_values(run)) report_info(run, "Setting var %s=\"%ld\"", name, value);
 }
 

@@ -1,5 +1,7 @@
 #include "values/text_util.h"
 
+#include <cstring>
+
 namespace morvel {
 
 namespace {
@@ -55,6 +57,19 @@ bool check_name(std::string_view text, int mode) {
         default:
             return false;
     }
+}
+
+long count_line_feeds(std::string_view text) {
+    long count = 0;
+    const char* at = text.data();
+    const char* const end = at + text.size();
+    while (at < end) {
+        const void* lf = std::memchr(at, '\n', static_cast<std::size_t>(end - at));
+        if (!lf) break;
+        ++count;
+        at = static_cast<const char*>(lf) + 1;
+    }
+    return count;
 }
 
 }  // namespace morvel

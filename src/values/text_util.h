@@ -20,4 +20,7 @@ int utf8_sequence_length(std::string_view text, std::size_t pos);
 /// or ":". Any other mode accepts nothing.
 bool check_name(std::string_view text, int mode);
 
+/// Line feeds in text.
+long count_line_feeds(std::string_view text);
+
 }  // namespace morvel

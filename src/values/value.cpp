@@ -10,6 +10,7 @@
 #include "core/messages.h"
 #include "core/strfmt.h"
 #include "run.h"
+#include "values/text_util.h"
 
 namespace morvel {
 
@@ -188,10 +189,24 @@ Text numeric_argument(Run& run, const Value& value, const char* role) {
 
 }  // namespace
 
+namespace {
+
+// The text a value holds without copying it, or nullptr.
+const std::string* held_string(const Value& value) {
+    if (value.kind == ValueKind::Literal) return &value.literal;
+    const Text* held = held_text(value);
+    return held && *held ? &**held : nullptr;
+}
+
+}  // namespace
+
 long argument_integer(Run& run, const Value& value, const char* role) {
+    // Coordinates and lengths are mostly plain integers: read them where they are.
+    long plain = 0;
+    if (const std::string* held = held_string(value); held && plain_integer(*held, plain))
+        return plain;
     Text text = numeric_argument(run, value, role);
     if (!text) return 0;
-    long plain = 0;
     if (plain_integer(*text, plain)) return plain;
     // atol reads only a sign and digits; strtol does the same but saturates instead of
     // overflowing.
@@ -199,9 +214,11 @@ long argument_integer(Run& run, const Value& value, const char* role) {
 }
 
 double argument_number(Run& run, const Value& value, const char* role) {
+    long plain = 0;
+    if (const std::string* held = held_string(value); held && plain_integer(*held, plain))
+        return static_cast<double>(plain);
     Text text = numeric_argument(run, value, role);
     if (!text) return 0.0;
-    long plain = 0;
     if (plain_integer(*text, plain)) return static_cast<double>(plain);
     return std::strtod(text->c_str(), nullptr);
 }
@@ -259,10 +276,7 @@ Text first_line(Run& run, const Value& value) {
 
 long line_count(const Text& text) {
     if (!text) return -1;
-    long count = 1;
-    for (char c : *text)
-        if (c == '\n') ++count;
-    return count;
+    return 1 + count_line_feeds(*text);
 }
 
 Text line_of(Run& run, const Text& text, long n) {
