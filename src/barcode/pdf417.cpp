@@ -88,8 +88,8 @@ std::optional<Fit> fit_symbol(Run& run, int n, int k, int rows, int columns) {
 int encode_pdf417(Run& run, PclOut& out, std::string_view data, int x, int y, int rows, int columns,
                   int level, int resolution) {
     const std::vector<pdf417::Segment> segments = pdf417::segment(data);
-    set_integer_variable(run, Internal::LastX, x);
-    set_integer_variable(run, Internal::LastY, y);
+    set_watched_integer(run, Internal::LastX, x);
+    set_watched_integer(run, Internal::LastY, y);
     out.printf("\033*p%dx%dY", x, y);
 
     if (level > kMaxLevel) {

@@ -169,9 +169,11 @@ void Parser::parse_mappings() {
                 long to = parse_integer();
                 if (!pass2()) break;
                 if (from < 0 || from > 255 || to < 0 || to > 255) fail("Invalid mapping");
-                if (reformat_)
+                if (reformat_) {
                     reformat_->character_map[static_cast<std::size_t>(from)] =
                         static_cast<std::uint8_t>(to);
+                    reformat_->maps_characters = true;
+                }
                 break;
             }
             case Tok::MAP_LU:

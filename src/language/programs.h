@@ -90,6 +90,7 @@ struct ReformatProgram : IdObject {
 
     // MAPPINGS
     std::array<std::uint8_t, 256> character_map{};  ///< identity unless MAP a, b
+    bool maps_characters = false;                   ///< a MAP statement changed the map
     int map_upper = 0;                              ///< MAP_LU
     int map_lower = 0;                              ///< MAP_UL
     int tab = 8;

@@ -1,6 +1,7 @@
 #include "output/output_file.h"
 
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "core/messages.h"
@@ -13,6 +14,8 @@
 namespace morvel {
 
 namespace {
+
+constexpr std::size_t kOutputBufferSize = 128 * 1024;
 
 // Output kind of a file that a reformat program of the xml type started.
 constexpr int kXmlOutput = 3;
@@ -68,6 +71,12 @@ int create_output_file(Run& run, OutputProgram& output) {
     }
     entry.name = std::move(*name);
     entry.file = f;
+    try {
+        entry.buffer.resize(kOutputBufferSize);
+        std::setvbuf(f, entry.buffer.data(), _IOFBF, entry.buffer.size());
+    } catch (const std::bad_alloc&) {
+        // The stream keeps the C library's buffer.
+    }
     // A new file may reuse the stream of one that held the fill patterns; it holds none,
     // also when no job set-up (INITIALISE 0) follows to say so.
     if (run.reformat.patterns_file == f) run.reformat.patterns_file = nullptr;

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace morvel {
 
@@ -15,6 +16,9 @@ struct OutputProgram;
 struct OutputFile {
     std::string name;           ///< temporary file name; empty when the program has none
     std::FILE* file = nullptr;  ///< open for binary writing; nullptr once closed
+    /// The stream's buffer, larger than the C library's own so that a job of millions
+    /// of small commands makes few system calls. The entry outlives every stream on it.
+    std::vector<char> buffer;
 };
 
 /// The output files of a run, by output program, and the output program being run.

@@ -60,7 +60,7 @@ Prepared prepare(Run& run, const ReformatProgram& program, std::string_view text
             auto b = static_cast<unsigned char>(c);
             c = lookup(b >= 'A' && b <= 'Z' ? static_cast<unsigned char>(b - 'A' + 'a') : b);
         }
-    } else {
+    } else if (program.maps_characters) {
         for (char& c : p.text) c = lookup(static_cast<unsigned char>(c));
     }
     return p;
@@ -169,8 +169,8 @@ int place_on_printer(Run& run, int x, int y, Prepared& p, bool inverse, const Hp
 
 void set_cursor(Run& run, PclOut& out, int x, int y) {
     out.printf("\033*p%dx%dY", x, y);
-    set_integer_variable(run, Internal::LastX, x);
-    set_integer_variable(run, Internal::LastY, y);
+    set_watched_integer(run, Internal::LastX, x);
+    set_watched_integer(run, Internal::LastY, y);
 }
 
 void write_placeholder(Run& run, PclOut& out) {

@@ -76,14 +76,15 @@ int execute_reformat_repeat(Run& run, const Statement& st, int& base_y, double& 
     long position = *start + base_y;
     int saved_base_y = base_y;
     Text saved_count = variable_text(run, Internal::RepeatCount);
-    Text saved_base = variable_text(run, Internal::RepeatBase);
+    const bool keeps_base = variable_is_watched(run, Internal::RepeatBase);
+    Text saved_base = keeps_base ? variable_text(run, Internal::RepeatBase) : std::nullopt;
     ++run.reformat.repeat_depth;
     long pass = 1;
     set_integer_variable(run, Internal::RepeatCount, pass);
     while (count != 0) {
         double pass_advance = 0;
         base_y = clamp_to_int(position);
-        set_integer_variable(run, Internal::RepeatBase, base_y);
+        if (keeps_base) set_integer_variable(run, Internal::RepeatBase, base_y);
         execute_reformat_statements(run, r->body, base_y, pass_advance);
         --count;
         if (r->increase_by) pass_advance = argument_number(run, *r->increase_by, "INCREASE_BY");
@@ -96,7 +97,7 @@ int execute_reformat_repeat(Run& run, const Statement& st, int& base_y, double& 
     }
     reset_field_reads(r->body);
     set_text_variable(run, Internal::RepeatCount, saved_count);
-    set_text_variable(run, Internal::RepeatBase, saved_base);
+    if (keeps_base) set_text_variable(run, Internal::RepeatBase, saved_base);
     base_y = saved_base_y;
     --run.reformat.repeat_depth;
     return 0;

@@ -117,20 +117,21 @@ void assign_text(Run& run, VariableRecord& var, const char* name, Text&& text) {
 }
 
 void assign_integer(Run& run, VariableRecord& var, const char* name, long value) {
-    // As assign_cell(cell, from_integer(value)), writing the digits into the storage of
-    // the text that is dropped: loops set their counters on every pass.
+    // As assign_cell(cell, from_integer(value)), reusing the storage the cell already
+    // has: loops set their counters on every pass.
     LineCell& cell = var.cell;
     std::array<char, 24> digits;
     auto written = std::to_chars(digits.data(), digits.data() + digits.size(), value);
-    std::swap(cell.previous, cell.value);
-    if (cell.value)
+    if (cell.value && cell.previous) {
+        cell.previous->assign(*cell.value);
         cell.value->assign(digits.data(), written.ptr);
-    else
-        cell.value.emplace(digits.data(), written.ptr);
-    cell.previous_is_value = false;
-    cell.cursor = {};
-    cell.line_index = 1;
-    cell.exhausted = false;
+        cell.previous_is_value = false;
+        cell.cursor = {};
+        cell.line_index = 1;
+        cell.exhausted = false;
+    } else {
+        assign_cell(cell, std::string(digits.data(), written.ptr));
+    }
     if (traces_values(run)) report_info(run, "Setting var %s=\"%ld\"", name, value);
 }
 
@@ -344,6 +345,10 @@ bool variable_is_watched(Run& run, Internal which) {
     if (traces_values(run)) return true;
     VariableRecord* var = internal_variable(run, which);
     return var && var->named;
+}
+
+bool set_watched_integer(Run& run, Internal which, long value) {
+    return !variable_is_watched(run, which) || set_integer_variable(run, which, value);
 }
 
 long get_integer_variable(Run& run, Internal which) {

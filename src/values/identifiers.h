@@ -173,6 +173,9 @@ long get_integer_variable(Run& run, Internal which);
 /// Whether the spool reader must keep an internal variable up to date: a statement
 /// names it, or values are traced.
 bool variable_is_watched(Run& run, Internal which);
+/// set_integer_variable for the variables Morvel itself never reads back (last_x,
+/// last_y, repeat_base): only when variable_is_watched, since they change per line.
+bool set_watched_integer(Run& run, Internal which, long value);
 /// Replaces only the current value of last_page.
 bool set_last_page(Run& run, long value);
 /// The variable read as an integer (to_integer), or -1 when it is missing.
