@@ -5,6 +5,7 @@
 
 #include "spool/spool_reader.h"
 #include "spool_test_util.h"
+#include "values/value.h"
 
 namespace morvel {
 namespace {
@@ -42,6 +43,15 @@ TEST(SpoolPage, CutsPagesAtLineCountsFormFeedsAndTheEnd) {
          {{"A", "B"}}},
         {"substitute character ends the page", "A\x1a", 1, {{"A"}}},
         {"zero bytes are text", std::string("A\0B\n", 4), 66, {{std::string("A\0B", 3)}}},
+        // Pages reuse their rows: nothing of a longer line or a longer page may show.
+        {"shorter lines and pages after longer ones",
+         "abcdefghijklmnopqrstu\nvwxyz\n\fAB\n\fC\fD\nEFGHIJ\n",
+         66,
+         {{"abcdefghijklmnopqrstu", "vwxyz"}, {"AB"}, {"C"}, {"D", "EFGHIJ"}}},
+        {"bytes just below and above the line controls are text",
+         "\x08\x0b\x0e\x19\x1b\x1f\x80\xff\n",
+         66,
+         {{"\x08\x0b\x0e\x19\x1b\x1f\x80\xff"}}},
     };
     for (const PageCase& k : cases) {
         test::CapturedRun c;
@@ -122,6 +132,56 @@ TEST(SpoolPage, CutTextKeepsToThePage) {
     };
     for (const Cut& k : cuts)
         EXPECT_EQ(cut_text(c.run, k.x, k.y, k.len), k.want) << k.x << "," << k.y;
+}
+
+// Lines are scanned several bytes at a time: a line end at every offset of a block.
+TEST(SpoolPage, LineEndsAtEveryOffsetOfABlock) {
+    for (unsigned char end : {'\n', '\f', '\r', '\x1a'}) {
+        std::string spool;
+        std::vector<std::string> lines;
+        for (int n = 0; n < 20; ++n) {
+            lines.push_back(
+                std::string(static_cast<std::size_t>(n + 1), static_cast<char>('a' + n)));
+            spool += lines.back() + static_cast<char>(end);
+        }
+        test::CapturedRun c;
+        ASSERT_TRUE(test::open_test_spool(c, spool));
+        ASSERT_GT(read_page(c.run, 66, 8), 0);
+        std::vector<std::string> got = test::page_lines(c.run);
+        if (end == '\r') {  // dropped: one line of everything
+            std::string all;
+            for (const std::string& l : lines) all += l;
+            EXPECT_EQ(got.front(), all);
+        } else if (end == '\x1a') {  // ends the data after the first line
+            EXPECT_EQ(got.front(), "a");
+            EXPECT_EQ(read_page(c.run, 66, 8), 0);
+        } else {
+            std::size_t n = end == '\f' ? 1 : lines.size();
+            EXPECT_EQ(std::vector<std::string>(got.begin(), got.begin() + static_cast<long>(n)),
+                      std::vector<std::string>(lines.begin(), lines.begin() + static_cast<long>(n)))
+                << static_cast<int>(end);
+        }
+    }
+}
+
+TEST(SpoolPage, TrimmedCutsEqualCutsWithoutTrailingBlanks) {
+    for (bool utf8 : {false, true}) {
+        test::CapturedRun c;
+        c.run.spool.utf8_mode = utf8 ? 1 : 0;
+        ASSERT_TRUE(test::open_test_spool(c, "   Total 12.50  \t x\nlonger line here\n\fab\n"));
+        c.run.spool.utf8_mode = utf8 ? 1 : 0;
+        for (int page = 0; page < 2; ++page) {
+            ASSERT_GT(read_page(c.run, 3, 8), 0);
+            for (int y = 0; y <= 4; ++y)
+                for (int x : {0, 1, 4, 9, 15, 17, 40, 1023, 1024})
+                    for (int len : {-1, 0, 1, 5, 12, 30, 2000}) {
+                        Text want = cut_text(c.run, x, y, len);
+                        if (want) trim_trailing(*want);
+                        EXPECT_EQ(cut_trimmed_text(c.run, x, y, len), want)
+                            << utf8 << " " << page << " " << x << "," << y << "," << len;
+                    }
+        }
+    }
 }
 
 TEST(SpoolPage, SpoolPageAndSpoolLineFollowTheReads) {

@@ -178,5 +178,34 @@ TEST_F(TokenFileRun, ScrambledSourceRunsAndLeavesNoTemporaryFile) {
     EXPECT_NE(log.find("got apples\n"), std::string::npos);
 }
 
+// The reader fills spool_line and spool_page, and placing text sets last_x, last_y and
+// repeat_base, only for a definition that names them; a compiled definition must
+// name them as its source does.
+TEST(NamedVariables, ReadTheSameFromSourceAndTokenFile) {
+    test::TempDir dir;
+    std::string def =
+        dir.write("job.def",
+                  "[INPUT]\n{ REPEAT ext }\n[EXTRACT]\n"
+                  "ext = { LINES_PER_PAGE = 2 FIELD = 1, 1, 6, word\n"
+                  "  DEBUG STRCAT(\"line \", spool_line)\n"
+                  "  DEBUG STRCAT(\"page \", LENGTH(spool_page)) }\n"
+                  "[OUTPUT]\nOUTPUT = out INVOCATION = \"true\" "
+                  "PARAMETERS = OUTPUT_FILE MASK = { fmt }\n"
+                  "[REFORMAT]\nREFORMAT = fmt, hp {\n"
+                  "  REPEAT BY 2 { MESSAGE = 10, 20, , , word\n"
+                  "    DEBUG STRCAT(\"base \", repeat_base)\n"
+                  "    DEBUG STRCAT(\"x \", STRCAT(last_x, STRCAT(\" y \", last_y))) } }\n");
+    std::string prn = dir.write("job.prn", "apples\npears\nfigs\n");
+    std::string tok = dir.file("job.tok");
+    std::string source_log, token_log;
+    ASSERT_EQ(run_job(dir, {def, prn}, &source_log), 0);
+    ASSERT_EQ(run_job(dir, {"-t", tok, def, prn}), 0);
+    ASSERT_EQ(run_job(dir, {tok, prn}, &token_log), 0);
+    for (const char* expected :
+         {"line figs\n", "page 1023\n", "base 0\nx 10 y 20\nbase 50\nx 10 y 70\n"})
+        EXPECT_NE(source_log.find(expected), std::string::npos) << expected << source_log;
+    EXPECT_EQ(log_body(token_log), log_body(source_log));
+}
+
 }  // namespace
 }  // namespace morvel
