@@ -29,15 +29,13 @@ constexpr int kFourStateWidth = 6;
 }  // namespace
 
 void move_cursor(PclOut& out, int x, int y) {
-    out.printf("\033*p%04uX", dots(x));
-    out.printf("\033*p%04uY", dots(y));
+    out.printf("\033*p%04uX\033*p%04uY", dots(x), dots(y));
 }
 
 void draw_bar(PclOut& out, int x, int y, int width, int height) {
-    move_cursor(out, x, y);
-    out.printf("\033*c%04uA", dots(width));
-    out.printf("\033*c%04uB", dots(height));
-    out.printf("\033*c0P");
+    // One command string per bar: a symbol has dozens of bars.
+    out.printf("\033*p%04uX\033*p%04uY\033*c%04uA\033*c%04uB\033*c0P", dots(x), dots(y),
+               dots(width), dots(height));
 }
 
 int draw_four_state_bars(PclOut& out, std::span<const std::uint8_t> bars, int x, int y) {

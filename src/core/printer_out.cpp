@@ -2,12 +2,18 @@
 
 #include <array>
 #include <cstdarg>
+#include <cstring>
 
 #include "core/strfmt.h"
 
 namespace morvel {
 
 void PclOut::printf(const char* fmt, ...) {
+    // A command without conversions is written as it stands.
+    if (!std::strchr(fmt, '%')) {
+        write_bytes(fmt);
+        return;
+    }
     scratch_.clear();
     va_list ap;
     va_start(ap, fmt);

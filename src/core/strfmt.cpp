@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -37,7 +38,7 @@ void append_integer(std::string& out, T value, std::size_t width, bool left, boo
 }
 
 // The formats printer commands and messages mostly use, written without the C
-// library's formatter: %d, %i, %u, %s, %c and %% with an optional l, ll or z length,
+// library's formatter: %d, %i, %u, %s, %c, %f and %% with an optional l, ll or z length,
 // an optional width and the flags '-' and '0'. Returns false, leaving out as it was, at
 // the first other conversion (precision, '*', floating point, ...), for vsnprintf to do.
 bool append_simple(std::string& out, const char* fmt, va_list ap) {
@@ -116,6 +117,22 @@ bool append_simple(std::string& out, const char* fmt, va_list ap) {
                 }
                 const char c = static_cast<char>(va_arg(ap, int));
                 append_padded(out, &c, 1, width, left, false);
+                break;
+            }
+            case 'f': {
+                // Six decimals, correctly rounded like the C library's, for finite
+                // values; infinities and NaNs keep the C library's spelling.
+                const double x = va_arg(ap, double);
+                std::array<char, 400> digits;
+                auto result =
+                    std::isfinite(x) && !size && longs < 2 && !left && !zeros && width == 0
+                        ? std::to_chars(digits.data(), digits.data() + digits.size(), x,
+                                        std::chars_format::fixed, 6)
+                        : std::to_chars_result{nullptr, std::errc::value_too_large};
+                if (result.ec != std::errc())
+                    known = false;
+                else
+                    out.append(digits.data(), result.ptr);
                 break;
             }
             case '%':

@@ -25,12 +25,12 @@ bool colour_is_on(Run& run) {
     return run.reformat.program && colour_on(run, *run.reformat.program) > 0;
 }
 
-// The font selection command of f, formatted once per distinct font.
+// The font selection and underline commands of f, formatted once per distinct font.
 const std::string& font_command(ReformatState& state, const ResolvedFont& f) {
     for (std::size_t i = 0; i < state.font_commands_used; ++i) {
         const FontCommand& c = state.font_commands[i];
         if (c.proportional == f.proportional && c.size == f.size && c.effects == f.effects &&
-            c.boldness == f.boldness && c.typeface == f.typeface)
+            c.boldness == f.boldness && c.typeface == f.typeface && c.underline == f.underline)
             return c.command;
     }
     std::size_t slot = state.font_commands_next;
@@ -42,18 +42,23 @@ const std::string& font_command(ReformatState& state, const ResolvedFont& f) {
     c.effects = f.effects;
     c.boldness = f.boldness;
     c.typeface = f.typeface;
+    c.underline = f.underline;
     c.command.clear();
     if (f.proportional)
         appendf(c.command, "\033(s1p%fv%lds%ldb%ldT", f.size, f.effects, f.boldness, f.typeface);
     else
         appendf(c.command, "\033(s0p%fh%lds%ldb%ldT", f.size, f.effects, f.boldness, f.typeface);
+    c.command.append(f.underline ? "\033&d0D" : "\033&d@");
     return c.command;
 }
 
 }  // namespace
 
 HpFont* default_hp_font(Run& run) {
-    Identifier* id = lookup(run, "default_hp_font");
+    // Every placed text selects the default font again afterwards: the entry is found
+    // by name once. Entries never go while the run lasts.
+    Identifier*& id = run.ids.default_hp_font;
+    if (!id) id = lookup(run, "default_hp_font");
     return id ? id->as<HpFont>() : nullptr;
 }
 
@@ -84,10 +89,6 @@ void select_font(Run& run, PclOut& out, const HpFont* font, const FontOverride* 
     if (!font) font = default_hp_font(run);
     ResolvedFont f = resolve_font(run, font, override_);
     out.write_bytes(font_command(run.reformat, f));
-    if (f.underline)
-        out.printf("\033&d0D");
-    else
-        out.printf("\033&d@");
     if (colour_is_on(run)) out.printf("\033*v%dS", f.colour);
 }
 
@@ -133,6 +134,7 @@ std::string hpgl_font(Run& run, const HpFont* font, const FontOverride* override
 }
 
 std::string hpgl_direction(double angle) {
+    if (angle == 0.0) return "DI1.000000,0.000000;";  // every label: spare the formatting
     double a = std::fmod(angle, 360.0);
     if (a < 0) a += 360.0;
     double run = 1.0;

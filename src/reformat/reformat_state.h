@@ -24,7 +24,8 @@ struct FontCommand {
     long effects = 0;
     long boldness = 0;
     long typeface = 0;
-    std::string command;
+    bool underline = false;
+    std::string command;  ///< the font and the underline command
 };
 
 struct ReformatState {

@@ -121,6 +121,8 @@ struct IdentifierTable {
         VariableRecord* record = nullptr;
     };
     std::array<InternalSlot, kInternalVariableCount> internal{};
+    /// The entry of default_hp_font once found (fonts.cpp).
+    Identifier* default_hp_font = nullptr;
 };
 
 }  // namespace morvel

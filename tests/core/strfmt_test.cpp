@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <climits>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -44,6 +47,22 @@ TEST(Strfmt, IntegersTextAndCharactersAsTheCLibraryWritesThem) {
     EXPECT_LIKE_C("no conversion at all");
     // A NUL character is kept as a byte of the text.
     EXPECT_EQ(strfmt("a%cb", '\0'), std::string("a\0b", 3));
+}
+
+// %f is written without the C library: it must round exactly as the C library does.
+TEST(Strfmt, FixedDecimalsAsTheCLibraryWritesThem) {
+    const double values[] = {0.0,      -0.0,      10.0,    12.5,     0.0000005,      0.0000015,
+                             2.5e-7,   1.0000005, 0.125,   -99.95,   1e22,           -1e300,
+                             1e-310,   5e-324,    DBL_MAX, -DBL_MIN, 123456.7890125, 0.1 + 0.2,
+                             HUGE_VAL, -HUGE_VAL, NAN};
+    for (double v : values) EXPECT_LIKE_C("\x1b(s1p%fv%lf|%f", v, v, -v);
+    std::mt19937_64 random(12345);
+    for (int i = 0; i < 20000; ++i) {
+        double v =
+            std::ldexp(static_cast<double>(random() >> 11), static_cast<int>(random() % 80) - 70);
+        if (random() % 2) v = -v;
+        EXPECT_LIKE_C("%f", v);
+    }
 }
 
 TEST(Strfmt, AppendsAfterWhatIsThere) {
