@@ -14,7 +14,11 @@ namespace {
 // the sign with '0' (numbers only), with blanks on the left otherwise.
 void append_padded(std::string& out, const char* text, std::size_t length, std::size_t width,
                    bool left, bool zeros) {
-    std::size_t pad = width > length ? width - length : 0;
+    if (width <= length) {
+        out.append(text, length);
+        return;
+    }
+    std::size_t pad = width - length;
     if (left) {
         out.append(text, length);
         out.append(pad, ' ');
@@ -44,12 +48,11 @@ void append_integer(std::string& out, T value, std::size_t width, bool left, boo
 bool append_simple(std::string& out, const char* fmt, va_list ap) {
     const std::size_t old = out.size();
     for (const char* p = fmt; *p;) {
-        const char* percent = std::strchr(p, '%');
-        if (!percent) {
-            out.append(p);
-            break;
-        }
+        // Commands are short: a plain scan finds the next conversion soonest.
+        const char* percent = p;
+        while (*percent && *percent != '%') ++percent;
         out.append(p, static_cast<std::size_t>(percent - p));
+        if (!*percent) break;
         p = percent + 1;
         bool left = false;
         bool zeros = false;

@@ -1,5 +1,6 @@
 #include "reformat/fonts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -25,13 +26,23 @@ bool colour_is_on(Run& run) {
     return run.reformat.program && colour_on(run, *run.reformat.program) > 0;
 }
 
+// Whether every value of the font is a number written in the definition: reading them
+// gives the same every time, and no message.
+bool has_literal_numbers(const HpFont& font) {
+    auto literal = [](const Value& v) {
+        return v.kind == ValueKind::Literal && is_number(v.literal);
+    };
+    return literal(font.proportional) && literal(font.size) && literal(font.boldness) &&
+           literal(font.typeface) && (!font.effects || literal(*font.effects));
+}
+
 // The font selection and underline commands of f, formatted once per distinct font.
-const std::string& font_command(ReformatState& state, const ResolvedFont& f) {
+FontCommand& font_command(ReformatState& state, const ResolvedFont& f) {
     for (std::size_t i = 0; i < state.font_commands_used; ++i) {
-        const FontCommand& c = state.font_commands[i];
+        FontCommand& c = state.font_commands[i];
         if (c.proportional == f.proportional && c.size == f.size && c.effects == f.effects &&
             c.boldness == f.boldness && c.typeface == f.typeface && c.underline == f.underline)
-            return c.command;
+            return c;
     }
     std::size_t slot = state.font_commands_next;
     state.font_commands_next = (slot + 1) % state.font_commands.size();
@@ -43,13 +54,15 @@ const std::string& font_command(ReformatState& state, const ResolvedFont& f) {
     c.boldness = f.boldness;
     c.typeface = f.typeface;
     c.underline = f.underline;
+    c.literal_fonts.fill(nullptr);
+    c.literal_fonts_next = 0;
     c.command.clear();
     if (f.proportional)
         appendf(c.command, "\033(s1p%fv%lds%ldb%ldT", f.size, f.effects, f.boldness, f.typeface);
     else
         appendf(c.command, "\033(s0p%fh%lds%ldb%ldT", f.size, f.effects, f.boldness, f.typeface);
     c.command.append(f.underline ? "\033&d0D" : "\033&d@");
-    return c.command;
+    return c;
 }
 
 }  // namespace
@@ -87,8 +100,27 @@ ResolvedFont resolve_font(Run& run, const HpFont* font, const FontOverride* over
 
 void select_font(Run& run, PclOut& out, const HpFont* font, const FontOverride* override_) {
     if (!font) font = default_hp_font(run);
+    ReformatState& state = run.reformat;
+    if (font && !override_) {
+        // Text is placed in a few fonts, each selected before and after every line.
+        for (std::size_t i = 0; i < state.font_commands_used; ++i) {
+            const FontCommand& c = state.font_commands[i];
+            if (std::find(c.literal_fonts.begin(), c.literal_fonts.end(), font) ==
+                c.literal_fonts.end())
+                continue;
+            out.write_bytes(c.command);
+            if (colour_is_on(run)) out.printf("\033*v%dS", font->colour);
+            return;
+        }
+    }
     ResolvedFont f = resolve_font(run, font, override_);
-    out.write_bytes(font_command(run.reformat, f));
+    FontCommand& command = font_command(state, f);
+    if (font && !override_ && has_literal_numbers(*font)) {
+        command.literal_fonts[command.literal_fonts_next] = font;
+        command.literal_fonts_next =
+            (command.literal_fonts_next + 1) % command.literal_fonts.size();
+    }
+    out.write_bytes(command.command);
     if (colour_is_on(run)) out.printf("\033*v%dS", f.colour);
 }
 

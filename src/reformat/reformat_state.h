@@ -13,6 +13,8 @@
 
 namespace morvel {
 
+struct HpFont;
+
 struct ReformatProgram;
 struct OutputProgram;
 class PclOut;
@@ -26,6 +28,11 @@ struct FontCommand {
     long typeface = 0;
     bool underline = false;
     std::string command;  ///< the font and the underline command
+    /// Fonts whose values are all numbers written in the definition and that were
+    /// found to give this command: they are selected again without reading their
+    /// values. Several fonts may have the same values (a font and the default font).
+    std::array<const HpFont*, 4> literal_fonts{};
+    std::size_t literal_fonts_next = 0;
 };
 
 struct ReformatState {
