@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "driver/run_sequence.h"
+#include "values/identifiers.h"
 
 namespace morvel::test {
 
@@ -82,6 +83,12 @@ int run_job(const TempDir& dir, std::vector<std::string> args, std::string* log)
     int code = run_morvel(c.run, static_cast<int>(argv.size()), argv.data());
     if (log) *log = read_file(dir.file("job.log"));
     return code;
+}
+
+void watch_internal_variables(Run& run) {
+    for (int i = 0; i < kInternalVariableCount; ++i)
+        if (VariableRecord* var = internal_variable(run, static_cast<Internal>(i)))
+            var->named = true;
 }
 
 }  // namespace morvel::test

@@ -86,6 +86,10 @@ class CapturedRun {
     std::string input_;
 };
 
+/// Marks every internal variable as named by the definition, for tests that read them
+/// back without a definition (the run keeps some only for a definition that names them).
+void watch_internal_variables(Run& run);
+
 /// One whole run of the command line in a fresh context (silent, logging to job.log in
 /// dir); returns the exit code, and the log in *log.
 int run_job(const TempDir& dir, std::vector<std::string> args, std::string* log = nullptr);

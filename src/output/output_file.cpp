@@ -80,6 +80,7 @@ int create_output_file(Run& run, OutputProgram& output) {
     // A new file may reuse the stream of one that held the fill patterns; it holds none,
     // also when no job set-up (INITIALISE 0) follows to say so.
     if (run.reformat.patterns_file == f) run.reformat.patterns_file = nullptr;
+    if (run.reformat.written_file == f) run.reformat.written_file = nullptr;
     refresh_current_name(run);
     return 0;
 }

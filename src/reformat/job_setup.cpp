@@ -178,7 +178,11 @@ int page_setup(Run& run, ReformatProgram& program, PclOut& out) {
 int job_setup(Run& run, ReformatProgram& program, OutputProgram& output, PclOut& out) {
     // Only an empty file gets the set-up, so a file shared by several programs, or
     // pages appended over many documents, carry one header.
-    if (out.position() != 0) return 0;
+    if (out.file() == run.reformat.written_file) return 0;
+    if (out.position() != 0) {
+        run.reformat.written_file = out.file();
+        return 0;
+    }
     // A new file reached through a FILE pointer that held patterns before (its stream
     // reused after the old file was closed) must get them again, also when INIT_STR
     // replaces the page set-up.

@@ -65,6 +65,10 @@ struct ReformatState {
     /// The output file that holds the downloaded fill patterns since its last page
     /// set-up; none until a box needs them.
     std::FILE* patterns_file = nullptr;
+    /// The output file last seen holding something, so that its set-up is known done
+    /// without asking the system for the position on every page. A new stream that
+    /// reuses the pointer clears it (create_output_file).
+    std::FILE* written_file = nullptr;
 
     /// A character of a UTF-8 spool had no place in the page's symbol set (warned once).
     bool unmappable_warned = false;
@@ -73,6 +77,8 @@ struct ReformatState {
     /// placing a line allocates nothing.
     std::string placed_text;
     std::vector<std::size_t> placed_marks;
+    /// The line a FIELD statement places, reused likewise.
+    std::string field_line;
 };
 
 }  // namespace morvel

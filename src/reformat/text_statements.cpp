@@ -14,6 +14,7 @@
 #include "reformat/reformat_internal.h"
 #include "run.h"
 #include "values/evaluate.h"
+#include "values/text_util.h"
 #include "values/value.h"
 
 namespace morvel {
@@ -30,23 +31,30 @@ LineCell* cell_of(const Value& value) {
     return nullptr;
 }
 
-// The next line of a reference, one line per FIELD: an exhausted reference stays empty
-// while a REPEAT runs, and starts again at line 1 outside one.
-Text next_field_line(Run& run, const Value& value) {
+// The next line of a reference, one line per FIELD, into out: an exhausted reference
+// stays empty while a REPEAT runs, and starts again at line 1 outside one. False for
+// NULL.
+bool next_field_line(Run& run, const Value& value, std::string& out) {
     LineCell* cell = value.kind == ValueKind::Literal ? nullptr : cell_of(value);
-    if (!cell) return operand_text(run, value);
-    if (!cell->value) return std::nullopt;
+    if (!cell) {
+        Text text = operand_text(run, value);
+        if (!text) return false;
+        out = std::move(*text);
+        return true;
+    }
+    if (!cell->value) return false;
     if (cell->line_index == 0 || (cell->exhausted && run.reformat.repeat_depth == 0)) {
         cell->line_index = 1;
         cell->exhausted = false;
     } else if (cell->exhausted) {
-        return std::string();
+        out.clear();
+        return true;
     }
     bool last = false;
-    Text line = cell_line(run, *cell, cell->line_index, last);
+    bool found = cell_line_into(run, *cell, cell->line_index, last, out);
     ++cell->line_index;
     if (last) cell->exhausted = true;
-    return line;
+    return found;
 }
 
 double line_step_of(Run& run, const TextStatement& t) {
@@ -118,13 +126,17 @@ int execute_field(Run& run, const Statement& st, int base_y, double& advance) {
         report_error(run, 0, "Tried to display a NULL field");
         return -1;
     }
-    Text line = next_field_line(run, t->text);
+    // The line is read into a buffer of the reformat state, so that a field placed line
+    // by line allocates nothing. Nothing below reads a field line again.
+    std::string& line = run.reformat.field_line;
+    const bool found = next_field_line(run, t->text, line);
     double step = line_step_of(run, *t);
-    advance += static_cast<double>(truncate_to_long(static_cast<double>(text_lines(&line)) * step));
+    const long lines = found ? 1 + count_line_feeds(line) : 0;
+    advance += static_cast<double>(truncate_to_long(static_cast<double>(lines) * step));
     int x = clamp_to_int(argument_integer(run, t->x, "FIELD(x)"));
     long y = argument_integer(run, t->y, "FIELD(y)") + base_y;
-    if (!line) return 0;
-    return place_lines(run, x, static_cast<double>(y), *line, t->inverse, t->hp_font,
+    if (!found) return 0;
+    return place_lines(run, x, static_cast<double>(y), line, t->inverse, t->hp_font,
                        override_of(*t), step, false);
 }
 

@@ -122,6 +122,16 @@ int extract_field(Run& run, FieldRecord& f, int base, int& height) {
         else
             report_info(run, "@@FIELD+%d,%d,%d,%s", x, line, length, f.name.c_str());
     }
+    if (!starting && !xml && !f.expanded && f.cell.value && !f.cell.previous_is_value &&
+        !(run.trace_flags & 4)) {
+        // A further line of a field on the same page goes straight from the page onto
+        // its text (as store_added_text would add it).
+        std::string& value = *f.cell.value;
+        const std::size_t before = value.size();
+        value.push_back('\n');
+        if (!append_trimmed_cut(run, x, line, length, value)) value.resize(before);
+        return 0;
+    }
     Text text = xml          ? xml_field_text(run, f)
                 : f.expanded ? cut_text(run, x, line, length)
                              : cut_trimmed_text(run, x, line, length);

@@ -231,7 +231,7 @@ Text cut_text(const Run& run, int x, int y, int length) {
     return out;
 }
 
-Text cut_trimmed_text(const Run& run, int x, int y, int length) {
+bool append_trimmed_cut(const Run& run, int x, int y, int length, std::string& out) {
     const SpoolPage& page = run.spool.page;
     // A line of a byte page is padding after its text: cut only up to there.
     if (!page.byte_page && !page.utf8 && x > 0 && y > 0 && y <= page.lines && x < kSpoolLineWidth) {
@@ -240,11 +240,19 @@ Text cut_trimmed_text(const Run& run, int x, int y, int length) {
             {static_cast<long>(x - 1) + std::max(length, 0), kSpoolLineWidth - 1, text_end});
         const char* row = page.buffer.data() + static_cast<std::size_t>(y - 1) * kSpoolLineWidth;
         while (end > x - 1 && (row[end - 1] == ' ' || row[end - 1] == '\t')) --end;
-        if (end <= x - 1) return std::string();
-        return std::string(row + (x - 1), static_cast<std::size_t>(end - (x - 1)));
+        if (end > x - 1) out.append(row + (x - 1), static_cast<std::size_t>(end - (x - 1)));
+        return true;
     }
     Text text = cut_text(run, x, y, length);
-    if (text) trim_trailing(*text);
+    if (!text) return false;
+    trim_trailing(*text);
+    out.append(*text);
+    return true;
+}
+
+Text cut_trimmed_text(const Run& run, int x, int y, int length) {
+    std::string text;
+    if (!append_trimmed_cut(run, x, y, length, text)) return std::nullopt;
     return text;
 }
 

@@ -46,8 +46,8 @@ struct SpoolPage {
     std::vector<std::size_t> used;
     std::size_t padded_rows = 0;
     bool padded_utf8 = false;
-    long first_offset = -1;    ///< spool offset (from 0) of the page's first byte
-    long last_offset = -1;     ///< spool offset of the last byte the page consumed
+    long first_offset = -1;  ///< spool offset (from 0) of the page's first byte
+    long last_offset = -1;   ///< spool offset of the last byte the page consumed
 };
 
 /// The read window over the spool stream.
@@ -101,6 +101,8 @@ int read_byte_page(Run& run, long bytes);
 Text cut_text(const Run& run, int x, int y, int length);
 /// As cut_text, without trailing blanks and tabs.
 Text cut_trimmed_text(const Run& run, int x, int y, int length);
+/// Appends cut_trimmed_text to out; false, appending nothing, where it is NULL.
+bool append_trimmed_cut(const Run& run, int x, int y, int length, std::string& out);
 /// 1 when no further line can be read, else 0; the reading position is kept.
 int at_end_of_spool(Run& run);
 /// LOOK_AHEAD of a field: its text y lines ahead of the reading position; NULL on bad values.

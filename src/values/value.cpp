@@ -300,13 +300,20 @@ Text line_of(Run& run, const Text& text, long n) {
 }
 
 Text cell_line(Run& run, LineCell& cell, long n, bool& last) {
+    std::string line;
+    if (!cell_line_into(run, cell, n, last, line)) return std::nullopt;
+    return line;
+}
+
+bool cell_line_into(Run& run, LineCell& cell, long n, bool& last, std::string& out) {
+    out.clear();
     last = true;
     if (n < 1) {
         last = !cell.value;
         report_error(run, 1, "Index of string can not be < 1");
-        return std::nullopt;
+        return false;
     }
-    if (holds_nothing(cell.value)) return std::string();
+    if (holds_nothing(cell.value)) return true;
     const std::string& s = *cell.value;
     LineCell::Cursor& at = cell.cursor;
     std::size_t start = 0;
@@ -322,7 +329,7 @@ Text cell_line(Run& run, LineCell& cell, long n, bool& last) {
         const void* lf = std::memchr(begin + start, '\n', s.size() - start);
         if (!lf) {
             report_error(run, 1, "Tried to get index of string beyond number of strings");
-            return std::string();
+            return true;
         }
         start = static_cast<std::size_t>(static_cast<const char*>(lf) - begin) + 1;
     }
@@ -330,7 +337,8 @@ Text cell_line(Run& run, LineCell& cell, long n, bool& last) {
     const void* lf = std::memchr(begin + start, '\n', s.size() - start);
     const char* end = lf ? static_cast<const char*>(lf) : stop;
     last = lf == nullptr;
-    return std::string(begin + start, end);
+    out.assign(begin + start, end);
+    return true;
 }
 
 // ---- texts -----------------------------------------------------------------------

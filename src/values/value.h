@@ -97,6 +97,8 @@ Text line_of(Run& run, const Text& text, long n);
 /// once. Sets last when line n is the text's last line or lies past it (or the text is
 /// absent): the point where a line-wise read is exhausted.
 Text cell_line(Run& run, LineCell& cell, long n, bool& last);
+/// As cell_line, into out (whose storage is reused); false where cell_line gives NULL.
+bool cell_line_into(Run& run, LineCell& cell, long n, bool& last, std::string& out);
 
 // ---- texts -----------------------------------------------------------------------
 

@@ -156,6 +156,7 @@ Encoded encode(const std::string& data, int rows, int columns, int level, int re
     test::CapturedRun c;
     create_internal_variables(c.run);
     create_objects(c.run);
+    test::watch_internal_variables(c.run);
     const std::string path = c.dir.file("out.prn");
     std::FILE* f = std::fopen(path.c_str(), "wb");
     PclOut out(f);

@@ -113,6 +113,7 @@ ReformatFixture::ReformatFixture() {
     create_internal_variables(run);
     define(run, "default_hp_font", IdKind::HpFont);
     create_objects(run);
+    watch_internal_variables(run);
     Identifier* font = lookup(run, "default_hp_font");
     font->object = make_program_object(run, *font);
     output.name = "out";

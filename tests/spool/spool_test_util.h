@@ -24,9 +24,7 @@ inline void prepare_variables(CapturedRun& c) {
     if (c.run.ids.internal_variables_ready) return;
     create_internal_variables(c.run);
     create_objects(c.run);
-    // The tests read these, as a definition that names them does.
-    for (Internal v : {Internal::SpoolLine, Internal::SpoolPage})
-        if (VariableRecord* var = internal_variable(c.run, v)) var->named = true;
+    watch_internal_variables(c.run);
 }
 
 /// Writes bytes as a spool file in the run's directory and opens it; false when that failed.
