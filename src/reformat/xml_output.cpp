@@ -87,6 +87,8 @@ void append_escaped(const Run& run, std::string& to, std::string_view text) {
     std::size_t plain = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
+        // Every byte that may need more than itself is below '?'.
+        if (static_cast<unsigned char>(c) > '>') continue;
         std::string_view entity = entity_of(c);
         const bool cr_needed = crlf && c == '\n' && (i == 0 || text[i - 1] != '\r');
         if (entity.empty() && !cr_needed) continue;

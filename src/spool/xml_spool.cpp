@@ -82,10 +82,13 @@ const XmlDocumentEntry* matching_entry(XmlParse& p) {
     for (std::size_t i = 0; i < p.documents.entries.size(); ++i) {
         const XmlDocumentEntry& entry = p.documents.entries[i];
         if (entry.path.kind == ValueKind::Literal) {
-            bool counted = x.delimiter == p.counted_with;
-            if ((!counted || p.literal_components[i] == x.depth) &&
-                xml_entry_matches(entry.path.literal, *x.current, x.depth, x.delimiter))
+            const std::string& literal = entry.path.literal;
+            if (x.delimiter != p.counted_with) {
+                if (xml_entry_matches(literal, *x.current, x.depth, x.delimiter)) return &entry;
+            } else if (p.literal_components[i] == x.depth &&
+                       xml_entry_matches_counted(literal, *x.current, x.depth, x.delimiter)) {
                 return &entry;
+            }
             continue;
         }
         Text path = operand_text(p.run, entry.path);

@@ -271,6 +271,12 @@ bool xml_entry_matches(std::string_view entry, const XmlNode& closing, int depth
     // Counting first keeps a deep spool from costing a walk to the root at every end tag.
     long components = xml_path_components(entry, delim);
     if (components != depth) return false;
+    return xml_entry_matches_counted(entry, closing, components, delim);
+}
+
+bool xml_entry_matches_counted(std::string_view entry, const XmlNode& closing, long components,
+                               char delim) {
+    if (entry.empty()) return true;
     // The components from the last, each against the open element at its place.
     const XmlNode* node = &closing;
     std::size_t end = entry.size();

@@ -149,5 +149,9 @@ long xml_path_components(std::string_view path, char delim);
 /// depth counted from 1 at the root): same number of components, each non-empty one
 /// equal to the open element's name ignoring case; an empty entry path matches the root.
 bool xml_entry_matches(std::string_view entry, const XmlNode& closing, int depth, char delim);
+/// The same for an entry already known to have as many components as the closing
+/// element's depth (components, from xml_path_components).
+bool xml_entry_matches_counted(std::string_view entry, const XmlNode& closing, long components,
+                               char delim);
 
 }  // namespace morvel
