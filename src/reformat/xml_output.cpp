@@ -40,13 +40,67 @@ bool accept_name(Run& run, const std::string& name) {
     return true;
 }
 
-// LF as CR LF (unless a CR already precedes it) when the program ends lines with CR LF.
-void append_converted(const Run& run, std::string& to, std::string_view text) {
-    bool crlf = run.reformat.program && run.reformat.program->crlf;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (crlf && text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) to += '\r';
-        to += text[i];
+// The run's element buffer, lent to one statement while it builds a tag. Taking it out
+// keeps a tag whose attribute values run further XML statements from sharing it; a
+// buffer grown by a large element is not kept for the rest of the run.
+class ElementBuffer {
+  public:
+    explicit ElementBuffer(Run& run) : run_(run), text_(std::move(run.xml.element)) {
+        text_.clear();
     }
+    ~ElementBuffer() {
+        if (text_.capacity() <= kLargestKept) run_.xml.element = std::move(text_);
+    }
+    ElementBuffer(const ElementBuffer&) = delete;
+    ElementBuffer& operator=(const ElementBuffer&) = delete;
+
+    std::string& text() { return text_; }
+
+  private:
+    static constexpr std::size_t kLargestKept = 64 * 1024;
+    Run& run_;
+    std::string text_;
+};
+
+// The entity that stands for c in element text and attribute values, or none.
+std::string_view entity_of(char c) {
+    switch (c) {
+        case '&':
+            return "&amp;";
+        case '<':
+            return "&lt;";
+        case '>':
+            return "&gt;";
+        case '"':
+            return "&quot;";
+        case '\'':
+            return "&apos;";
+        default:
+            return {};
+    }
+}
+
+// Appends text with & < > " ' as entities and, when the program ends lines with CR LF,
+// LF as CR LF (unless a CR already precedes it). Runs of plain bytes go in one append.
+void append_escaped(const Run& run, std::string& to, std::string_view text) {
+    const bool crlf = run.reformat.program && run.reformat.program->crlf;
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        // Every byte that may need more than itself is below '?'.
+        if (static_cast<unsigned char>(c) > '>') continue;
+        std::string_view entity = entity_of(c);
+        const bool cr_needed = crlf && c == '\n' && (i == 0 || text[i - 1] != '\r');
+        if (entity.empty() && !cr_needed) continue;
+        to.append(text, plain, i - plain);
+        if (cr_needed) {
+            to += "\r\n";
+        } else {
+            to += entity;
+        }
+        plain = i + 1;
+    }
+    to.append(text, plain, text.size() - plain);
 }
 
 // Appends the attributes to a start tag being built. The tag is only written once
@@ -62,7 +116,7 @@ bool append_attributes(Run& run, std::string& tag, const std::vector<XmlAttribut
         tag += ' ';
         tag += a.name;
         tag += "=\"";
-        append_converted(run, tag, xml_escape(*value));
+        append_escaped(run, tag, *value);
         tag += '"';
     }
     return true;
@@ -86,11 +140,16 @@ int execute_xml_tag(Run& run, const Statement& st, PclOut& out, int depth) {
         report_error(run, 0, "Couldnt evaluate XML_TAG value expression");
         return -1;
     }
-    std::string element = "<" + *name;
+    ElementBuffer buffer(run);
+    std::string& element = buffer.text();
+    element += '<';
+    element += *name;
     if (!append_attributes(run, element, s->attributes)) return -1;
     element += '>';
-    append_converted(run, element, xml_escape(*value));
-    element += "</" + *name + ">";
+    append_escaped(run, element, *value);
+    element += "</";
+    element += *name;
+    element += '>';
     raw_write(run, out, element, depth, true, false);
     return 0;
 }
@@ -103,13 +162,23 @@ int execute_xml_block(Run& run, const Statement& st, PclOut& out, int depth, dou
         return -1;
     }
     if (!accept_name(run, *name)) return -1;
-    std::string start = "<" + *name;
-    if (!append_attributes(run, start, s->attributes)) return -1;
-    start += '>';
-    raw_write(run, out, start, depth, true, false);
+    {
+        ElementBuffer buffer(run);
+        std::string& start = buffer.text();
+        start += '<';
+        start += *name;
+        if (!append_attributes(run, start, s->attributes)) return -1;
+        start += '>';
+        raw_write(run, out, start, depth, true, false);
+    }
     int inner = depth + 1;
     execute_reformat_statements(run, s->body, inner, advance);
-    raw_write(run, out, "</" + *name + ">", depth, true, false);
+    ElementBuffer buffer(run);
+    std::string& end = buffer.text();
+    end += "</";
+    end += *name;
+    end += '>';
+    raw_write(run, out, end, depth, true, false);
     return 0;
 }
 

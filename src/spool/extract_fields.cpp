@@ -14,6 +14,7 @@
 #include "spool/extract.h"
 #include "spool/spool_reader.h"
 #include "values/evaluate.h"
+#include "values/functions_xml.h"
 #include "values/text_util.h"
 #include "values/value.h"
 
@@ -66,11 +67,7 @@ void store_added_text(Run& run, FieldRecord& f, const Text& text) {
 
 // The value of an XML_FIELD: what XML_VALUE gives for its path.
 Text xml_field_text(Run& run, const FieldRecord& f) {
-    Expression e(Tok::XML_VALUE, run.current_line);
-    e.left = std::make_unique<Operand>();
-    e.left->value = f.xml_path;
-    e.left->line = run.current_line;
-    return evaluate(run, &e);
+    return xml_field_value(run, f.xml_path);
 }
 
 // The rest of the first page line that starts with "label:" (letter case ignored),

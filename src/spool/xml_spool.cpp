@@ -27,6 +27,10 @@ struct XmlParse {
     const XmlDocumentsStatement& documents;
     XML_Parser parser = nullptr;
     bool failed = false;  ///< a document failed; the parse was stopped
+    /// Components of each entry's path when it is a literal, else 0: most end tags are
+    /// at another depth than an entry, and this tells without reading the path.
+    std::vector<long> literal_components{};
+    char counted_with = '.';  ///< the delimiter they were counted with
 };
 
 // A handler must not let an exception run through the C parser: an allocation that
@@ -42,7 +46,7 @@ void XMLCALL on_start(void* data, const XML_Char* name, const XML_Char** atts) {
     if (p.failed) return;
     try {
         XmlState& x = p.run.xml;
-        auto node = std::make_unique<XmlNode>();
+        std::unique_ptr<XmlNode> node = x.pool.take();
         node->name = name;
         for (const XML_Char** a = atts; a && a[0]; a += 2)
             node->attributes.push_back({a[0], a[1] ? a[1] : ""});
@@ -71,13 +75,24 @@ void XMLCALL on_text(void* data, const XML_Char* s, int len) {
     }
 }
 
-// The first entry whose path matches the closing element, or none.
+// The first entry whose path matches the closing element, or none. A literal path is
+// read where it stands; a variable's is read as every operand is.
 const XmlDocumentEntry* matching_entry(XmlParse& p) {
     const XmlState& x = p.run.xml;
-    for (const XmlDocumentEntry& entry : p.documents.entries) {
+    for (std::size_t i = 0; i < p.documents.entries.size(); ++i) {
+        const XmlDocumentEntry& entry = p.documents.entries[i];
+        if (entry.path.kind == ValueKind::Literal) {
+            const std::string& literal = entry.path.literal;
+            if (x.delimiter != p.counted_with) {
+                if (xml_entry_matches(literal, *x.current, x.depth, x.delimiter)) return &entry;
+            } else if (p.literal_components[i] == x.depth &&
+                       xml_entry_matches_counted(literal, *x.current, x.depth, x.delimiter)) {
+                return &entry;
+            }
+            continue;
+        }
         Text path = operand_text(p.run, entry.path);
-        if (path && xml_entry_matches(*path, *x.current, x.depth, p.run.xml.delimiter))
-            return &entry;
+        if (path && xml_entry_matches(*path, *x.current, x.depth, x.delimiter)) return &entry;
     }
     return nullptr;
 }
@@ -98,9 +113,10 @@ void XMLCALL on_end(void* data, const XML_Char*) {
         // A processed document is done with; dropping it keeps a spool of many
         // documents from being held whole. The closing element is its parent's last child.
         if (entry && !x.current) {
-            x.root.reset();
+            x.pool.give(std::move(x.root));
         } else if (entry && !x.current->children.empty() &&
                    x.current->children.back().get() == closed) {
+            x.pool.give(std::move(x.current->children.back()));
             x.current->children.pop_back();
             // The indentation between processed documents is all their parent would
             // keep of them: dropping it too keeps memory flat over millions of documents.
@@ -114,6 +130,7 @@ void XMLCALL on_end(void* data, const XML_Char*) {
 
 void release_tree(XmlState& x) {
     x.root.reset();
+    x.pool.clear();
     x.current = nullptr;
     x.depth = 0;
 }
@@ -123,6 +140,18 @@ void release_tree(XmlState& x) {
 int parse_xml_spool(Run& run, const XmlDocumentsStatement& documents) {
     if (!spool_is_open(run) || documents.entries.empty()) return 3;
     XmlParse p{run, documents};
+    p.counted_with = run.xml.delimiter;
+    try {
+        for (const XmlDocumentEntry& entry : documents.entries) {
+            long components = 0;
+            if (entry.path.kind == ValueKind::Literal)
+                components = xml_path_components(entry.path.literal, run.xml.delimiter);
+            p.literal_components.push_back(components);
+        }
+    } catch (const std::bad_alloc&) {
+        run.MEMORY_ERROR = 1;
+        return 1;
+    }
     p.parser = XML_ParserCreate(nullptr);
     if (!p.parser) {
         report_error(run, 2, "Unable to create XML parser");

@@ -8,22 +8,16 @@ namespace morvel {
 
 namespace {
 
-// One component of a path: a name (empty matches any) and an optional [index].
-struct Step {
-    std::string_view name;
-    bool has_index = false;
-    long index = 0;
-    bool valid = true;  ///< false for a "[" without "]", or text after the "]"
-};
-
-Step parse_step(std::string_view component) {
-    Step s;
+XmlPathStep parse_step(std::string_view path, std::size_t at, std::size_t size) {
+    std::string_view component = path.substr(at, size);
+    XmlPathStep s;
+    s.name_at = at;
     std::size_t open = component.find('[');
     if (open == std::string_view::npos) {
-        s.name = component;
+        s.name_size = size;
         return s;
     }
-    s.name = component.substr(0, open);
+    s.name_size = open;
     std::size_t close = component.find(']', open);
     if (close == std::string_view::npos || close + 1 != component.size()) {
         s.valid = false;
@@ -35,18 +29,6 @@ Step parse_step(std::string_view component) {
     return s;
 }
 
-std::vector<Step> parse_path(std::string_view path, char delim) {
-    std::vector<Step> steps;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t end = path.find(delim, start);
-        steps.push_back(parse_step(path.substr(start, end - start)));
-        if (end == std::string_view::npos) break;
-        start = end + 1;
-    }
-    return steps;
-}
-
 bool name_fits(std::string_view wanted, const XmlNode& node) {
     return wanted.empty() || wanted == node.name;
 }
@@ -54,31 +36,34 @@ bool name_fits(std::string_view wanted, const XmlNode& node) {
 // The child that a step selects under node: the n-th child that fits the name, n from
 // the index (0 standing for repeat_count) or, without one, node's occurrence counter
 // (0 before any XML_NEXT, which means the first).
-XmlNode* select_child(const Step& step, XmlNode& node, long repeat_count) {
+XmlNode* select_child(const XmlPath& path, const XmlPathStep& step, XmlNode& node,
+                      long repeat_count) {
     long n = step.has_index ? (step.index == 0 ? repeat_count : step.index)
                             : (node.occurrence == 0 ? 1 : node.occurrence);
     if (n <= 0) return nullptr;
+    std::string_view name = path.name(step);
     for (const auto& child : node.children) {
-        if (name_fits(step.name, *child) && --n == 0) return child.get();
+        if (name_fits(name, *child) && --n == 0) return child.get();
     }
     return nullptr;
 }
 
 // The first component names the start node itself; its index plays no part.
-bool start_fits(const std::vector<Step>& steps, const XmlNode* start) {
-    return start && steps[0].valid && name_fits(steps[0].name, *start);
+bool start_fits(const XmlPath& path, const XmlNode* start) {
+    return start && path.steps[0].valid && name_fits(path.name(path.steps[0]), *start);
 }
 
-std::optional<std::string> value_below(const std::vector<Step>& steps, std::size_t i, XmlNode& node,
+std::optional<std::string> value_below(const XmlPath& path, std::size_t i, XmlNode& node,
                                        long repeat_count) {
-    if (i == steps.size()) return node.text;
-    const Step& step = steps[i];
+    if (i == path.steps.size()) return node.text;
+    const XmlPathStep& step = path.steps[i];
     if (!step.valid) return std::nullopt;
     if (step.has_index && step.index == -1) {
+        std::string_view name = path.name(step);
         std::optional<std::string> joined;
         for (const auto& child : node.children) {
-            if (!name_fits(step.name, *child)) continue;
-            std::optional<std::string> v = value_below(steps, i + 1, *child, repeat_count);
+            if (!name_fits(name, *child)) continue;
+            std::optional<std::string> v = value_below(path, i + 1, *child, repeat_count);
             if (!v) continue;
             if (joined) {
                 *joined += '\n';
@@ -89,12 +74,87 @@ std::optional<std::string> value_below(const std::vector<Step>& steps, std::size
         }
         return joined;
     }
-    XmlNode* child = select_child(step, node, repeat_count);
+    XmlNode* child = select_child(path, step, node, repeat_count);
     if (!child) return std::nullopt;
-    return value_below(steps, i + 1, *child, repeat_count);
+    return value_below(path, i + 1, *child, repeat_count);
+}
+
+// Empties a released node for its next element. Storage that only a large text or a
+// long attribute list needed is given back rather than kept.
+void scrub(XmlNode& node) {
+    node.name.clear();
+    if (node.text.capacity() > XmlNodePool::kLargestText)
+        std::string().swap(node.text);
+    else
+        node.text.clear();
+    node.occurrence = 0;
+    node.parent = nullptr;
+    node.children.clear();
+    if (node.attributes.capacity() > 16)
+        std::vector<XmlNodeAttribute>().swap(node.attributes);
+    else
+        node.attributes.clear();
 }
 
 }  // namespace
+
+void parse_xml_path(std::string_view path, char delim, XmlPath& out) {
+    out.text.assign(path);
+    out.delim = delim;
+    out.steps.clear();
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t end = path.find(delim, start);
+        std::size_t size = (end == std::string_view::npos ? path.size() : end) - start;
+        out.steps.push_back(parse_step(path, start, size));
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
+}
+
+const XmlPath& XmlPathCache::get(std::string_view path, char delim) {
+    for (const XmlPath& p : entries_)
+        if (p.delim == delim && p.text == path) return p;
+    if (path.size() > kLongestKept) {
+        parse_xml_path(path, delim, scratch_);
+        return scratch_;
+    }
+    if (entries_.size() < kEntries) {
+        entries_.emplace_back();
+        parse_xml_path(path, delim, entries_.back());
+        return entries_.back();
+    }
+    XmlPath& reused = entries_[next_];
+    next_ = (next_ + 1) % kEntries;
+    parse_xml_path(path, delim, reused);
+    return reused;
+}
+
+std::unique_ptr<XmlNode> XmlNodePool::take() {
+    if (spare_.empty()) return std::make_unique<XmlNode>();
+    std::unique_ptr<XmlNode> node = std::move(spare_.back());
+    spare_.pop_back();
+    return node;
+}
+
+void XmlNodePool::give(std::unique_ptr<XmlNode> node) {
+    if (!node) return;
+    // The subtree is walked with the pool itself as the stack: each node's children go
+    // on behind it, and a node past the bound is freed (its children already moved out).
+    std::size_t first = spare_.size();
+    spare_.push_back(std::move(node));
+    for (std::size_t i = first; i < spare_.size();) {
+        XmlNode& n = *spare_[i];
+        for (auto& child : n.children) spare_.push_back(std::move(child));
+        scrub(n);
+        ++i;
+    }
+    if (spare_.size() > kMaxNodes) {
+        spare_.resize(kMaxNodes);
+        // A large document's walk needed a long list once; it is not kept.
+        if (spare_.capacity() > 4 * kMaxNodes) spare_.shrink_to_fit();
+    }
+}
 
 XmlNode::~XmlNode() {
     std::vector<std::unique_ptr<XmlNode>> pending = std::move(children);
@@ -106,27 +166,24 @@ XmlNode::~XmlNode() {
     }
 }
 
-XmlNode* xml_find(std::string_view path, XmlNode* start, char delim, long repeat_count) {
-    std::vector<Step> steps = parse_path(path, delim);
-    if (!start_fits(steps, start)) return nullptr;
+XmlNode* xml_find(const XmlPath& path, XmlNode* start, long repeat_count) {
+    if (!start_fits(path, start)) return nullptr;
     XmlNode* node = start;
-    for (std::size_t i = 1; i < steps.size() && node; ++i) {
-        if (!steps[i].valid) return nullptr;
-        node = select_child(steps[i], *node, repeat_count);
+    for (std::size_t i = 1; i < path.steps.size() && node; ++i) {
+        if (!path.steps[i].valid) return nullptr;
+        node = select_child(path, path.steps[i], *node, repeat_count);
     }
     return node;
 }
 
-std::optional<std::string> xml_value(std::string_view path, XmlNode* start, char delim,
-                                     long repeat_count) {
-    std::vector<Step> steps = parse_path(path, delim);
-    if (!start_fits(steps, start)) return std::nullopt;
-    return value_below(steps, 1, *start, repeat_count);
+std::optional<std::string> xml_value(const XmlPath& path, XmlNode* start, long repeat_count) {
+    if (!start_fits(path, start)) return std::nullopt;
+    return value_below(path, 1, *start, repeat_count);
 }
 
-long xml_count_children(std::string_view path, std::string_view name, XmlNode* start, char delim,
+long xml_count_children(const XmlPath& path, std::string_view name, XmlNode* start,
                         long repeat_count) {
-    XmlNode* node = xml_find(path, start, delim, repeat_count);
+    XmlNode* node = xml_find(path, start, repeat_count);
     if (!node) return 0;
     long count = 0;
     for (const auto& child : node->children)
@@ -134,26 +191,25 @@ long xml_count_children(std::string_view path, std::string_view name, XmlNode* s
     return count;
 }
 
-std::string xml_child_name(std::string_view path, long index, XmlNode* start, char delim,
-                           long repeat_count) {
-    if (path.empty() && index == -1) return start ? start->name : std::string();
-    XmlNode* node = xml_find(path, start, delim, repeat_count);
+std::string xml_child_name(const XmlPath& path, long index, XmlNode* start, long repeat_count) {
+    if (path.text.empty() && index == -1) return start ? start->name : std::string();
+    XmlNode* node = xml_find(path, start, repeat_count);
     if (!node || index < 0 || static_cast<std::size_t>(index) >= node->children.size())
         return std::string();
     return node->children[static_cast<std::size_t>(index)]->name;
 }
 
-std::string xml_attribute(std::string_view path, std::string_view name, XmlNode* start, char delim,
+std::string xml_attribute(const XmlPath& path, std::string_view name, XmlNode* start,
                           long repeat_count) {
-    XmlNode* node = xml_find(path, start, delim, repeat_count);
+    XmlNode* node = xml_find(path, start, repeat_count);
     if (!node) return std::string();
     for (const XmlNodeAttribute& a : node->attributes)
         if (a.name == name) return a.value;
     return std::string();
 }
 
-int xml_next(std::string_view path, XmlNode* start, char delim, long repeat_count) {
-    XmlNode* node = xml_find(path, start, delim, repeat_count);
+int xml_next(const XmlPath& path, XmlNode* start, long repeat_count) {
+    XmlNode* node = xml_find(path, start, repeat_count);
     if (!node) return -1;
     if (node->occurrence < static_cast<long>(node->children.size())) {
         ++node->occurrence;
@@ -163,24 +219,73 @@ int xml_next(std::string_view path, XmlNode* start, char delim, long repeat_coun
     return 0;
 }
 
+XmlNode* xml_find(std::string_view path, XmlNode* start, char delim, long repeat_count) {
+    XmlPath p;
+    parse_xml_path(path, delim, p);
+    return xml_find(p, start, repeat_count);
+}
+
+std::optional<std::string> xml_value(std::string_view path, XmlNode* start, char delim,
+                                     long repeat_count) {
+    XmlPath p;
+    parse_xml_path(path, delim, p);
+    return xml_value(p, start, repeat_count);
+}
+
+long xml_count_children(std::string_view path, std::string_view name, XmlNode* start, char delim,
+                        long repeat_count) {
+    XmlPath p;
+    parse_xml_path(path, delim, p);
+    return xml_count_children(p, name, start, repeat_count);
+}
+
+std::string xml_child_name(std::string_view path, long index, XmlNode* start, char delim,
+                           long repeat_count) {
+    XmlPath p;
+    parse_xml_path(path, delim, p);
+    return xml_child_name(p, index, start, repeat_count);
+}
+
+std::string xml_attribute(std::string_view path, std::string_view name, XmlNode* start, char delim,
+                          long repeat_count) {
+    XmlPath p;
+    parse_xml_path(path, delim, p);
+    return xml_attribute(p, name, start, repeat_count);
+}
+
+int xml_next(std::string_view path, XmlNode* start, char delim, long repeat_count) {
+    XmlPath p;
+    parse_xml_path(path, delim, p);
+    return xml_next(p, start, repeat_count);
+}
+
+long xml_path_components(std::string_view path, char delim) {
+    long components = 1;
+    for (char c : path)
+        if (c == delim) ++components;
+    return components;
+}
+
 bool xml_entry_matches(std::string_view entry, const XmlNode& closing, int depth, char delim) {
     if (entry.empty()) return depth == 1;
     // Counting first keeps a deep spool from costing a walk to the root at every end tag.
-    long components = 1;
-    for (char c : entry)
-        if (c == delim) ++components;
+    long components = xml_path_components(entry, delim);
     if (components != depth) return false;
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t end = entry.find(delim, start);
-        parts.push_back(entry.substr(start, end - start));
-        if (end == std::string_view::npos) break;
-        start = end + 1;
-    }
+    return xml_entry_matches_counted(entry, closing, components, delim);
+}
+
+bool xml_entry_matches_counted(std::string_view entry, const XmlNode& closing, long components,
+                               char delim) {
+    if (entry.empty()) return true;
+    // The components from the last, each against the open element at its place.
     const XmlNode* node = &closing;
-    for (std::size_t i = parts.size(); i-- > 0 && node; node = node->parent) {
-        if (!parts[i].empty() && !equal_ignore_case(parts[i], node->name)) return false;
+    std::size_t end = entry.size();
+    for (long i = components; i-- > 0 && node; node = node->parent) {
+        std::size_t start = i == 0 ? 0 : entry.rfind(delim, end - 1) + 1;
+        std::string_view part = entry.substr(start, end - start);
+        if (!part.empty() && !equal_ignore_case(part, node->name)) return false;
+        if (start == 0) break;
+        end = start - 1;
     }
     return true;
 }

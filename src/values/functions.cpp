@@ -473,8 +473,10 @@ Text eval_function(Run& run, const Expression& e, bool& handled) {
     // A level 2 or 3 message adds the system's error text; only a failure of this call may
     // supply one, never an error left over from earlier.
     errno = 0;
-    Arguments a(run, e);
     const Builtin* builtin = builtin_of(e.op);
+    // The XML functions read their own operands: no argument list to build per call.
+    if (builtin && builtin->dispatch == Dispatch::Xml) return eval_xml_function(run, e);
+    Arguments a(run, e);
     switch (builtin ? builtin->dispatch : Dispatch::Line) {
         case Dispatch::TextLibrary:
             return text_function(run, e, a);

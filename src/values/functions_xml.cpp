@@ -1,5 +1,6 @@
 #include "values/functions_xml.h"
 
+#include <cerrno>
 #include <cstdlib>
 
 #include "core/messages.h"
@@ -13,21 +14,43 @@ namespace morvel {
 
 namespace {
 
-// XML_VALUE (and XML_FIELD through it) read paths below the XML_WITH context; an empty
-// path stands for the context itself.
-std::string in_context(const Run& run, const std::string& path) {
-    if (!run.xml.context) return path;
-    if (path.empty()) return *run.xml.context;
-    return *run.xml.context + run.xml.delimiter + path;
-}
-
 XmlNode* tree_or_report(Run& run) {
     XmlNode* root = run.xml.root.get();
     if (!root) report_error(run, 1, "Tried to get an XML value but no XML parse tree");
     return root;
 }
 
+// The split form of path: XML_VALUE (and XML_FIELD through it) read paths below the
+// XML_WITH context, an empty path standing for the context itself.
+const XmlPath& split_path(Run& run, std::string_view path, bool in_context) {
+    XmlState& x = run.xml;
+    if (!in_context || !x.context) return x.paths.get(path, x.delimiter);
+    if (path.empty()) return x.paths.get(*x.context, x.delimiter);
+    std::string whole = *x.context;
+    whole += x.delimiter;
+    whole += path;
+    return x.paths.get(whole, x.delimiter);
+}
+
+Text value_at(Run& run, std::string_view path, long repeats) {
+    XmlNode* root = tree_or_report(run);
+    if (!root) return std::nullopt;
+    const XmlPath& p = split_path(run, path, true);
+    // A path that names nothing reads as empty, also after an earlier error.
+    std::optional<std::string> v = xml_value(p, root, repeats);
+    return v ? std::move(*v) : std::string();
+}
+
 }  // namespace
+
+Text xml_field_value(Run& run, const Value& path) {
+    errno = 0;
+    if (path.kind == ValueKind::Literal)
+        return value_at(run, path.literal, get_integer_variable(run, Internal::RepeatCount));
+    Text text = operand_text(run, path);
+    if (!text) return std::nullopt;
+    return value_at(run, *text, get_integer_variable(run, Internal::RepeatCount));
+}
 
 Text eval_xml_function(Run& run, const Expression& e) {
     Text path = e.left ? evaluate_operand(run, e.left.get()) : std::nullopt;
@@ -38,16 +61,10 @@ Text eval_xml_function(Run& run, const Expression& e) {
         if (!second) return std::nullopt;
     }
     XmlNode* root = run.xml.root.get();
-    const char delim = run.xml.delimiter;
-    long repeat_count = get_integer_variable(run, Internal::RepeatCount);
+    const long repeats = get_integer_variable(run, Internal::RepeatCount);
     switch (e.op) {
-        case Tok::XML_VALUE: {
-            if (!tree_or_report(run)) return std::nullopt;
-            // A path that names nothing reads as empty, also after an earlier error.
-            std::optional<std::string> v =
-                xml_value(in_context(run, *path), root, delim, repeat_count);
-            return v ? std::move(*v) : std::string();
-        }
+        case Tok::XML_VALUE:
+            return value_at(run, *path, repeats);
         case Tok::XML_WITH:
             // An empty context means none, so later paths start at the root again.
             if (path->empty())
@@ -55,19 +72,25 @@ Text eval_xml_function(Run& run, const Expression& e) {
             else
                 run.xml.context = *path;
             return std::string("1");
-        case Tok::XML_NEXT:
+        case Tok::XML_NEXT: {
             if (!tree_or_report(run)) return std::nullopt;
-            return from_integer(xml_next(*path, root, delim, repeat_count));
-        case Tok::XML_NUM_CHILDREN:
-            return from_integer(xml_count_children(*path, second ? *second : std::string(), root,
-                                                   delim, repeat_count));
+            const XmlPath& p = split_path(run, *path, false);
+            return from_integer(xml_next(p, root, repeats));
+        }
+        case Tok::XML_NUM_CHILDREN: {
+            const XmlPath& p = split_path(run, *path, false);
+            return from_integer(
+                xml_count_children(p, second ? *second : std::string_view(), root, repeats));
+        }
         case Tok::XML_NAME: {
             long n = second ? std::atol(second->c_str()) : 1;
-            return xml_child_name(*path, n - 1, root, delim, repeat_count);
+            const XmlPath& p = split_path(run, *path, false);
+            return xml_child_name(p, n - 1, root, repeats);
         }
-        case Tok::XML_GET_ATTRIBUTE:
-            return xml_attribute(*path, second ? *second : std::string(), root, delim,
-                                 repeat_count);
+        case Tok::XML_GET_ATTRIBUTE: {
+            const XmlPath& p = split_path(run, *path, false);
+            return xml_attribute(p, second ? *second : std::string_view(), root, repeats);
+        }
         default:
             return std::nullopt;
     }

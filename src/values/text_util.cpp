@@ -42,7 +42,9 @@ bool check_name(std::string_view text, int mode) {
         case 0:
             return true;
         case 1:
-            return text.find_first_of(" \t\r\n") == std::string_view::npos;
+            for (char c : text)
+                if (c == ' ' || c == '\t' || c == '\r' || c == '\n') return false;
+            return true;
         case 2: {
             auto first = static_cast<unsigned char>(text[0]);
             if (!is_ascii_letter(first) && first != '_' && first != ':') return false;

@@ -62,6 +62,23 @@ TEST(XmlSpool, EmptyPathRunsAtTheRootAndEntriesWithoutProgramDropElements) {
               "out 1/1\nout 1/2\nout 0/\nend\n");
 }
 
+TEST(XmlSpool, DocumentsOfDifferentShapesStartFromEmptyNodes) {
+    // Released nodes are used again for later elements: none may bring along a name,
+    // text, attribute or child of the element it held before.
+    ExtractJob j(
+        definition("OF \"r.d\" : doc",
+                   "XML_GET_ATTRIBUTE(\"r.d\", \"id\") + \"|\" + XML_NUM_CHILDREN(\"r.d\") + "
+                   "\"|\" + LENGTH(XML_VALUE(\"r.d\")) + \"|\" + XML_NAME(\"r.d\", 1) + \"|\" + "
+                   "XML_VALUE(\"r.d.a[2]\")"));
+    ASSERT_TRUE(j.compiled()) << j.messages();
+    std::string spool =
+        "<r><d id=\"1\"><a>x</a><a>y</a><b>z</b></d><d><c>w</c></d>"
+        "<d k=\"2\">t<a>q</a></d><d>" +
+        std::string(5000, 'x') + "</d><d/></r>";
+    EXPECT_EQ(run_xml(j, spool),
+              "out 1|3|0|a|y\nout |1|0|c|\nout |1|1|a|\nout |0|5000||\nout |0|0||\nend\n");
+}
+
 TEST(XmlSpool, BlanksBetweenProcessedDocumentsAreNotKept) {
     // Indentation before each document is seen while it runs, then dropped, so a spool of
     // many documents does not pile it up; real text of the parent stays.
