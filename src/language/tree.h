@@ -37,23 +37,29 @@ const T& unboxed(const Boxed<T>& boxed) {
     return *boxed.record;
 }
 
-/// The payload records held in a Boxed.
+/// The payload records held in a Boxed: every record larger than two pointers, so that
+/// the payload of the commonest statements (LET, calls, FIELD) sets the statement's size.
 template <class T>
 inline constexpr bool kBoxedPayload =
-    std::is_same_v<T, VariableStatement> || std::is_same_v<T, RepeatStatement> ||
-    std::is_same_v<T, ValueStatement> || std::is_same_v<T, TextStatement> ||
-    std::is_same_v<T, WatermarkStatement> || std::is_same_v<T, BoxStatement> ||
-    std::is_same_v<T, FormStatement> || std::is_same_v<T, BarcodeStatement>;
+    std::is_same_v<T, IfStatement> || std::is_same_v<T, CaseStatement> ||
+    std::is_same_v<T, CommentStatement> || std::is_same_v<T, VariableStatement> ||
+    std::is_same_v<T, RepeatStatement> || std::is_same_v<T, ValueStatement> ||
+    std::is_same_v<T, DocumentStatement> || std::is_same_v<T, XmlDocumentsStatement> ||
+    std::is_same_v<T, TextStatement> || std::is_same_v<T, WatermarkStatement> ||
+    std::is_same_v<T, BoxStatement> || std::is_same_v<T, FormStatement> ||
+    std::is_same_v<T, BarcodeStatement> || std::is_same_v<T, BlockStatement> ||
+    std::is_same_v<T, XmlTagStatement>;
 
 /// The payload records of every statement kind (monostate for EJECT_PAGE, INVOKE and
 /// the output program's RESET PAGE).
 using Payload =
-    std::variant<std::monostate, IfStatement, CaseStatement, LetStatement, ExpressionStatement,
-                 CommentStatement, Boxed<VariableStatement>, Boxed<RepeatStatement>,
-                 Boxed<ValueStatement>, DocumentStatement, ExtractCall, XmlDocumentsStatement,
-                 FieldStatement, OutputCall, ReformatCall, Boxed<TextStatement>,
-                 Boxed<WatermarkStatement>, Boxed<BoxStatement>, Boxed<FormStatement>,
-                 Boxed<BarcodeStatement>, BlockStatement, XmlTagStatement, ArchFieldStatement>;
+    std::variant<std::monostate, Boxed<IfStatement>, Boxed<CaseStatement>, LetStatement,
+                 ExpressionStatement, Boxed<CommentStatement>, Boxed<VariableStatement>,
+                 Boxed<RepeatStatement>, Boxed<ValueStatement>, Boxed<DocumentStatement>,
+                 ExtractCall, Boxed<XmlDocumentsStatement>, FieldStatement, OutputCall,
+                 ReformatCall, Boxed<TextStatement>, Boxed<WatermarkStatement>, Boxed<BoxStatement>,
+                 Boxed<FormStatement>, Boxed<BarcodeStatement>, Boxed<BlockStatement>,
+                 Boxed<XmlTagStatement>, ArchFieldStatement>;
 
 struct Statement {
     Tok kind = Tok::END;
