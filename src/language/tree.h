@@ -61,11 +61,16 @@ using Payload =
                  Boxed<FormStatement>, Boxed<BarcodeStatement>, Boxed<BlockStatement>,
                  Boxed<XmlTagStatement>, ArchFieldStatement>;
 
-struct Statement {
+/// One statement. Compile pass 2 makes its statements in the run's NodeArena.
+struct Statement : ArenaNode {
     Tok kind = Tok::END;
     int source_index = 0;  ///< source file the statement was read from (0 = the definition)
     int line = 0;          ///< definition line of its first token
     Payload payload;
+
+    Statement() = default;
+    Statement(Tok kind_, int source_index_, int line_, Payload payload_)
+        : kind(kind_), source_index(source_index_), line(line_), payload(std::move(payload_)) {}
 
     /// The payload as T; the kind decides which record it holds.
     template <class T>
@@ -93,6 +98,9 @@ struct Statement {
     const T* get_if() const {
         return const_cast<Statement*>(this)->get_if<T>();
     }
+
+    /// Deleting frees the memory only of a statement made on the heap.
+    static void operator delete(Statement* s, std::destroying_delete_t) { destroy(s); }
 };
 
 struct ProgramTree;

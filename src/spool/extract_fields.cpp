@@ -67,9 +67,9 @@ void store_added_text(Run& run, FieldRecord& f, const Text& text) {
 // The value of an XML_FIELD: what XML_VALUE gives for its path.
 Text xml_field_text(Run& run, const FieldRecord& f) {
     Expression e(Tok::XML_VALUE, run.current_line);
-    e.left = std::make_unique<Operand>();
-    e.left->value = f.xml_path;
-    e.left->line = run.current_line;
+    Operand& path = e.left.emplace(Operand{});
+    path.set_value(f.xml_path);
+    path.line = run.current_line;
     return evaluate(run, &e);
 }
 
@@ -178,10 +178,10 @@ Text eval_first_last_line(Run& run, const Expression& e) {
     const bool first = e.op == Tok::FIRST_LINE;
     const Operand* left = e.left.get();
     FieldRecord* f = nullptr;
-    if (left && !left->expr && left->value.kind == ValueKind::Field)
-        f = dynamic_cast<FieldRecord*>(left->value.record);
+    if (left && !left->expr && left->value().kind == ValueKind::Field)
+        f = dynamic_cast<FieldRecord*>(left->value().record);
     if (!f) {
-        report_error(run, 0, "%s is not a field", left ? left->value.name.c_str() : "");
+        report_error(run, 0, "%s is not a field", left ? left->value().name.c_str() : "");
         return std::nullopt;
     }
     if (f->kind == FieldKind::Colon) {
