@@ -57,6 +57,9 @@ class SharedValue {
     Node* node_ = nullptr;
 };
 
+/// What an operand without a value reads: an empty literal.
+inline const Value kNoValue{};
+
 /// One side of an expression: a value or a nested expression.
 struct Operand {
     SharedValue shared;                ///< used when `expr` is empty; none reads as ""
@@ -64,7 +67,10 @@ struct Operand {
     int line = 0;                      ///< definition line where it was built
 
     /// The value (an empty literal when none was given).
-    const Value& value() const;
+    const Value& value() const {
+        const Value* v = shared.get();
+        return v ? *v : kNoValue;
+    }
     /// Gives the operand a value of its own.
     void set_value(Value v) { shared = SharedValue(std::move(v)); }
 };

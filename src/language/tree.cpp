@@ -19,12 +19,6 @@ void detach_children(Expression& e, std::vector<std::unique_ptr<Expression>>& pe
 
 }  // namespace
 
-const Value& Operand::value() const {
-    static const Value kNone;
-    const Value* v = shared.get();
-    return v ? *v : kNone;
-}
-
 ArgumentList& ArgumentList::operator=(List list) {
     list_ = std::make_unique<List>(std::move(list));
     return *this;
