@@ -13,6 +13,7 @@
 #include "core/options.h"
 #include "core/return_code_file.h"
 #include "driver/settings.h"
+#include "language/node_arena.h"
 #include "language/programs.h"
 #include "language/scanner.h"
 #include "output/output_file.h"
@@ -34,6 +35,10 @@ struct Run : Diagnostics {
 
     // Trace mask of -z; the console pause can clear it.
     int trace_flags = 0;
+
+    // Memory of the compiled definition's statements and expressions (compile pass 2).
+    // Declared before everything that owns them, so that it goes after them.
+    NodeArena nodes;
 
     IdentifierTable ids;
     // Names written where a typeface belongs (compile pass 1), for the hint when one of

@@ -1,6 +1,9 @@
 #include "core/file_handle.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cstdint>
 
 namespace morvel {
 
@@ -52,6 +55,12 @@ ReadStatus read_file(const std::string& name, std::string& out, ReadLimits limit
     out.clear();
     FileHandle file = open_file(name, "rb");
     if (!file) return ReadStatus::CannotOpen;
+    // Room for the whole of a regular file and the last block's read, so that a large
+    // file is held once rather than in a buffer grown by doubling.
+    struct stat st {};
+    if (::fstat(::fileno(file.get()), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+        static_cast<std::uintmax_t>(st.st_size) <= limits.max_bytes)
+        out.reserve(static_cast<std::size_t>(st.st_size) + kReadBlock);
     return read_blocks(file.get(), out, limits);
 }
 

@@ -87,12 +87,19 @@ Parser::Start Parser::here() {
 }
 
 std::unique_ptr<Statement> Parser::make(Tok kind, const Start& at, Payload payload) {
-    auto s = std::make_unique<Statement>();
+    auto s = make_node<Statement>(&nodes_);
     s->kind = kind;
     s->source_index = at.source;
     s->line = at.line;
     s->payload = std::move(payload);
     return s;
+}
+
+Parser::Parser(Run& run, int pass)
+    : run_(run), pass_(pass), nodes_(pass == 2 ? run.nodes : pass1_nodes_) {}
+
+std::unique_ptr<Expression> Parser::new_expression(Tok op, int line) {
+    return make_node<Expression>(&nodes_, op, line);
 }
 
 // A program whose header is read in a uses file must end in that file: the scanner

@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "language/programs.h"
 #include "language/tree.h"
@@ -41,7 +43,7 @@ constexpr int kMaxNestingDepth = 200;
 
 class Parser {
   public:
-    Parser(Run& run, int pass) : run_(run), pass_(pass) {}
+    Parser(Run& run, int pass);
 
     /// Parses the sections in their fixed order. Throws CompileAbort on a parse error.
     void parse_definition();
@@ -109,6 +111,8 @@ class Parser {
     };
     Start here();
     std::unique_ptr<Statement> make(Tok kind, const Start& at, Payload payload);
+    /// A new expression node, in the arena of this pass's nodes.
+    std::unique_ptr<Expression> new_expression(Tok op, int line);
 
     // Program boundaries for uses files.
     struct ProgramScope {
@@ -128,6 +132,7 @@ class Parser {
     Operand parse_function(Tok op);
     Operand parse_name_function(Tok op);
     Operand operand_of(Value v);
+    SharedValue share(Value v);
     Operand operand_of(std::unique_ptr<Expression> e);
     Operand binary(Tok op, Operand left, Operand right, int line);
     std::unique_ptr<Expression> to_expression(Operand o);
@@ -185,15 +190,27 @@ class Parser {
     void require_printer_kind();
     void require_hpgl_allowed();
 
+    // Pass 1 throws its tree away as it goes: its nodes live in the parser's own arena
+    // and are gone when the parser is. Pass 2's nodes live in the run's.
+    NodeArena pass1_nodes_;
     Run& run_;
     int pass_;
+    NodeArena& nodes_;
     int depth_ = 0;
     int output_sequence_ = 0;
     int next_macro_number_ = 110;
     ExtractProgram* extract_ = nullptr;  ///< pass 2: program being compiled
     ReformatProgram* reformat_ = nullptr;
     const char* setting_ = nullptr;  ///< keyword of the setting whose value is being read
+    /// The values operands share, by name and by literal text (keys view the held
+    /// value's own text). Emptied when it grows past kSharedValuesKept, so that a
+    /// definition of many different literals keeps a bounded table.
+    std::unordered_map<std::string_view, SharedValue> shared_names_;
+    std::unordered_map<std::string_view, SharedValue> shared_literals_;
 };
+
+/// Entries a table of shared operand values holds before it starts over.
+constexpr std::size_t kSharedValuesKept = 4096;
 
 /// Counts one level of nesting; past kMaxNestingDepth the pass ends.
 struct DepthGuard {

@@ -30,9 +30,36 @@ bool is_multiplicative(Tok t) {
 
 }  // namespace
 
+namespace {
+
+bool same_value(const Value& a, const Value& b) {
+    return a.kind == b.kind && a.record == b.record && a.cell == b.cell && a.literal == b.literal &&
+           a.name == b.name;
+}
+
+}  // namespace
+
+// Operands that read the same variable, field or literal share one value: a simple
+// statement then costs its nodes, not copies of names and texts.
+SharedValue Parser::share(Value v) {
+    const bool literal = v.kind == ValueKind::Literal;
+    auto& table = literal ? shared_literals_ : shared_names_;
+    auto key = [literal](const Value& held) {
+        return std::string_view(literal ? held.literal : held.name);
+    };
+    if (auto it = table.find(key(v)); it != table.end()) {
+        if (same_value(*it->second.get(), v)) return it->second;
+        table.erase(it);
+    }
+    if (table.size() >= kSharedValuesKept) table.clear();
+    SharedValue shared(std::move(v));
+    table.emplace(key(*shared.get()), shared);
+    return shared;
+}
+
 Operand Parser::operand_of(Value v) {
     Operand o;
-    o.value = std::move(v);
+    o.shared = share(std::move(v));
     o.line = run_.current_line;
     return o;
 }
@@ -45,16 +72,16 @@ Operand Parser::operand_of(std::unique_ptr<Expression> e) {
 }
 
 Operand Parser::binary(Tok op, Operand left, Operand right, int line) {
-    auto e = std::make_unique<Expression>(op, line);
-    e->left = std::make_unique<Operand>(std::move(left));
-    e->right = std::make_unique<Operand>(std::move(right));
+    auto e = new_expression(op, line);
+    e->left.emplace(std::move(left));
+    e->right.emplace(std::move(right));
     return operand_of(std::move(e));
 }
 
 std::unique_ptr<Expression> Parser::to_expression(Operand o) {
     if (o.expr) return std::move(o.expr);
-    auto e = std::make_unique<Expression>(Tok::PLUS, run_.current_line);
-    e->left = std::make_unique<Operand>(std::move(o));
+    auto e = new_expression(Tok::PLUS, run_.current_line);
+    e->left.emplace(std::move(o));
     return e;
 }
 
@@ -101,8 +128,8 @@ Operand Parser::parse_prefix() {
     Tok t = peek_code();
     if (t != Tok::MINUS && t != Tok::NOT) return parse_primary();
     next();
-    auto e = std::make_unique<Expression>(t, run_.current_line);
-    e->left = std::make_unique<Operand>(parse_primary());
+    auto e = new_expression(t, run_.current_line);
+    e->left.emplace(parse_primary());
     return operand_of(std::move(e));
 }
 
@@ -143,14 +170,14 @@ Operand Parser::parse_name_primary(const Token& name) {
     Identifier* id = find(name);
     if (peek_code() == Tok::LBRACKET) {
         next();
-        auto index = std::make_unique<Expression>(Tok::LBRACKET, line);
-        index->left = std::make_unique<Operand>(operand_of(name_value(name)));
-        index->right = std::make_unique<Operand>(parse_comparison());
+        auto index = new_expression(Tok::LBRACKET, line);
+        index->left.emplace(operand_of(name_value(name)));
+        index->right.emplace(parse_comparison());
         if (peek_code() != Tok::COMMA) {
             expect(Tok::RBRACKET, "Missing ]");
             return operand_of(std::move(index));
         }
-        auto cell = std::make_unique<Expression>(Tok::CSV_VALUE, line);
+        auto cell = new_expression(Tok::CSV_VALUE, line);
         cell->has_arguments = true;
         cell->arguments.push_back(std::move(index));
         while (cell->arguments.size() < 3 && accept(Tok::COMMA))
@@ -162,7 +189,7 @@ Operand Parser::parse_name_primary(const Token& name) {
         next();
         if (id && (id->kind != IdKind::Reformat || !id->as<ReformatProgram>()))
             fail("Indentifier is not a REFORMAT program");
-        auto call = std::make_unique<Expression>(Tok::FUNCTION, line);
+        auto call = new_expression(Tok::FUNCTION, line);
         call->has_arguments = true;
         call->arguments.push_back(to_expression(operand_of(literal_value(name.text))));
         if (peek_code() != Tok::RPAREN) {
@@ -196,9 +223,9 @@ Operand Parser::parse_name_function(Tok op) {
 
 Operand Parser::parse_function(Tok op) {
     int line = run_.current_line;
-    auto e = std::make_unique<Expression>(op, line);
-    auto left = [&](Operand o) { e->left = std::make_unique<Operand>(std::move(o)); };
-    auto right = [&](Operand o) { e->right = std::make_unique<Operand>(std::move(o)); };
+    auto e = new_expression(op, line);
+    auto left = [&](Operand o) { e->left.emplace(std::move(o)); };
+    auto right = [&](Operand o) { e->right.emplace(std::move(o)); };
     auto argument = [&] {
         e->has_arguments = true;
         e->arguments.push_back(parse_expression());

@@ -165,17 +165,13 @@ std::unique_ptr<Statement> Parser::parse_let() {
         s.value = std::move(value);
         return make(Tok::LET, at, std::move(s));
     }
-    auto change = std::make_unique<Expression>(Tok::CHANGE, line);
-    change->left = std::make_unique<Operand>();
-    change->left->value = name_value(name);
-    change->left->line = line;
+    auto change = new_expression(Tok::CHANGE, line);
+    change->left.emplace(operand_of(name_value(name))).line = line;
     change->has_arguments = true;
     change->arguments.push_back(std::move(row));
     if (!column) {
-        column = std::make_unique<Expression>(Tok::PLUS, line);
-        column->left = std::make_unique<Operand>();
-        column->left->value = literal_value("0");
-        column->left->line = line;
+        column = new_expression(Tok::PLUS, line);
+        column->left.emplace(operand_of(literal_value("0"))).line = line;
     }
     change->arguments.push_back(std::move(column));
     change->arguments.push_back(std::move(value));
@@ -273,10 +269,8 @@ std::unique_ptr<Statement> Parser::parse_repeat(Family family) {
         if (s.body.empty() || s.body.front()->kind != Tok::FIELD)
             fail("Infinite repeat, add a BY option");
         const TextStatement& first = s.body.front()->as<TextStatement>();
-        s.by = std::make_unique<Expression>(Tok::NUM_LINES, at.line);
-        s.by->left = std::make_unique<Operand>();
-        s.by->left->value = first.text;
-        s.by->left->line = at.line;
+        s.by = new_expression(Tok::NUM_LINES, at.line);
+        s.by->left.emplace(operand_of(first.text)).line = at.line;
     }
     return make(Tok::REPEAT, at, std::move(s));
 }

@@ -73,6 +73,7 @@ Token produce_token(Run& run) {
     if (s.record && !(t.code == Tok::END && s.impl->end_recorded)) {
         append_token_bytes(*s.record, t);
         if (t.code == Tok::END) s.impl->end_recorded = true;
+        if (s.record_spill && s.record->size() >= kRecordSpillBytes) s.record_spill(*s.record);
     }
     return t;
 }

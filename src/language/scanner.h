@@ -2,6 +2,7 @@
 // The scanner: definition text (with #include and #uses files) or a replayed
 // token stream in, tokens out, with one token of look-ahead.
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,10 +32,16 @@ struct Scanner {
     const std::string* replay = nullptr;  ///< loaded token stream from its first token
     std::size_t replay_pos = 0;
     std::string* record = nullptr;  ///< token file being written, when recording
-    int fatal_exit = 0;             ///< 2 once a fatal scanner stop happened
-    struct Impl;                    ///< buffers and nested-file state
+    /// Takes the recorded bytes once they pass kRecordSpillBytes (and empties them), so
+    /// that recording holds a bounded amount however long the definition is.
+    std::function<void(std::string&)> record_spill;
+    int fatal_exit = 0;  ///< 2 once a fatal scanner stop happened
+    struct Impl;         ///< buffers and nested-file state
     std::shared_ptr<Impl> impl;
 };
+
+/// Recorded bytes handed to Scanner::record_spill at a time.
+inline constexpr std::size_t kRecordSpillBytes = 64 * 1024;
 
 /// Starts a compile pass: rewinds the definition (or the replayed stream), line 1,
 /// empties the look-ahead and registers the definition as source 0. False when unreadable.

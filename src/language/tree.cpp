@@ -19,6 +19,27 @@ void detach_children(Expression& e, std::vector<std::unique_ptr<Expression>>& pe
 
 }  // namespace
 
+ArgumentList& ArgumentList::operator=(List list) {
+    list_ = std::make_unique<List>(std::move(list));
+    return *this;
+}
+
+ArgumentList::~ArgumentList() = default;
+
+void ArgumentList::push_back(std::unique_ptr<Expression> e) {
+    if (!list_) list_ = std::make_unique<List>();
+    list_->push_back(std::move(e));
+}
+
+void ArgumentList::clear() {
+    list_.reset();
+}
+
+const ArgumentList::List& ArgumentList::list() const {
+    static const List kNone;
+    return list_ ? *list_ : kNone;
+}
+
 // A chain like a + b + c + ... is a left-leaning tree as deep as it is long; releasing
 // it through the unique_ptr chain would recurse once per operator.
 Expression::~Expression() {

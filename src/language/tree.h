@@ -37,29 +37,40 @@ const T& unboxed(const Boxed<T>& boxed) {
     return *boxed.record;
 }
 
-/// The payload records held in a Boxed.
+/// The payload records held in a Boxed: every record larger than two pointers, so that
+/// the payload of the commonest statements (LET, calls, FIELD) sets the statement's size.
 template <class T>
 inline constexpr bool kBoxedPayload =
-    std::is_same_v<T, VariableStatement> || std::is_same_v<T, RepeatStatement> ||
-    std::is_same_v<T, ValueStatement> || std::is_same_v<T, TextStatement> ||
-    std::is_same_v<T, WatermarkStatement> || std::is_same_v<T, BoxStatement> ||
-    std::is_same_v<T, FormStatement> || std::is_same_v<T, BarcodeStatement>;
+    std::is_same_v<T, IfStatement> || std::is_same_v<T, CaseStatement> ||
+    std::is_same_v<T, CommentStatement> || std::is_same_v<T, VariableStatement> ||
+    std::is_same_v<T, RepeatStatement> || std::is_same_v<T, ValueStatement> ||
+    std::is_same_v<T, DocumentStatement> || std::is_same_v<T, XmlDocumentsStatement> ||
+    std::is_same_v<T, TextStatement> || std::is_same_v<T, WatermarkStatement> ||
+    std::is_same_v<T, BoxStatement> || std::is_same_v<T, FormStatement> ||
+    std::is_same_v<T, BarcodeStatement> || std::is_same_v<T, BlockStatement> ||
+    std::is_same_v<T, XmlTagStatement>;
 
 /// The payload records of every statement kind (monostate for EJECT_PAGE, INVOKE and
 /// the output program's RESET PAGE).
 using Payload =
-    std::variant<std::monostate, IfStatement, CaseStatement, LetStatement, ExpressionStatement,
-                 CommentStatement, Boxed<VariableStatement>, Boxed<RepeatStatement>,
-                 Boxed<ValueStatement>, DocumentStatement, ExtractCall, XmlDocumentsStatement,
-                 FieldStatement, OutputCall, ReformatCall, Boxed<TextStatement>,
-                 Boxed<WatermarkStatement>, Boxed<BoxStatement>, Boxed<FormStatement>,
-                 Boxed<BarcodeStatement>, BlockStatement, XmlTagStatement, ArchFieldStatement>;
+    std::variant<std::monostate, Boxed<IfStatement>, Boxed<CaseStatement>, LetStatement,
+                 ExpressionStatement, Boxed<CommentStatement>, Boxed<VariableStatement>,
+                 Boxed<RepeatStatement>, Boxed<ValueStatement>, Boxed<DocumentStatement>,
+                 ExtractCall, Boxed<XmlDocumentsStatement>, FieldStatement, OutputCall,
+                 ReformatCall, Boxed<TextStatement>, Boxed<WatermarkStatement>, Boxed<BoxStatement>,
+                 Boxed<FormStatement>, Boxed<BarcodeStatement>, Boxed<BlockStatement>,
+                 Boxed<XmlTagStatement>, ArchFieldStatement>;
 
-struct Statement {
+/// One statement. Compile pass 2 makes its statements in the run's NodeArena.
+struct Statement : ArenaNode {
     Tok kind = Tok::END;
     int source_index = 0;  ///< source file the statement was read from (0 = the definition)
     int line = 0;          ///< definition line of its first token
     Payload payload;
+
+    Statement() = default;
+    Statement(Tok kind_, int source_index_, int line_, Payload payload_)
+        : kind(kind_), source_index(source_index_), line(line_), payload(std::move(payload_)) {}
 
     /// The payload as T; the kind decides which record it holds.
     template <class T>
@@ -87,6 +98,9 @@ struct Statement {
     const T* get_if() const {
         return const_cast<Statement*>(this)->get_if<T>();
     }
+
+    /// Deleting frees the memory only of a statement made on the heap.
+    static void operator delete(Statement* s, std::destroying_delete_t) { destroy(s); }
 };
 
 struct ProgramTree;

@@ -49,7 +49,7 @@ std::string quoted(const std::string& s) {
 }
 
 std::string dump_operand(const Operand& o) {
-    return o.expr ? dump(*o.expr) : dump(o.value);
+    return o.expr ? dump(*o.expr) : dump(o.value());
 }
 
 std::string dump_expr(const std::unique_ptr<Expression>& e) {

@@ -123,7 +123,7 @@ bool append_attributes(Run& run, std::string& tag, const std::vector<XmlAttribut
 }
 
 int execute_xml_tag(Run& run, const Statement& st, PclOut& out, int depth) {
-    const auto* s = std::get_if<XmlTagStatement>(&st.payload);
+    const auto* s = st.get_if<XmlTagStatement>();
     if (!s || !s->name || !s->value) {
         report_error(run, 0, "Passed a NULL XML_TAG statement");
         return -1;
@@ -155,7 +155,7 @@ int execute_xml_tag(Run& run, const Statement& st, PclOut& out, int depth) {
 }
 
 int execute_xml_block(Run& run, const Statement& st, PclOut& out, int depth, double& advance) {
-    const auto* s = std::get_if<BlockStatement>(&st.payload);
+    const auto* s = st.get_if<BlockStatement>();
     Text name = s && s->expr ? evaluate(run, s->expr.get()) : std::nullopt;
     if (!name) {
         report_error(run, 2, "Couldnt evalute name of XML_BLOCK");

@@ -186,10 +186,10 @@ Text eval_first_last_line(Run& run, const Expression& e) {
     const bool first = e.op == Tok::FIRST_LINE;
     const Operand* left = e.left.get();
     FieldRecord* f = nullptr;
-    if (left && !left->expr && left->value.kind == ValueKind::Field)
-        f = dynamic_cast<FieldRecord*>(left->value.record);
+    if (left && !left->expr && left->value().kind == ValueKind::Field)
+        f = dynamic_cast<FieldRecord*>(left->value().record);
     if (!f) {
-        report_error(run, 0, "%s is not a field", left ? left->value.name.c_str() : "");
+        report_error(run, 0, "%s is not a field", left ? left->value().name.c_str() : "");
         return std::nullopt;
     }
     if (f->kind == FieldKind::Colon) {

@@ -11,7 +11,6 @@
 
 namespace morvel {
 
-
 /// One attribute of an element, in document order.
 struct XmlNodeAttribute {
     std::string name;
@@ -101,9 +100,9 @@ struct XmlState {
     std::optional<std::string> context;  ///< XML_WITH's path, none when unset
     char delimiter = '.';  ///< path delimiter; the input program's XML_DELIMITER sets another
     bool name_warned =
-        false;           ///< an invalid element or attribute name was warned about (once per run)
-    XmlPathCache paths;  ///< the XML functions' paths, split once
-    XmlNodePool pool;    ///< released nodes for the next elements
+        false;            ///< an invalid element or attribute name was warned about (once per run)
+    XmlPathCache paths;   ///< the XML functions' paths, split once
+    XmlNodePool pool;     ///< released nodes for the next elements
     std::string element;  ///< the XML writer's element being built, reused
 };
 

@@ -335,7 +335,7 @@ void ClientDataWriter::write_tables() {
         word(static_cast<long>(e->op));
         word(operand_ref(e->left.get()));
         word(operand_ref(e->right.get()));
-        word(parameter_ref(e->arguments));
+        word(parameter_ref(e->arguments.list()));
     }
     if (!expressions_.empty()) word(0);
 
@@ -343,8 +343,8 @@ void ClientDataWriter::write_tables() {
     for (const OperandEntry& o : operands_) {
         word(o.number);
         bool nested = o.operand->expr != nullptr;
-        word(nested ? kExpressionOperand : static_cast<long>(o.operand->value.kind));
-        word(nested ? 0 : value_ref(o.operand->value));
+        word(nested ? kExpressionOperand : static_cast<long>(o.operand->value().kind));
+        word(nested ? 0 : value_ref(o.operand->value()));
         word(o.expression);
     }
     if (!operands_.empty()) word(0);

@@ -128,48 +128,81 @@ bool create_token_file(Run& run) {
                              static_cast<char>(run.options.execute_only_mark)};
     if (!write_all(files.writing.get(), header)) return false;
     files.recorded.clear();
+    files.write_failed = false;
     run.scanner.record = &files.recorded;
+    run.scanner.record_spill = [&files](std::string& bytes) {
+        if (!files.write_failed && !write_all(files.writing.get(), bytes))
+            files.write_failed = true;
+        bytes.clear();
+    };
     return true;
 }
+
+namespace {
+
+// Scrambles everything from byte 4 on in place, one block at a time, so that a token
+// file of any length needs only a block of memory. The failures are those of reading
+// the file back whole and rewriting it: nothing but the bytes differs.
+bool scramble_file(Run& run, const char* name) {
+    FileHandle f = open_file(name, "r+b");
+    if (!f) {
+        report_error(run, 0, "Unable to reopen TOKEN file %s", name);
+        return false;
+    }
+    if (std::fseek(f.get(), 0, SEEK_END) != 0 || std::ftell(f.get()) < long{kMagicSize}) {
+        report_error(run, 0, "Unable to read TOKEN file into memory");
+        return false;
+    }
+    Scrambler scrambler(kTokenFileKey);
+    std::string block(kRecordSpillBytes, '\0');
+    auto* p = reinterpret_cast<unsigned char*>(block.data());
+    long offset = kMagicSize;
+    for (;;) {
+        if (std::fseek(f.get(), offset, SEEK_SET) != 0) {
+            report_error(run, 0, "Unable to read TOKEN file into memory");
+            return false;
+        }
+        std::size_t n = std::fread(p, 1, block.size(), f.get());
+        if (std::ferror(f.get())) {
+            report_error(run, 0, "Unable to read TOKEN file into memory");
+            return false;
+        }
+        if (n == 0) break;
+        scrambler.apply(p, p, n);
+        if (std::fseek(f.get(), offset, SEEK_SET) != 0 || std::fwrite(p, 1, n, f.get()) != n) {
+            report_error(run, 0, "Unable to open TOKEN file %s", name);
+            return false;
+        }
+        offset += static_cast<long>(n);
+    }
+    if (!close_checked(f)) {
+        report_error(run, 0, "Unable to open TOKEN file %s", name);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
 
 int finish_token_file(Run& run) {
     TokenFiles& files = run.token_files;
     const char* name = files.writing_path.c_str();
     run.scanner.record = nullptr;
+    run.scanner.record_spill = nullptr;
     if (!files.writing) return -1;
 
     files.recorded += '\0';  // the trailer
-    bool appended = write_all(files.writing.get(), files.recorded);
+    bool appended = !files.write_failed && write_all(files.writing.get(), files.recorded);
     if (!close_checked(files.writing)) appended = false;
     files.recorded.clear();
+    files.recorded.shrink_to_fit();
     if (!appended) {
         // A full disk must not leave a file that looks complete.
         report_error(run, 2, "Unable to write TOKEN file %s", name);
         std::remove(name);
         return -1;
     }
-
-    std::string bytes;
-    {
-        FileHandle in = open_file(name, "rb");
-        if (!in) {
-            report_error(run, 0, "Unable to reopen TOKEN file %s", name);
-            std::remove(name);
-            return -1;
-        }
-        if (!read_from_start(in.get(), bytes) || bytes.size() < kMagicSize) {
-            report_error(run, 0, "Unable to read TOKEN file into memory");
-            in.reset();
-            std::remove(name);
-            return -1;
-        }
-    }
-    scramble_tail(bytes);
-    FileHandle out = open_file(name, "wb");
-    bool written = out && write_all(out.get(), bytes);
-    if (out && !close_checked(out)) written = false;
-    if (!written) {
-        report_error(run, 0, "Unable to open TOKEN file %s", name);
+    if (!scramble_file(run, name)) {
         std::remove(name);
         return -1;
     }

@@ -23,9 +23,10 @@ inline constexpr unsigned char kExecuteOnlyMode = 10;
 /// A run's token files (a member of Run). Going away, it deletes a token file that
 /// was begun but never completed and the -k temporary file.
 struct TokenFiles {
-    std::string writing_path;  ///< -t file while it is being written
-    FileHandle writing;        ///< open from its creation to its completion
-    std::string recorded;      ///< tokens of both compile passes, as the scanner hands them out
+    std::string writing_path;   ///< -t file while it is being written
+    FileHandle writing;         ///< open from its creation to its completion
+    std::string recorded;       ///< recorded tokens not yet written (the scanner spills them)
+    bool write_failed = false;  ///< writing recorded tokens to the file failed
     bool completed = false;
 
     std::string stream;           ///< loaded token stream, from its first token
@@ -38,11 +39,13 @@ struct TokenFiles {
     ~TokenFiles();
 };
 
-/// Creates the -t file, writes its first seven bytes and starts recording tokens.
+/// Creates the -t file, writes its first seven bytes and starts recording tokens, which
+/// go to the file as they accumulate.
 /// False (nothing reported: the run reports and ends) when it cannot be created.
 bool create_token_file(Run& run);
 
-/// Appends the recorded tokens and the trailer, then rewrites the file scrambled.
+/// Appends the recorded tokens and the trailer, then scrambles the file in place, a
+/// block at a time.
 /// 0, or -1 after a report; a failed file is deleted.
 int finish_token_file(Run& run);
 

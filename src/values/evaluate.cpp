@@ -156,7 +156,7 @@ Text eval_not(Run& run, const Expression& e) {
 }  // namespace
 
 const Value* name_value(const Operand* o) {
-    return o && !o->expr ? &o->value : nullptr;
+    return o && !o->expr ? &o->value() : nullptr;
 }
 
 Text evaluate_operand(Run& run, const Operand* o) {
@@ -164,7 +164,7 @@ Text evaluate_operand(Run& run, const Operand* o) {
         report_error(run, 0, "Invalid expression");
         return std::nullopt;
     }
-    if (!o->expr) return operand_text(run, o->value);
+    if (!o->expr) return operand_text(run, o->value());
     // The operator's own messages, after its operands, name its own line again.
     int line = run.current_line;
     Text t = evaluate(run, o->expr.get());

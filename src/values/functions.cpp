@@ -58,7 +58,7 @@ class Arguments {
             if (e->op != Tok::PLUS || e->right || !e->arguments.empty()) return nullptr;
             op = e->left.get();
         }
-        return op && !op->expr ? &op->value : nullptr;
+        return op && !op->expr ? &op->value() : nullptr;
     }
 
     /// Whole text of a named value (all lines, whatever its reading position); an

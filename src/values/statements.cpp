@@ -107,7 +107,7 @@ const StatementList* select_case(Run& run, const CaseStatement& c) {
 }
 
 const StatementList* select_case(Run& run, const Statement& st) {
-    const auto* c = std::get_if<CaseStatement>(&st.payload);
+    const auto* c = st.get_if<CaseStatement>();
     return c ? select_case(run, *c) : nullptr;
 }
 

@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+#include <vector>
+
 #include "compile_support.h"
 #include "language/field.h"
 
@@ -136,11 +142,11 @@ TEST(TreeShapes, OperandsReferToTheIdentifiersObjects) {
     const Expression& e = *let.value;
     ASSERT_TRUE(e.left && e.right);
     EXPECT_FALSE(e.left->expr);
-    EXPECT_EQ(e.left->value.kind, ValueKind::Identifier);
-    EXPECT_EQ(e.left->value.record, a->object.get());
-    EXPECT_EQ(e.left->value.cell, &a->as<VariableRecord>()->cell);
-    EXPECT_EQ(e.right->value.kind, ValueKind::Field);
-    EXPECT_EQ(e.right->value.cell, &f->as<FieldRecord>()->cell);
+    EXPECT_EQ(e.left->value().kind, ValueKind::Identifier);
+    EXPECT_EQ(e.left->value().record, a->object.get());
+    EXPECT_EQ(e.left->value().cell, &a->as<VariableRecord>()->cell);
+    EXPECT_EQ(e.right->value().kind, ValueKind::Field);
+    EXPECT_EQ(e.right->value().cell, &f->as<FieldRecord>()->cell);
     EXPECT_EQ(e.line, 2);
     EXPECT_FALSE(e.has_arguments);
 }
@@ -193,6 +199,104 @@ TEST(TreeShapes, LongOperatorChainsBuildAndReleaseWithoutRecursion) {
         ++depth;
     }
     EXPECT_EQ(depth, 9999);
+}
+
+// Operands reading the same text share one value: the same spelling of a name, or the
+// same literal text. A name and a literal of the same letters, or two spellings of one
+// name, stay apart, so that dumps and messages show what was written.
+TEST(TreeShapes, OperandsShareValuesOnlyForTheSameWrittenText) {
+    Compiled d(
+        with_statement("LET v = a + \"a\"\nLET v = A + a\nLET v = 1 + \"1\"\nLET v = f + 1"));
+    ASSERT_TRUE(d.ok()) << d.messages();
+    std::vector<const Expression*> e;
+    for (const auto& st : d.tree().input->statements)
+        if (st->kind == Tok::LET) e.push_back(st->as<LetStatement>().value.get());
+    ASSERT_EQ(e.size(), 4u);
+    const struct {
+        const Expression* expr;
+        const char* dump;
+        ValueKind left, right;
+    } cases[] = {
+        {e[0], "(+ a \"a\")", ValueKind::Identifier, ValueKind::Literal},
+        {e[1], "(+ A a)", ValueKind::Identifier, ValueKind::Identifier},
+        {e[2], "(+ 1 1)", ValueKind::Literal, ValueKind::Literal},
+        {e[3], "(+ @f 1)", ValueKind::Field, ValueKind::Literal},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(dump(*c.expr), c.dump);
+        EXPECT_EQ(c.expr->left->value().kind, c.left) << c.dump;
+        EXPECT_EQ(c.expr->right->value().kind, c.right) << c.dump;
+    }
+    EXPECT_EQ(&e[0]->left->value(), &e[1]->right->value());  // a
+    EXPECT_NE(&e[0]->left->value(), &e[1]->left->value());   // a, A
+    EXPECT_EQ(e[1]->left->value().name, "A");
+    EXPECT_EQ(e[1]->left->value().cell, e[1]->right->value().cell);
+    EXPECT_NE(&e[0]->left->value(), &e[0]->right->value());   // a, "a"
+    EXPECT_EQ(&e[2]->right->value(), &e[3]->right->value());  // 1
+}
+
+// The table of shared values starts over when it is full; values made before and after
+// stay what was written.
+TEST(TreeShapes, ManyDifferentLiteralsKeepTheirOwnTexts) {
+    std::string statements;
+    for (int i = 0; i < 10000; ++i) statements += "LET v = a + " + std::to_string(i) + "\n";
+    statements += "LET v = 0 + 9999\nLET w = a";
+    Compiled d(with_statement(statements));
+    ASSERT_TRUE(d.ok()) << d.messages();
+    const StatementList& list = d.tree().input->statements;
+    ASSERT_GE(list.size(), 10002u);
+    EXPECT_EQ(dump(*list[list.size() - 10002]), "(LET v (+ a 0))");
+    EXPECT_EQ(dump(*list[list.size() - 3]), "(LET v (+ a 9999))");
+    EXPECT_EQ(dump(*list[list.size() - 2]), "(LET v (+ 0 9999))");
+    EXPECT_EQ(dump(*list[list.size() - 1]), "(LET w (+ a))");
+}
+
+// Nodes made in an arena and on the heap own each other freely, and moving a node to
+// other memory leaves each to be freed the way it was made.
+TEST(NodeArena, ArenaAndHeapNodesMixAndMove) {
+    NodeArena arena;
+    auto in_arena = make_node<Expression>(&arena, Tok::PLUS, 1);
+    in_arena->left.emplace(Operand{}).expr = std::make_unique<Expression>(Tok::NOT, 2);
+    auto on_heap = std::make_unique<Expression>(std::move(*in_arena));
+    on_heap->right.emplace(Operand{}).expr = make_node<Expression>(&arena, Tok::MINUS, 3);
+    on_heap->arguments.push_back(make_node<Expression>(&arena, Tok::NOT, 4));
+    *in_arena = Expression(Tok::STAR, 5);
+    in_arena->arguments.push_back(std::make_unique<Expression>(Tok::NOT, 6));
+    EXPECT_EQ(dump(*on_heap), "(+ (NOT) (-) [(NOT)])");
+    EXPECT_EQ(dump(*in_arena), "(* [(NOT)])");
+
+    StatementList list;
+    list.push_back(make_node<Statement>(&arena, Tok::LET, 0, 7, LetStatement{}));
+    list.push_back(std::make_unique<Statement>(std::move(*list[0])));
+    list.push_back(make_node<Statement>(&arena, std::move(*list[1])));
+    EXPECT_EQ(list[2]->line, 7);
+    list.clear();
+    on_heap.reset();
+    in_arena.reset();
+    SUCCEED();
+}
+
+TEST(NodeArena, HandsOutAlignedMemoryThatDoesNotOverlap) {
+    NodeArena arena;
+    const struct {
+        std::size_t size, align;
+    } requests[] = {{1, 1},  {3, 2},     {8, 8},   {24, 8},    {5, 4}, {20000, 16},
+                    {40, 8}, {70000, 8}, {16, 16}, {65536, 8}, {7, 1}, {64, 8}};
+    std::vector<std::pair<unsigned char*, std::size_t>> given;
+    for (int round = 0; round < 20; ++round) {
+        for (const auto& r : requests) {
+            auto* p = static_cast<unsigned char*>(arena.allocate(r.size, r.align));
+            EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % r.align, 0u) << r.size;
+            std::memset(p, static_cast<int>(given.size() & 0xFF), r.size);
+            given.emplace_back(p, r.size);
+        }
+    }
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        const auto [p, size] = given[i];
+        EXPECT_EQ(std::count(p, p + size, static_cast<unsigned char>(i & 0xFF)),
+                  static_cast<std::ptrdiff_t>(size))
+            << i;
+    }
 }
 
 TEST(TreeShapes, AVeryDeepExpressionIsReleasedIteratively) {

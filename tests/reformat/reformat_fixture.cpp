@@ -19,8 +19,7 @@ Value ref(ValueKind kind, LineCell& cell) {
 
 std::unique_ptr<Expression> lit_expr(const std::string& text) {
     auto e = std::make_unique<Expression>(Tok::PLUS, 1);
-    e->left = std::make_unique<Operand>();
-    e->left->value = lit(text);
+    e->left.emplace(Operand{}).set_value(lit(text));
     return e;
 }
 

@@ -46,8 +46,7 @@ TEST(ReformatFunction, RunsInsideTheCallerAndReturnsItsResult) {
     arg.kind = ValueKind::Identifier;
     arg.record = &first;
     auto result = std::make_unique<Expression>(Tok::PLUS, 3);
-    result->left = std::make_unique<Operand>();
-    result->left->value = arg;
+    result->left.emplace(Operand{}).set_value(arg);
     fn->statements = list(text_st(Tok::MESSAGE, 1, 0, "fn"),
                           expression_statement(Tok::FUNCTION, std::move(result)));
     b.declare_program("twice", std::move(fn));
@@ -125,11 +124,11 @@ TEST(ReformatStatements, RepeatLimits) {
     LetStatement let;
     let.target = &passes;
     let.value = std::make_unique<Expression>(Tok::PLUS, 3);
-    let.value->left = std::make_unique<Operand>();
-    let.value->left->value.kind = ValueKind::Identifier;
-    let.value->left->value.record = &passes;
-    let.value->right = std::make_unique<Operand>();
-    let.value->right->value = test::lit("1");
+    Value counter;
+    counter.kind = ValueKind::Identifier;
+    counter.record = &passes;
+    let.value->left.emplace(Operand{}).set_value(counter);
+    let.value->right.emplace(Operand{}).set_value(test::lit("1"));
     count->payload = std::move(let);
     p->statements =
         list(test::repeat(std::nullopt, list(std::move(count)), std::nullopt, std::nullopt, "0"),

@@ -108,6 +108,29 @@ TEST_F(TokenFileRun, CompiledFileRunsLikeItsSource) {
     EXPECT_NE(token_log.find("got apples\n"), std::string::npos);
 }
 
+// Recorded tokens go to the file in pieces and the file is scrambled in blocks: a
+// definition many blocks long must come out as one continuous scrambled stream.
+TEST_F(TokenFileRun, LongDefinitionRecordsAndScramblesAcrossBlocks) {
+    std::string text = "[INPUT]\n{ VARIABLE = sum, string, \"0\"\n";
+    for (int i = 0; i < 12000; ++i) text += "LET sum = sum + " + std::to_string(i % 7) + "\n";
+    text += "DEBUG sum REPEAT ext }\n";
+    text += std::string(kDefinition).substr(std::string(kDefinition).find("[EXTRACT]"));
+    def = dir.write("long.def", text);
+    std::string source_log, token_log;
+    ASSERT_EQ(run_job(dir, {def, prn}, &source_log), 0);
+    ASSERT_EQ(run_job(dir, {"-t", tok, def, prn}), 0);
+    std::string plain = scrambled(test::read_file(tok), kTokenFileKey, 4);
+    ASSERT_GT(plain.size(), 4u * 64 * 1024);
+    std::size_t n = (plain.size() - 8) / 2;
+    EXPECT_EQ(token_stream_length(std::string_view(plain).substr(7)), n);
+    EXPECT_EQ(plain.substr(7, n), plain.substr(7 + n, n));
+    EXPECT_EQ(plain.back(), '\0');
+
+    EXPECT_EQ(run_job(dir, {tok, prn}, &token_log), 0);
+    EXPECT_EQ(log_body(token_log), log_body(source_log));
+    EXPECT_NE(token_log.find("35995"), std::string::npos) << token_log;
+}
+
 TEST_F(TokenFileRun, RefusedTokenFiles) {
     ASSERT_EQ(run_job(dir, {"-e", "-t", tok, def, prn}), 0);
     std::string plain = scrambled(test::read_file(tok), kTokenFileKey, 4);

@@ -205,7 +205,7 @@ TEST_F(Statements, CaseThroughItsStatement) {
     Statement st;
     st.kind = Tok::CASE;
     st.payload = make_case(val(lit("a")), {{label("a"), true, 1}}, 0);
-    EXPECT_EQ(select_case(cr.run, st), &std::get<CaseStatement>(st.payload).entries[0].body);
+    EXPECT_EQ(select_case(cr.run, st), &st.as<CaseStatement>().entries[0].body);
     Statement not_case;
     EXPECT_EQ(select_case(cr.run, not_case), nullptr);
 }

@@ -18,26 +18,30 @@ using OperandPtr = std::unique_ptr<Operand>;
 /// An operand holding a literal text.
 inline OperandPtr lit(std::string text) {
     auto o = std::make_unique<Operand>();
-    o->value = literal_value(std::move(text));
+    o->set_value(literal_value(std::move(text)));
     return o;
 }
 
 /// An operand naming a variable.
 inline OperandPtr var(VariableRecord& rec) {
+    Value v;
+    v.kind = ValueKind::Identifier;
+    v.record = &rec;
+    v.cell = &rec.cell;
+    v.name = rec.name;
     auto o = std::make_unique<Operand>();
-    o->value.kind = ValueKind::Identifier;
-    o->value.record = &rec;
-    o->value.cell = &rec.cell;
-    o->value.name = rec.name;
+    o->set_value(std::move(v));
     return o;
 }
 
 /// An operand naming a field whose text is `cell`.
 inline OperandPtr field(LineCell& cell, std::string name = "f") {
+    Value v;
+    v.kind = ValueKind::Field;
+    v.cell = &cell;
+    v.name = std::move(name);
     auto o = std::make_unique<Operand>();
-    o->value.kind = ValueKind::Field;
-    o->value.cell = &cell;
-    o->value.name = std::move(name);
+    o->set_value(std::move(v));
     return o;
 }
 
