@@ -35,6 +35,8 @@ struct Run : Diagnostics {
 
     // Trace mask of -z; the console pause can clear it.
     int trace_flags = 0;
+    // Expressions being evaluated, one inside the other (bounded in evaluate()).
+    int evaluation_depth = 0;
 
     // Memory of the compiled definition's statements and expressions (compile pass 2).
     // Declared before everything that owns them, so that it goes after them.

@@ -179,7 +179,36 @@ Text evaluate_argument(Run& run, const Expression* e) {
     return t;
 }
 
+namespace {
+
+Text evaluate_node(Run& run, const Expression* e);
+
+// Evaluation follows the tree by recursion, so the tree's depth is bounded: a chain
+// of thousands of operators (A + B + C ...) would otherwise exhaust the stack.
+constexpr int kMaxEvaluationDepth = 2000;
+
+struct EvaluationDepth {
+    Run& run;
+    explicit EvaluationDepth(Run& r) : run(r) { ++run.evaluation_depth; }
+    ~EvaluationDepth() { --run.evaluation_depth; }
+    EvaluationDepth(const EvaluationDepth&) = delete;
+    EvaluationDepth& operator=(const EvaluationDepth&) = delete;
+};
+
+}  // namespace
+
 Text evaluate(Run& run, const Expression* e) {
+    if (run.evaluation_depth >= kMaxEvaluationDepth) {
+        report_error(run, 0, "Expression nested too deeply to evaluate");
+        return std::nullopt;
+    }
+    EvaluationDepth depth(run);
+    return evaluate_node(run, e);
+}
+
+namespace {
+
+Text evaluate_node(Run& run, const Expression* e) {
     if (!e || (!e->left && !e->has_arguments && e->arguments.empty() && !takes_no_operand(e->op))) {
         report_error(run, 0, "Invalid expression");
         return std::nullopt;
@@ -249,6 +278,8 @@ Text evaluate(Run& run, const Expression* e) {
     bool handled = true;
     return eval_function(run, *e, handled);
 }
+
+}  // namespace
 
 int evaluate_truth(Run& run, const Expression* e) {
     Text t = evaluate(run, e);

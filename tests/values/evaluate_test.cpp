@@ -68,6 +68,23 @@ TEST_F(Evaluate, BinaryOperatorsKnownAnswers) {
     EXPECT_EQ(cr.run.MEMORY_ERROR, 0);
 }
 
+// A + B + C ... nests to the left: a chain long enough to exhaust the stack is refused
+// with a message, one that is merely long still evaluates, and the depth count recovers.
+TEST_F(Evaluate, LongChainsEvaluateAndTooDeepOnesAreRefused) {
+    auto chain = [](int n) {
+        ExprPtr e = val(lit("1"));
+        for (int i = 1; i < n; ++i) e = bin(Tok::STAR, sub(std::move(e)), lit("1"));
+        return e;
+    };
+    ExprPtr fine = chain(1500);
+    EXPECT_EQ(eval(fine), "1.000000");
+    ExprPtr too_deep = chain(100000);
+    EXPECT_EQ(eval(too_deep), std::nullopt);
+    EXPECT_TRUE(logged("Expression nested too deeply to evaluate")) << cr.log();
+    EXPECT_EQ(cr.run.evaluation_depth, 0);
+    EXPECT_EQ(eval(fine), "1.000000");
+}
+
 TEST_F(Evaluate, NestedOperandsAndSingleValue) {
     // (1 + 2) * 4 with the sum as a nested expression, and a bare value.
     EXPECT_EQ(eval(bin(Tok::STAR, sub(bin(Tok::PLUS, lit("1"), lit("2"))), lit("4"))), "12.000000");
