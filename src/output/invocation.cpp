@@ -29,6 +29,13 @@ std::string quoted(const std::string& text) {
     return "\"" + text + "\"";
 }
 
+// A temporary file name on the command line: in double quotes like any value, with
+// what the shell would read inside them escaped, since the temporary directory comes
+// from the environment.
+std::string quoted_file(const std::string& name) {
+    return shell_quoted(name);
+}
+
 // A parameter's text on the command line. Literal text of the definition stays as
 // written, pipes and redirections included. A variable's or field's value may come
 // from the spool, so the shell must see it as data: QUOTED makes it one word, else
@@ -62,7 +69,7 @@ std::string take_other_file(Run& run, InvocationCommand& c, OutputProgram& self,
 void build_override(Run& run, InvocationCommand& c, const OutputProgram& output, std::string text) {
     c.compulsory = take_compulsory_mark(text);
     c.without_output_file = text.find('@') == std::string::npos;
-    const std::string file = quoted(output_file_name(run, output));
+    const std::string file = quoted_file(output_file_name(run, output));
     std::string expanded;
     for (char ch : text) {
         if (ch == '@')
@@ -98,7 +105,7 @@ void build_stamping(Run& run, InvocationCommand& c, OutputProgram& output) {
             // directory may hold blanks.
             std::string name =
                 p.other ? take_other_file(run, c, output, *p.other) : output_file_name(run, output);
-            if (!name.empty()) target = quoted(name);
+            if (!name.empty()) target = quoted_file(name);
         } else {
             Text text = whole_text(run, p.value);
             if (!text) {
@@ -112,8 +119,9 @@ void build_stamping(Run& run, InvocationCommand& c, OutputProgram& output) {
         report_error(run, 0, "Missing target file for fastmark in output %s", output.name.c_str());
         return;
     }
-    std::string command = strfmt("%sgl_stamp %s < %s > %s", program_directory(run).c_str(), "",
-                                 quoted(output_file_name(run, output)).c_str(), target.c_str());
+    std::string command =
+        strfmt("%sgl_stamp %s < %s > %s", program_directory(run).c_str(), "",
+               quoted_file(output_file_name(run, output)).c_str(), target.c_str());
     copy_bounded(run, c.text, command, kCommandLineSize);
 }
 
@@ -126,7 +134,7 @@ void append_parameters(Run& run, InvocationCommand& c, OutputProgram& output) {
             std::string name =
                 p.other ? take_other_file(run, c, output, *p.other) : output_file_name(run, output);
             if (p.other && name.empty()) continue;
-            piece = quoted(name);
+            piece = quoted_file(name);
         } else {
             Text text = whole_text(run, p.value);
             if (!text) {
@@ -171,7 +179,11 @@ InvocationCommand build_invocation_command(Run& run, OutputProgram& output) {
 
 void invoke(Run& run, OutputProgram& output) {
     if (!output_file(run, output)) return;
-    close_output_file(run, output);
+    // A file that is not the whole job is never delivered: it is kept, and the run fails.
+    if (!close_output_file(run, output)) {
+        keep_unfinished_output(run, output, {});
+        return;
+    }
     if (run.MEMORY_ERROR && !run.options.run_after_errors) {
         delete_output_file(run, output);
         report_info(run, "Output program was not run due to previous errors");
@@ -183,6 +195,12 @@ void invoke(Run& run, OutputProgram& output) {
         return;
     }
     InvocationCommand c = build_invocation_command(run, output);
+    if (std::any_of(c.deletions.begin(), c.deletions.end(), [&run](const OutputProgram* other) {
+            return output_file_failed(run, *other);
+        })) {
+        keep_unfinished_output(run, output, c.deletions);
+        return;
+    }
     if (!c.no_program) {
         int status = kEmptyCommandStatus;
         if (!c.text.empty()) {

@@ -1,5 +1,6 @@
 #include "output/output_file.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <new>
 #include <string>
@@ -71,6 +72,7 @@ int create_output_file(Run& run, OutputProgram& output) {
     }
     entry.name = std::move(*name);
     entry.file = f;
+    entry.write_failed = false;
     try {
         entry.buffer.resize(kOutputBufferSize);
         std::setvbuf(f, entry.buffer.data(), _IOFBF, entry.buffer.size());
@@ -101,18 +103,41 @@ void patch_total_pages(Run& run, OutputProgram& output) {
     output.page_counter = 1;
 }
 
-void close_output_file(Run& run, OutputProgram& output) {
+bool close_output_file(Run& run, OutputProgram& output) {
     OutputFile* entry = find_file(run, output);
-    if (!entry || !entry->file) return;
+    if (!entry || !entry->file) return !(entry && entry->write_failed);
     std::FILE* f = entry->file;
     if (output.output_kind == kXmlOutput) {
         Text root = output.xml_root ? evaluate(run, output.xml_root.get()) : Text("DOCUMENT");
         if (root) std::fprintf(f, "</%s>", root->c_str());
     }
     write_setting(run, f, output.finalise.get());
+    // The stream's buffer hides a short write until it is flushed: only the flushes and
+    // the close say whether every byte reached the disk. The first flush comes before
+    // the seeks of the page totals, which would flush and lose the reason.
+    errno = 0;
+    bool written = std::fflush(f) == 0 && std::ferror(f) == 0;
+    int error = errno;
     patch_total_pages(run, output);
-    std::fclose(f);
+    if (written) {
+        errno = 0;
+        written = std::fflush(f) == 0 && std::ferror(f) == 0;
+        error = errno;
+    }
+    bool closed = std::fclose(f) == 0;
+    if (written && !closed) error = errno;
     entry->file = nullptr;
+    if (written && closed) return !entry->write_failed;
+    entry->write_failed = true;
+    errno = error;
+    report_error(run, 2, "Unable to complete the output file of output program %s",
+                 output.name.c_str());
+    return false;
+}
+
+bool output_file_failed(Run& run, const OutputProgram& output) {
+    const OutputFile* entry = find_file(run, output);
+    return entry && entry->write_failed;
 }
 
 void delete_output_file(Run& run, OutputProgram& output) {

@@ -19,6 +19,8 @@ struct OutputFile {
     /// The stream's buffer, larger than the C library's own so that a job of millions
     /// of small commands makes few system calls. The entry outlives every stream on it.
     std::vector<char> buffer;
+    /// A write, flush or close of the file failed: what it holds is not the whole job.
+    bool write_failed = false;
 };
 
 /// The output files of a run, by output program, and the output program being run.
@@ -50,7 +52,12 @@ int create_output_file(Run& run, OutputProgram& output);
 void patch_total_pages(Run& run, OutputProgram& output);
 /// When the file is open: writes the XML root end tag (output kind 3) and FINALISE,
 /// patches the total pages and closes the file. The name stays until it is deleted.
-void close_output_file(Run& run, OutputProgram& output);
+/// False, with "Unable to complete the output file of output program NAME" reported,
+/// when any write to the file failed (a full disk): the file is not the whole job.
+/// A file that failed once stays failed.
+bool close_output_file(Run& run, OutputProgram& output);
+/// Whether a write to the program's output file failed (see close_output_file).
+bool output_file_failed(Run& run, const OutputProgram& output);
 /// Closes (without finishing) and forgets the file without deleting it, so it outlives
 /// the run; returns its name ("" when the program has none).
 std::string release_output_file(Run& run, OutputProgram& output);

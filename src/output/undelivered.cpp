@@ -120,4 +120,16 @@ void keep_undelivered_output(Run& run, OutputProgram& output, const InvocationCo
                        output.name.c_str());
 }
 
+void keep_unfinished_output(Run& run, OutputProgram& output,
+                            const std::vector<OutputProgram*>& others) {
+    std::vector<Kept> kept;
+    keep_file(run, output, kept);
+    for (OutputProgram* other : others) keep_file(run, *other, kept);
+    for (const Kept& k : kept)
+        report_warning(run, 0,
+                       "Output of %s is kept as %s: its output file could not be written "
+                       "whole, so the invocation of %s was not run",
+                       k.program->name.c_str(), k.kept_name.c_str(), output.name.c_str());
+}
+
 }  // namespace morvel

@@ -2,6 +2,7 @@
 // Output that a failed invocation did not deliver: its file is kept, under a name that
 // says what it is, next to the temporary files, so the user can deliver it again.
 #include <string>
+#include <vector>
 
 namespace morvel {
 
@@ -20,5 +21,11 @@ std::string undelivered_file_name(const std::string& dir, const std::string& out
 /// its undelivered name, and warns with the command, the status and the kept name.
 void keep_undelivered_output(Run& run, OutputProgram& output, const InvocationCommand& command,
                              int status);
+
+/// After a write to an output file failed: keeps the file of `output` and of each of
+/// `others` under its undelivered name without running the command, and warns with
+/// each kept name.
+void keep_unfinished_output(Run& run, OutputProgram& output,
+                            const std::vector<OutputProgram*>& others);
 
 }  // namespace morvel

@@ -21,6 +21,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -193,6 +194,74 @@ TEST(StarterJob, WrittenWithoutATerminalRunsAndLeavesItsPagesNextToTheDefinition
     EXPECT_TRUE(pcl.starts_with("\033%-12345X\033E")) << pcl.substr(0, 20);
     EXPECT_NE(pcl.find("HELLO WORLD"), std::string::npos);
     EXPECT_NE(pcl.find("second line"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace morvel
+
+namespace morvel {
+namespace {
+
+// A small tmpfs mounted for one test, or a reason why not (mounting needs root).
+class SmallDisk {
+  public:
+    SmallDisk(const fs::path& where, const char* size) : where_(where) {
+        fs::create_directories(where);
+        const std::string options = std::string("size=") + size;
+        std::string command =
+            "mount -t tmpfs -o " + options + " tmpfs '" + where.string() + "' 2>/dev/null";
+        mounted_ = geteuid() == 0 && std::system(command.c_str()) == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_ && std::system(("umount '" + where_.string() + "'").c_str()) != 0)
+            ADD_FAILURE() << "could not unmount " << where_;
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    bool mounted() const { return mounted_; }
+    /// Fills the disk up to its last byte.
+    void fill() const {
+        std::ofstream filler(where_ / "filler", std::ios::binary);
+        const std::string block(4096, 'f');
+        for (int i = 0; i < 100000 && filler.write(block.data(), block.size()); ++i) {
+        }
+    }
+
+  private:
+    fs::path where_;
+    bool mounted_ = false;
+};
+
+// The temporary directory on a disk with little or no room: the job is not delivered
+// cut short. The run says so and fails, and what was written is kept for another try.
+TEST(FullDisk, OutputThatDoesNotFitIsKeptAndTheRunFails) {
+    for (const bool room_for_a_block : {true, false}) {
+        SCOPED_TRACE(room_for_a_block ? "4 KB free" : "nothing free");
+        test::TempDir scratch;
+        const fs::path& dir = scratch.path();
+        const fs::path example = fs::path(MORVEL_SOURCE_DIR) / "examples" / "listing";
+        fs::copy(example / "listing.def", dir / "listing.def");
+        fs::copy(example / "stock.prn", dir / "stock.prn");
+        fs::create_directory(dir / "out");
+        SmallDisk disk(dir / "tmp", "4k");
+        if (!disk.mounted()) GTEST_SKIP() << "cannot mount a tmpfs here (needs root)";
+        if (!room_for_a_block) disk.fill();
+
+        Outcome r = run_binary(dir, {"-s", "-l", "job.log", "listing.def", "stock.prn"}, "",
+                               {"VAVIRIRODI=" + (dir / "tmp").string()});
+        const std::string log = test::read_file(scratch.file("job.log"));
+        EXPECT_EQ(r.exit_code, 1) << log;
+        EXPECT_NE(log.find("Unable to complete the output file of output program listing_job\n"
+                           "No space left on device\n"),
+                  std::string::npos)
+            << log;
+        EXPECT_NE(log.find("Output of listing_job is kept as " + (dir / "tmp").string() +
+                           "/morvel-undelivered-listing_job.pcl"),
+                  std::string::npos)
+            << log;
+        EXPECT_EQ(log.find("Morvel finished successfully"), std::string::npos) << log;
+        EXPECT_FALSE(fs::exists(dir / "out" / "listing.pcl"));
+    }
 }
 
 }  // namespace
