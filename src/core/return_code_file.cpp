@@ -1,6 +1,8 @@
 #include "core/return_code_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -29,6 +31,28 @@ void report_write_failure(Run& run, ReturnCodeFile& f) {
     report_error(run, 2, "Unable to write return code file %s", f.name.c_str());
 }
 
+// The "<name>.tmp" file, new: never through a symbolic link or into a file that is
+// already there, since the folder may be one that others can write. A name left from
+// an earlier run is removed first (which removes a link, never what it points to).
+int create_new_file(const std::string& name) {
+    constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY;
+    int fd = ::open(name.c_str(), kFlags, 0666);
+    if (fd < 0 && errno == EEXIST && ::unlink(name.c_str()) == 0)
+        fd = ::open(name.c_str(), kFlags, 0666);
+    return fd;
+}
+
+// A FIFO or a device, written in place. Opening does not wait for a reader: a FIFO
+// that nobody reads fails at once (ENXIO) rather than holding up the run. Writes then
+// block as usual, for a reader that is there.
+int open_in_place(const std::string& name) {
+    int fd = ::open(name.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return fd;
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
 }  // namespace
 
 bool open_return_code_file(Run& run, const std::string& name) {
@@ -44,11 +68,21 @@ bool open_return_code_file(Run& run, const std::string& name) {
                      name.c_str());
         return false;
     }
-    f.write_name = replaceable(name) ? name + ".tmp" : name;
+    const bool in_place = !replaceable(name);
+    f.write_name = in_place ? name : name + ".tmp";
     errno = 0;
-    f.stream.reset(std::fopen(f.write_name.c_str(), "wb"));
+    int fd = in_place ? open_in_place(name) : create_new_file(f.write_name);
+    if (fd >= 0) {
+        f.stream.reset(::fdopen(fd, "wb"));
+        if (!f.stream) ::close(fd);
+    }
     if (!f.stream) {
-        report_error(run, 2, "Unable to create return code file %s", f.write_name.c_str());
+        struct stat fifo {};
+        if (in_place && errno == ENXIO && stat(name.c_str(), &fifo) == 0 && S_ISFIFO(fifo.st_mode))
+            report_error(run, 0, "Unable to write return code file %s: no process reads it",
+                         name.c_str());
+        else
+            report_error(run, 2, "Unable to create return code file %s", f.write_name.c_str());
         return false;
     }
     return true;

@@ -10,8 +10,9 @@ namespace morvel {
 struct Run;
 
 /// The -d file while it is written. A regular file (or a new one) is written as
-/// "<name>.tmp" and renamed when finished; anything else (a FIFO, a device) is
-/// written in place and never removed or replaced.
+/// "<name>.tmp", created new (no link followed, no file there reused), and renamed
+/// when finished; anything else (a FIFO, a device) is written in place, opened
+/// without waiting for a reader, and never removed or replaced.
 struct ReturnCodeFile {
     std::string name;        ///< the -d name
     std::string write_name;  ///< the file being written: "<name>.tmp", or name in place

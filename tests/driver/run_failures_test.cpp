@@ -94,6 +94,46 @@ TEST(RunFailures, ReturnCodeFileFailuresAreSaidAndFailTheRun) {
     }
 }
 
+// The "<name>.tmp" file is made new: a link or a file planted there is not written
+// through, and the finished file is a regular file under its own name.
+TEST(RunFailures, ReturnCodeFileFollowsNothingPlantedAtItsTemporaryName) {
+    const struct {
+        const char* what;
+        bool link;  // a symbolic link to the victim, else a regular file left over
+    } cases[] = {{"planted link", true}, {"file left over", false}};
+    for (const auto& c : cases) {
+        test::TempDir dir;
+        const std::string victim = dir.write("victim", "precious");
+        const std::string rc = dir.file("rc");
+        if (c.link)
+            fs::create_symlink(victim, rc + ".tmp");
+        else
+            dir.write("rc.tmp", "stale");
+        Result r = run_in_dir(dir, {"-s", "-l", dir.file("job.log"), "-d", rc});
+        EXPECT_EQ(r.code, 0) << c.what << r.log;
+        EXPECT_EQ(test::read_file(victim), "precious") << c.what;
+        EXPECT_FALSE(fs::is_symlink(rc)) << c.what;
+        EXPECT_EQ(test::read_file(rc),
+                  "default_extract,0,6\ndefault_extract,7,12\nVANTOR_RETURN_CODE = 0")
+            << c.what;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(rc + ".tmp"))) << c.what;
+    }
+}
+
+// A -d FIFO that nobody reads fails the run at once with a message, instead of
+// waiting for a reader; the FIFO stays.
+TEST(RunFailures, ReturnCodeFifoWithoutReaderDoesNotHoldUpTheRun) {
+    test::TempDir dir;
+    const std::string fifo = dir.file("rc.fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    Result r = run_in_dir(dir, {"-s", "-l", dir.file("job.log"), "-d", fifo});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(
+        contains(r.log, "Unable to write return code file " + fifo + ": no process reads it"))
+        << r.log;
+    EXPECT_TRUE(fs::is_fifo(fifo));
+}
+
 // A scanner stop ends the run at once, yet the -d file is finished with a failing
 // return code under its own name, and the stop is in the log as well.
 TEST(RunFailures, ScannerStopFinishesReturnCodeFileAndLogsTheStop) {
