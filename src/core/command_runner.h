@@ -23,6 +23,7 @@ struct SystemCommandRunner : CommandRunner {
 int command_status(int wait_status);
 
 /// Runs a command line through run.command_runner, or through system() when none is set.
+/// A line holding a zero byte is refused with an error and gives -1 (errno EINVAL).
 int run_command(Run& run, const std::string& command_line);
 
 }  // namespace morvel

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -280,6 +281,43 @@ TEST_F(InvocationTest, InterpreterThatCannotStartIsReported) {
     invoke(run, p);
     EXPECT_EQ(execute_status(), -1);
     EXPECT_NE(cr.log().find("System(lp) returned error "), std::string::npos);
+}
+
+// The temporary directory comes from the environment: whatever its name holds reaches
+// the real shell as part of the file name, in the command and in an -o override.
+TEST_F(InvocationTest, TemporaryDirectoryNameIsDataToTheShell) {
+    const std::string dir = cr.dir.file("t$(touch ran)`touch ran`\"x\\");
+    std::filesystem::create_directory(dir);
+    run.options.temp_dir = dir;
+    run.command_runner.reset();  // the real /bin/sh
+    const std::string in_scratch = "cd " + cr.dir.path().string() + " && ";
+    for (const bool override_text : {false, true}) {
+        OutputProgram& p = output("printer", in_scratch + "test -f", {file_param()});
+        if (override_text) p.invocation.override_text = in_scratch + "test -f @";
+        open_with(p, "x");
+        invoke(run, p);
+        EXPECT_EQ(execute_status(), 0) << override_text;  // the file was found by its name
+        EXPECT_FALSE(std::filesystem::exists(cr.dir.file("ran"))) << override_text;
+    }
+}
+
+// A zero byte would cut the command line short: such a command is not run, the run
+// fails, and the output is kept as for any command that could not start.
+TEST_F(InvocationTest, ValueWithZeroByteStopsTheCommand) {
+    for (const bool quoted : {false, true}) {
+        run.MEMORY_ERROR = 0;
+        OutputProgram& p =
+            output("printer", "lp", {file_param(), text_param(std::string("a\0b", 3), quoted)});
+        open_with(p, "x");
+        invoke(run, p);
+        EXPECT_TRUE(commands.empty()) << quoted;
+        EXPECT_EQ(run.MEMORY_ERROR, 1);
+        EXPECT_EQ(execute_status(), -1);
+        EXPECT_NE(cr.log().find("holds a zero byte; the command was not run"), std::string::npos);
+        const std::string kept = cr.dir.file("morvel-undelivered-printer.pcl");
+        EXPECT_EQ(test::read_file(kept), "x");
+        std::remove(kept.c_str());
+    }
 }
 
 TEST_F(InvocationTest, InvokeWithoutOpenFileDoesNothing) {
