@@ -2,13 +2,16 @@
 
 #include <new>
 #include <string>
+#include <vector>
 
 #include "core/messages.h"
 #include "language/grammar.h"
 #include "language/hints.h"
 #include "language/parse_error.h"
+#include "language/programs.h"
 #include "language/scanner.h"
 #include "run.h"
+#include "values/identifiers.h"
 
 namespace morvel {
 
@@ -30,6 +33,7 @@ int compile_pass(Run& run, int pass) {
         report_error(run, 3, "Run out of memory");
         return -1;
     }
+    if (pass == 2) note_unquoted_parameters(run);
     return 0;
 }
 
@@ -48,6 +52,66 @@ bool prepare_identifiers(Run& run) {
     }
     report_info(run, "Created id structures\n");
     return true;
+}
+
+namespace {
+
+bool value_reads_spool(const Value& v) {
+    if (v.kind == ValueKind::Field) return true;
+    if (v.kind != ValueKind::Identifier) return false;
+    if (same_word(v.name, "spool_line") || same_word(v.name, "spool_page")) return true;
+    const auto* var = dynamic_cast<const VariableRecord*>(v.record);
+    return var && var->spool_filled;
+}
+
+}  // namespace
+
+bool reads_spool(const Expression* e) {
+    // Walked with a list rather than recursion: an expression may be thousands deep.
+    std::vector<const Expression*> pending;
+    if (e) pending.push_back(e);
+    while (!pending.empty()) {
+        const Expression* x = pending.back();
+        pending.pop_back();
+        switch (x->op) {
+            case Tok::XML_VALUE:
+            case Tok::XML_GET_ATTRIBUTE:
+            case Tok::XML_NAME:
+                return true;
+            default:
+                break;
+        }
+        for (const OperandSlot* slot : {&x->left, &x->right}) {
+            if (!*slot) continue;
+            if ((*slot)->expr)
+                pending.push_back((*slot)->expr.get());
+            else if (value_reads_spool((*slot)->value()))
+                return true;
+        }
+        for (const auto& argument : x->arguments)
+            if (argument) pending.push_back(argument.get());
+    }
+    return false;
+}
+
+void note_unquoted_parameters(Run& run) {
+    const auto& sources = run.scanner.sources;
+    for (const OutputProgram* p : run.tree.outputs) {
+        if (!p) continue;
+        for (const InvocationParameter& item : p->invocation.parameters) {
+            if (item.kind != InvocationParameter::Kind::Item || item.quoted ||
+                !value_reads_spool(item.value))
+                continue;
+            const char* file =
+                item.source >= 0 && static_cast<std::size_t>(item.source) < sources.size()
+                    ? sources[static_cast<std::size_t>(item.source)].name.c_str()
+                    : "";
+            report_info(run,
+                        "%s in the PARAMETERS of output %s at line %d of %s is not QUOTED: "
+                        "the command gets its value split at blanks",
+                        item.value.name.c_str(), p->name.c_str(), item.line, file);
+        }
+    }
 }
 
 bool override_invocation(Run& run, std::string_view word) {

@@ -218,9 +218,13 @@ void Parser::parse_parameter_block(Invocation* invocation) {
     parse_parameter_item(invocation);
 }
 
-// ALIAS name = value | OUTPUT_FILE [( output )] | [QUOTED] value [= [QUOTED] value]
+// [QUOTED] ALIAS name = value | OUTPUT_FILE [( output )] | [QUOTED] value [= [QUOTED] value]
 void Parser::parse_parameter_item(Invocation* invocation) {
     InvocationParameter item;
+    const Start at = here();
+    item.source = at.source;
+    item.line = at.line;
+    item.quoted = accept(Tok::QUOTED);
     if (accept(Tok::ALIAS)) {
         // The alias is a variable, so -v can change the parameter.
         Token name = expect_name();
@@ -238,7 +242,7 @@ void Parser::parse_parameter_item(Invocation* invocation) {
         invocation->parameters.push_back(std::move(item));
         return;
     }
-    if (accept(Tok::OUTPUT_FILE)) {
+    if (!item.quoted && accept(Tok::OUTPUT_FILE)) {
         item.kind = InvocationParameter::Kind::OutputFile;
         if (accept(Tok::LPAREN)) {
             Token other = expect_name("Missing output program");
@@ -249,11 +253,12 @@ void Parser::parse_parameter_item(Invocation* invocation) {
         invocation->parameters.push_back(std::move(item));
         return;
     }
-    item.quoted = accept(Tok::QUOTED);
     item.value = parse_value(kAnyValue);
     invocation->parameters.push_back(std::move(item));
     if (!accept(Tok::EQ)) return;
     InvocationParameter value;
+    value.source = at.source;
+    value.line = at.line;
     value.quoted = accept(Tok::QUOTED);
     value.value = parse_value(kAnyValue);
     invocation->parameters.push_back(std::move(value));

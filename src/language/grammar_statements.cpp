@@ -4,6 +4,7 @@
 
 #include "core/messages.h"
 #include "core/strfmt.h"
+#include "language/compile.h"
 #include "language/field.h"
 #include "language/grammar.h"
 #include "language/parse_error.h"
@@ -162,6 +163,7 @@ std::unique_ptr<Statement> Parser::parse_let() {
     expect(Tok::EQ, "Missing =");
     std::unique_ptr<Expression> value = parse_expression();
     if (!indexed) {
+        if (pass2() && s.target && reads_spool(value.get())) s.target->spool_filled = true;
         s.value = std::move(value);
         return make(Tok::LET, at, std::move(s));
     }

@@ -111,6 +111,8 @@ struct InvocationParameter {
     OutputProgram* other = nullptr;  ///< OUTPUT_FILE(other); none = this program's file
     bool quoted = false;
     Value value;
+    int source = 0;  ///< where it is written: the source file's index and line
+    int line = 0;
 };
 
 /// How an output program hands its file to an external command.

@@ -59,6 +59,9 @@ struct VariableRecord : IdObject {
     /// spool_page and spool_line only then (or when values are traced): nothing else
     /// can see them, and copying every page and line would cost more than the reading.
     bool named = false;
+    /// A LET of the definition gives it a value read from the spool (a field, a spool
+    /// variable, an XML function): a command must see that value as data.
+    bool spool_filled = false;
 };
 
 /// One entry of the definition or the reference table.

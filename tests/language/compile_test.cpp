@@ -146,6 +146,49 @@ std::string nested_blocks(int depth) {
 
 // Two hundred levels of nesting are allowed; the section block and the expression
 // itself count as levels.
+// A value read from the spool and passed without QUOTED is split at blanks by the
+// command line: compiling says so once for each such parameter, with its line.
+TEST(Compile, UnquotedSpoolValueInParametersIsPointedOut) {
+    const std::string fields =
+        "[EXTRACT] default_extract = { FIELD = 1, 1, 10, number }\n"
+        "[OUTPUT] OUTPUT = out INVOCATION = \"cp\"\n";
+    const std::string mask = "MASK = { page }\n[REFORMAT] REFORMAT = page, text { }\n";
+    const struct {
+        const char* what;
+        std::string parameters;
+        std::string mask_statements;
+        std::string message;  // "" for none
+    } cases[] = {
+        {"field", "PARAMETERS = { OUTPUT_FILE,\n number }\n", "",
+         "number in the PARAMETERS of output out at line 4 of test.def is not QUOTED: the "
+         "command gets its value split at blanks\n"},
+        {"quoted field", "PARAMETERS = { OUTPUT_FILE, QUOTED number }\n", "", ""},
+        {"alias filled from a field", "PARAMETERS = { OUTPUT_FILE, ALIAS target = \"x\" }\n",
+         "LET target = \"out/\" + TRIM(number)\n",
+         "target in the PARAMETERS of output out at line 3 of test.def is not QUOTED: the "
+         "command gets its value split at blanks\n"},
+        {"quoted alias filled from a field",
+         "PARAMETERS = { OUTPUT_FILE, QUOTED ALIAS target = \"x\" }\n",
+         "LET target = \"out/\" + TRIM(number)\n", ""},
+        {"variable of options", "PARAMETERS = { OUTPUT_FILE, ALIAS options = \"-n 2\" }\n",
+         "LET options = \"-n 3\"\n", ""},
+        {"spool line", "PARAMETERS = { OUTPUT_FILE, spool_line }\n", "",
+         "spool_line in the PARAMETERS of output out at line 3 of test.def is not QUOTED: the "
+         "command gets its value split at blanks\n"},
+    };
+    for (const auto& c : cases) {
+        std::string text = fields + c.parameters;
+        if (c.mask_statements.empty())
+            text += mask;
+        else
+            text +=
+                "MASK = { " + c.mask_statements + " page }\n[REFORMAT] REFORMAT = page, text { }\n";
+        Compiled d(text);
+        EXPECT_TRUE(d.ok()) << c.what << "\n" << d.messages();
+        EXPECT_EQ(d.messages(), c.message) << c.what;
+    }
+}
+
 TEST(Compile, NestingDepthIsLimited) {
     const struct {
         std::string text;
