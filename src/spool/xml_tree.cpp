@@ -42,8 +42,18 @@ XmlNode* select_child(const XmlPath& path, const XmlPathStep& step, XmlNode& nod
                             : (node.occurrence == 0 ? 1 : node.occurrence);
     if (n <= 0) return nullptr;
     std::string_view name = path.name(step);
-    for (const auto& child : node.children) {
-        if (name_fits(name, *child) && --n == 0) return child.get();
+    std::size_t at = 0;
+    long seen = 0;  // fitting children before `at`
+    if (node.lookup_n > 0 && node.lookup_n <= n && node.lookup_name == name) {
+        at = node.lookup_at;
+        seen = node.lookup_n - 1;
+    }
+    for (; at < node.children.size(); ++at) {
+        if (!name_fits(name, *node.children[at]) || ++seen != n) continue;
+        if (node.lookup_name != name) node.lookup_name.assign(name);
+        node.lookup_n = n;
+        node.lookup_at = at;
+        return node.children[at].get();
     }
     return nullptr;
 }
@@ -88,6 +98,9 @@ void scrub(XmlNode& node) {
     else
         node.text.clear();
     node.occurrence = 0;
+    node.lookup_name.clear();
+    node.lookup_n = 0;
+    node.lookup_at = 0;
     node.parent = nullptr;
     node.children.clear();
     if (node.attributes.capacity() > 16)

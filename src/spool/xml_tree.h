@@ -25,6 +25,13 @@ struct XmlNode {
     XmlNode* parent = nullptr;
     std::vector<std::unique_ptr<XmlNode>> children;
     std::vector<XmlNodeAttribute> attributes;
+    /// The last child found by its position among the children of one name: a loop
+    /// over the children takes each from where the one before it was found, so that
+    /// a pass over n children costs n steps, not n * n. Children are only added at the
+    /// end or taken from there, which leaves the children before it as they were.
+    std::string lookup_name;
+    long lookup_n = 0;          ///< the position among the fitting children; 0 when none
+    std::size_t lookup_at = 0;  ///< its index in children
 
     XmlNode() = default;
     XmlNode(const XmlNode&) = delete;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace morvel {
@@ -68,6 +69,46 @@ TEST(XmlPathCache, ManyAndLongPathsStayCorrect) {
     root->children[0]->name = long_name;
     EXPECT_EQ(value(cache, "inv." + long_name, '.', root.get()), "pen");
     EXPECT_EQ(value(cache, "inv.[3]", '.', root.get()), "dot");
+}
+
+// Lookups by position in any order, between names, and after the last child was taken
+// away and another added, find what a count from the first child finds.
+TEST(XmlChildLookup, RememberedPositionGivesTheSameAnswersAsCountingFromTheStart) {
+    auto root = std::make_unique<XmlNode>();
+    root->name = "r";
+    auto add = [&](const char* name, std::string text) {
+        auto child = std::make_unique<XmlNode>();
+        child->name = name;
+        child->text = std::move(text);
+        child->parent = root.get();
+        root->children.push_back(std::move(child));
+    };
+    for (int i = 1; i <= 6; ++i) {
+        add("a", "a" + std::to_string(i));
+        if (i % 2 == 0) add("b", "b" + std::to_string(i / 2));
+    }
+    XmlPathCache cache;
+    auto at = [&](const std::string& path) {
+        std::optional<std::string> v = xml_value(cache.get(path, '.'), root.get(), 1);
+        return v ? *v : "<none>";
+    };
+    const struct {
+        const char* path;
+        const char* expected;
+    } steps[] = {
+        {"r.a[1]", "a1"},     {"r.a[2]", "a2"}, {"r.a[5]", "a5"},     {"r.a[3]", "a3"},
+        {"r.b[2]", "b2"},     {"r.a[4]", "a4"}, {"r.b[1]", "b1"},     {"r.b[3]", "b3"},
+        {"r.b[4]", "<none>"}, {"r.a[6]", "a6"}, {"r.a[7]", "<none>"}, {"r.[4]", "a3"},
+        {"r.[9]", "b3"},      {"r.[2]", "a2"},
+    };
+    for (const auto& s : steps) EXPECT_EQ(at(s.path), s.expected) << s.path;
+    // The last child (b3) goes, as a released document does, and another comes.
+    EXPECT_EQ(at("r.[9]"), "b3");
+    root->children.pop_back();
+    add("a", "a7");
+    EXPECT_EQ(at("r.[9]"), "a7");
+    EXPECT_EQ(at("r.b[3]"), "<none>");
+    EXPECT_EQ(at("r.a[7]"), "a7");
 }
 
 TEST(XmlNodePool, NodesComeBackEmpty) {
