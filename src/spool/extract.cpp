@@ -85,7 +85,11 @@ int execute_extract_repeat(Run& run, const ExtractRepeat& r, int base, int& heig
     long n = r.by ? evaluate_integer(run, r.by.get()) : run.extract.page_length - starts + 1;
     RepeatCount count(run);
     long d = base + starts - (r.inclusive ? 1 : 0);
+    // Records lie on the page: a count larger than its lines (one taken from the spool,
+    // say) ends with the page rather than run on over lines that are not there.
+    const bool on_lines = !run.options.xml_spool;
     while (n > 0) {
+        if (on_lines && d > run.extract.page_length) break;
         int record = 0;
         if (!r.inclusive && r.ends && evaluate_truth(run, r.ends.get()) == 1) break;
         bool skip = false;

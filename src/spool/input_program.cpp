@@ -38,9 +38,20 @@ int execute_input_repeat(Run& run, const InputRepeat& r) {
             report_error(run, 0, "%ld is an invalid value for a REPEAT BY value", n);
             return -1;
         }
+        // Passes that read pages end with the spool (the extract call at its end fails);
+        // a count of passes that read nothing is bounded as a loop without BY is.
+        long passes_without_page = 0;
         for (long i = 0; i < n; ++i) {
             if (!r.inclusive && r.ends && evaluate_truth(run, r.ends.get()) == 1) break;
+            const long pages_before = run.extract.pages_read;
             if (execute_input_statements(run, r.body) == -1) {
+                count.restore();
+                return -1;
+            }
+            if (run.extract.pages_read != pages_before)
+                passes_without_page = 0;
+            else if (++passes_without_page > kMaxInputIterations) {
+                report_error(run, 0, "Input repeat loop exceeds 500000 iterations, aborting");
                 count.restore();
                 return -1;
             }
