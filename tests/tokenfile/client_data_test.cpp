@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -135,12 +136,14 @@ TEST(ClientData, EveryReferenceOfTheTablesResolves) {
 TEST(ClientData, Failures) {
     test::TempDir dir;
     std::string prn = dir.write("job.prn", "apples\n");
+    std::filesystem::create_symlink("/dev/full", dir.file("full.cdf"));  // a full disk
     const struct {
         const char* definition;
         std::string file;
         const char* message;
     } cases[] = {
         {kDefinition, dir.file("none/job.cdf"), "Unable to open client dat file"},
+        {kDefinition, dir.file("full.cdf"), "Unable to write value to client dat file"},
         {"[INPUT]\n{ TAB = 4 REPEAT { ext } }\n[EXTRACT]\next = { FIELD = 1, 1, 6, word }\n"
          "[OUTPUT]\nOUTPUT = out INVOCATION = \"true\" PARAMETERS = OUTPUT_FILE MASK = { }\n",
          dir.file("job.cdf"), "Unknown input statement type\n"},

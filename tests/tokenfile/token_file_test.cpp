@@ -183,6 +183,17 @@ TEST_F(TokenFileRun, FailedCompileLeavesNoTokenFile) {
     EXPECT_NE(log.find("Unable to create token file"), std::string::npos);
 }
 
+// A token file on a full disk (/dev/full) is said and fails the run: a file that
+// looks complete but is not must not be left for the next run to load.
+TEST_F(TokenFileRun, FullDiskIsSaidAndFailsTheRun) {
+    const std::string full = dir.file("full.tok");
+    std::filesystem::create_symlink("/dev/full", full);
+    std::string log;
+    EXPECT_NE(run_job(dir, {"-t", full, def, prn}, &log), 0);
+    EXPECT_NE(log.find("Unable to write TOKEN file " + full), std::string::npos) << log;
+    EXPECT_EQ(log.find("Morvel finished successfully"), std::string::npos) << log;
+}
+
 TEST_F(TokenFileRun, ScrambledSourceRunsAndLeavesNoTemporaryFile) {
     std::string source_log, log;
     ASSERT_EQ(run_job(dir, {def, prn}, &source_log), 0);
