@@ -152,7 +152,8 @@ TEST(Compile, UnquotedSpoolValueInParametersIsPointedOut) {
     const std::string fields =
         "[EXTRACT] default_extract = { FIELD = 1, 1, 10, number }\n"
         "[OUTPUT] OUTPUT = out INVOCATION = \"cp\"\n";
-    const std::string mask = "MASK = { page }\n[REFORMAT] REFORMAT = page, text { }\n";
+    const std::string mask =
+        "MASK = { sheet }\n[REFORMAT] REFORMAT = sheet, text { FIELD = 0, 0, , , number }\n";
     const struct {
         const char* what;
         std::string parameters;
@@ -181,8 +182,8 @@ TEST(Compile, UnquotedSpoolValueInParametersIsPointedOut) {
         if (c.mask_statements.empty())
             text += mask;
         else
-            text +=
-                "MASK = { " + c.mask_statements + " page }\n[REFORMAT] REFORMAT = page, text { }\n";
+            text += "MASK = { " + c.mask_statements +
+                    " sheet }\n[REFORMAT] REFORMAT = sheet, text { FIELD = 0, 0, , , number }\n";
         Compiled d(text);
         EXPECT_TRUE(d.ok()) << c.what << "\n" << d.messages();
         EXPECT_EQ(d.messages(), c.message) << c.what;
