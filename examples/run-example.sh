@@ -1,7 +1,8 @@
-# The part every example's run.sh shares; run.sh sets definition, spool, log and
-# options (words passed to morvel before them), defines report (what to tell the
-# user after a good run) and may define after_run (more work on out/), then
-# reads this file with ".". Usage of every run.sh:
+# The part every example's run.sh shares; run.sh sets definition, spool, log,
+# options (words passed to morvel before them) and results (lines "what: file"
+# naming the files in out/ to tell the user about), may define after_run (more
+# work on out/) and report (its own account instead of results), then reads
+# this file with ".". Usage of every run.sh:
 #
 #   ./run.sh [path/to/morvel]      (without it: the morvel on PATH)
 #
@@ -36,4 +37,12 @@ fi
 if type after_run >/dev/null 2>&1; then
     after_run || exit 1
 fi
-report
+if type report >/dev/null 2>&1; then
+    report
+else
+    # Each "what: file" line, and the log, with the paths lined up.
+    printf '%s\nLog: %s\n' "$results" "$log" | awk -v out="$here/out" '
+        { what[NR] = substr($0, 1, index($0, ":")); file[NR] = substr($0, index($0, ":") + 2)
+          if (length(what[NR]) > width) width = length(what[NR]) }
+        END { for (i = 1; i <= NR; i++) printf "%-*s %s/%s\n", width, what[i], out, file[i] }'
+fi

@@ -3,10 +3,7 @@
 # on PATH). The printer job of all pages is copied to out/delivery_notes.pcl
 # beside this script.
 definition=delivery.def spool=deliveries.prn log=delivery.log options=-s
-report() {
-    echo "Printer job (PCL): $here/out/delivery_notes.pcl"
-    echo "Log:               $here/out/delivery.log"
-}
+results='Printer job (PCL): delivery_notes.pcl'
 # The shared part: beside the examples, or installed with them beside morvel.
 common=$(dirname "$0")/../run-example.sh
 [ -f "$common" ] || common=$(dirname "$(command -v "${1:-morvel}")")/../share/doc/morvel/examples/run-example.sh

@@ -3,10 +3,7 @@
 # on PATH). The printer job of all pages is copied to out/labels.pcl beside this
 # script.
 definition=labels.def spool=shipments.prn log=labels.log options=-s
-report() {
-    echo "Printer job (PCL): $here/out/labels.pcl"
-    echo "Log:               $here/out/labels.log"
-}
+results='Printer job (PCL): labels.pcl'
 # The shared part: beside the examples, or installed with them beside morvel.
 common=$(dirname "$0")/../run-example.sh
 [ -f "$common" ] || common=$(dirname "$(command -v "${1:-morvel}")")/../share/doc/morvel/examples/run-example.sh

@@ -3,10 +3,7 @@
 # on PATH). The printer job of all pages is copied to out/listing.pcl beside this
 # script.
 definition=listing.def spool=stock.prn log=listing.log options=-s
-report() {
-    echo "Printer job (PCL): $here/out/listing.pcl"
-    echo "Log:               $here/out/listing.log"
-}
+results='Printer job (PCL): listing.pcl'
 # The shared part: beside the examples, or installed with them beside morvel.
 common=$(dirname "$0")/../run-example.sh
 [ -f "$common" ] || common=$(dirname "$(command -v "${1:-morvel}")")/../share/doc/morvel/examples/run-example.sh

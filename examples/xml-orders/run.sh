@@ -3,11 +3,8 @@
 # PATH). The picking file and the pick lists are copied into out/ beside this
 # script.
 definition=orders.def spool=orders.xml log=orders.log options=-s
-report() {
-    echo "Picking file: $here/out/picking.xml"
-    echo "Pick lists:   $here/out/picklists.txt"
-    echo "Log:          $here/out/orders.log"
-}
+results='Picking file: picking.xml
+Pick lists: picklists.txt'
 # The shared part: beside the examples, or installed with them beside morvel.
 common=$(dirname "$0")/../run-example.sh
 [ -f "$common" ] || common=$(dirname "$(command -v "${1:-morvel}")")/../share/doc/morvel/examples/run-example.sh
