@@ -17,13 +17,18 @@ fail() {
 }
 
 # The morvel the scans run: the real one, after writing the spool's name to a
-# ledger, so that a spool run twice shows.
+# ledger, so that a spool run twice shows; and a run that starts while another
+# runs (two scans at once) leaves a mark.
 ledger=$tmp/ledger
 cat >"$tmp/morvel" <<EOF
 #!/bin/sh
 for spool; do :; done
 printf '%s\0' "\${spool##*/}" >>"$ledger"
-exec "$morvel" "\$@"
+mkdir "$tmp/running" 2>/dev/null || : >"$tmp/overlapped"
+"$morvel" "\$@"
+status=\$?
+rmdir "$tmp/running"
+exit \$status
 EOF
 chmod +x "$tmp/morvel"
 export MORVEL=$tmp/morvel MORVEL_DEFINITION=$source/tests/service/job.def
@@ -95,6 +100,7 @@ done
 mapfile -d '' runs <"$ledger"
 [ "${#runs[@]}" -eq 50 ] || fail "${#runs[@]} runs for 50 spools"
 [ -z "$(printf '%s\0' "${runs[@]}" | sort -z | uniq -zd | tr '\0' ' ')" ] || fail "a spool ran twice"
+[ ! -e "$tmp/overlapped" ] || fail "two scans ran spools at the same time"
 
 # --- what a stopped scan leaves in .work ---
 folder=$tmp/left
