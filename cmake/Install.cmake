@@ -12,9 +12,16 @@ if(TARGET morvel-cups)
   install(TARGETS morvel-cups RUNTIME DESTINATION lib/cups/filter)
 endif()
 
+# The batch and hot folder scripts, and the hot folder's systemd units (a
+# relative path: /usr/lib/systemd/system in the package).
+install(PROGRAMS service/morvel-batch service/morvel-hotfolder DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES service/systemd/morvel-hotfolder@.path service/systemd/morvel-hotfolder@.service
+              service/systemd/morvel-hotfolder@.timer DESTINATION lib/systemd/system)
+install(FILES service/hotfolder.conf DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
 # Manual pages, compressed as Debian installs them; morvel-render.1 only with
 # the renderer.
-set(MORVEL_MAN_PAGES morvel.1)
+set(MORVEL_MAN_PAGES morvel.1 morvel-batch.1 morvel-hotfolder.1)
 if(TARGET morvel-render)
   list(APPEND MORVEL_MAN_PAGES morvel-render.1)
 endif()

@@ -12,6 +12,8 @@ if [ "${1:-}" = "--tests" ]; then
     # The package test: cpack's Debian generator with dpkg-shlibdeps, lintian,
     # and the manual-page checks.
     pkgs+=(dpkg-dev fakeroot lintian groff man-db)
+    # The batch test: GNU parallel.
+    pkgs+=(parallel)
 fi
 need=()
 for pkg in "${pkgs[@]}"; do

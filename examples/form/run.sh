@@ -1,26 +1,11 @@
 #!/bin/sh
-# Runs the delivery note example with the morvel binary given as $1. The printer
-# job of all pages is copied to out/delivery_notes.pcl beside this script.
-set -u
-if [ $# -lt 1 ]; then
-    echo "usage: $0 path/to/morvel" >&2
-    exit 2
-fi
-morvel=$1
-case $morvel in
-    */*) morvel=$(cd "$(dirname "$morvel")" && pwd)/$(basename "$morvel") ;;
-esac
-here=$(cd "$(dirname "$0")" && pwd)
-cd "$here" || exit 1
-
-rm -rf out
-mkdir out
-VAVIRIRODI=$here/out "$morvel" -s -l out/delivery.log delivery.def deliveries.prn
-status=$?
-if [ $status -ne 0 ]; then
-    echo "morvel failed with exit code $status; its log:" >&2
-    cat out/delivery.log >&2
-    exit $status
-fi
-echo "Printer job (PCL): $here/out/delivery_notes.pcl"
-echo "Log:               $here/out/delivery.log"
+# Runs the delivery note example with the morvel given as $1 (by default the one
+# on PATH). The printer job of all pages is copied to out/delivery_notes.pcl
+# beside this script.
+definition=delivery.def spool=deliveries.prn log=delivery.log options=-s
+results='Printer job (PCL): delivery_notes.pcl'
+# The shared part: beside the examples, or installed with them beside morvel.
+common=$(dirname "$0")/../run-example.sh
+[ -f "$common" ] || common=$(dirname "$(command -v "${1:-morvel}")")/../share/doc/morvel/examples/run-example.sh
+[ -f "$common" ] || { echo "$0: run-example.sh is neither beside the examples nor installed" >&2; exit 2; }
+. "$common"

@@ -1,27 +1,12 @@
 #!/bin/sh
-# Runs the XML order example with the morvel binary given as $1. The picking file and
-# the pick lists are copied into out/ beside this script.
-set -u
-if [ $# -lt 1 ]; then
-    echo "usage: $0 path/to/morvel" >&2
-    exit 2
-fi
-morvel=$1
-case $morvel in
-    */*) morvel=$(cd "$(dirname "$morvel")" && pwd)/$(basename "$morvel") ;;
-esac
-here=$(cd "$(dirname "$0")" && pwd)
-cd "$here" || exit 1
-
-rm -rf out
-mkdir out
-VAVIRIRODI=$here/out "$morvel" -s -l out/orders.log orders.def orders.xml
-status=$?
-if [ $status -ne 0 ]; then
-    echo "morvel failed with exit code $status; its log:" >&2
-    cat out/orders.log >&2
-    exit $status
-fi
-echo "Picking file: $here/out/picking.xml"
-echo "Pick lists:   $here/out/picklists.txt"
-echo "Log:          $here/out/orders.log"
+# Runs the XML order example with the morvel given as $1 (by default the one on
+# PATH). The picking file and the pick lists are copied into out/ beside this
+# script.
+definition=orders.def spool=orders.xml log=orders.log options=-s
+results='Picking file: picking.xml
+Pick lists: picklists.txt'
+# The shared part: beside the examples, or installed with them beside morvel.
+common=$(dirname "$0")/../run-example.sh
+[ -f "$common" ] || common=$(dirname "$(command -v "${1:-morvel}")")/../share/doc/morvel/examples/run-example.sh
+[ -f "$common" ] || { echo "$0: run-example.sh is neither beside the examples nor installed" >&2; exit 2; }
+. "$common"

@@ -67,6 +67,8 @@ TEST_P(ExampleTest, RunShWritesTheExpectedOutputs) {
     for (const auto& entry : fs::directory_iterator(source))
         if (entry.path().filename() != "out")
             fs::copy(entry.path(), dir / entry.path().filename(), fs::copy_options::recursive);
+    // run.sh reads the part all examples share from the folder above it.
+    fs::copy(examples_root() / "run-example.sh", scratch.path() / "run-example.sh");
 
     ASSERT_EQ(run_script(dir), 0) << test::read_file((dir / ".console").string());
 
