@@ -57,9 +57,11 @@ endif()
 add_custom_target(morvel_install_files ALL DEPENDS ${MORVEL_MAN_OUTPUTS} ${MORVEL_DOC_FILES})
 install(FILES ${MORVEL_DOC_FILES} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-# Editor support where each editor looks for it: Vim's vimfiles, Emacs' site-lisp,
-# and the VS Code extension unpacked (docs/editors.md says how to install it).
+# Editor support where each editor looks for it: Vim's vimfiles and Neovim's site
+# folder (the same files serve both), Emacs' site-lisp, and the VS Code extension
+# unpacked (docs/editors.md says how to install it).
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/editors/vim/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vim/vimfiles)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/editors/vim/ DESTINATION ${CMAKE_INSTALL_DATADIR}/nvim/site)
 install(FILES ${CMAKE_SOURCE_DIR}/editors/emacs/morvel-mode.el
         DESTINATION ${CMAKE_INSTALL_DATADIR}/emacs/site-lisp)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/editors/vscode/
