@@ -191,8 +191,7 @@ OptionScan read_options(Run& run, int argc, char** argv, std::vector<Override>& 
             }
             if (!is_flag(c)) {
                 // A long option names itself whole; a letter in a group alone.
-                option_error(run,
-                             word.starts_with("--") ? std::string(word) : std::string("-") + c,
+                option_error(run, word.starts_with("--") ? std::string(word) : std::string("-") + c,
                              OptionFault::Unknown);
                 print_usage(run);
                 scan.outcome = OptionScan::Outcome::Exit;

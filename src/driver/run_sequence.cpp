@@ -68,7 +68,8 @@ int run_stages(Run& run, int argc, char** argv) {
 
     if (argc - scan.first_file < 2) {
         report_error(run, 0, "Insufficient parameters");
-        report_info(run, "Usage: %s [options] definition_file spool_file (--help lists the options)",
+        report_info(run,
+                    "Usage: %s [options] definition_file spool_file (--help lists the options)",
                     run.options.program_path.c_str());
         return 100;
     }

@@ -428,9 +428,8 @@ Value Parser::parse_coordinate() {
         if (!follows_position_by_mistake(peek())) return;
         Token found = next();
         report_error(run_, 1, "Missing ,");
-        int resolution = reformat_ && reformat_->kind == ReformatKind::Printer
-                             ? reformat_->resolution
-                             : 300;
+        int resolution =
+            reformat_ && reformat_->kind == ReformatKind::Printer ? reformat_->resolution : 300;
         hint_position_in_dots(run_, number, found, resolution);
         throw CompileAbort{};
     };

@@ -138,7 +138,7 @@ TEST(Settings, StrictDeliveryKeyOnlySwitchesOn) {
         bool from_command_line;
         bool strict;
     } cases[] = {
-        {"strict_delivery=1\n", false, true},   {"STRICT_DELIVERY=yes\r\n", false, true},
+        {"strict_delivery=1\n", false, true},    {"STRICT_DELIVERY=yes\r\n", false, true},
         {"strict_delivery=true\n", false, true}, {"strict_delivery=0\n", false, false},
         {"strict_delivery=\n", false, false},    {"strict_delivery=no\n", true, true},
         {"printer_width=2400\n", false, false},
