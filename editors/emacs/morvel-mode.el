@@ -139,9 +139,9 @@
     (nreverse diagnostics)))
 
 (defun morvel-flymake (report-fn &rest _args)
-  "Flymake backend: runs `morvel-program' --check on the buffer, calls REPORT-FN.
-The buffer is written to a scratch file beside the definition, so that #include and
-#uses find their files as they would in a run."
+  "Flymake backend: run `morvel-program' --check on the buffer, call REPORT-FN.
+The buffer is written to a scratch file beside the definition, so that
+#include and #uses find their files as they would in a run."
   (unless (executable-find morvel-program)
     (error "Cannot find %s (set `morvel-program')" morvel-program))
   (when (process-live-p morvel--flymake-process)
@@ -186,7 +186,7 @@ The buffer is written to a scratch file beside the definition, so that #include 
   (add-hook 'flymake-diagnostic-functions #'morvel-flymake nil t))
 
 (defun morvel--definition-p ()
-  "Whether the buffer visits a *.def file whose first lines hold a section header."
+  "Whether the buffer visits a *.def file with a section header near its top."
   (and buffer-file-name
        (string-match-p "\\.def\\'" buffer-file-name)
        (save-excursion
