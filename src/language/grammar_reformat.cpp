@@ -428,9 +428,7 @@ Value Parser::parse_coordinate() {
         if (!follows_position_by_mistake(peek())) return;
         Token found = next();
         report_error(run_, 1, "Missing ,");
-        int resolution =
-            reformat_ && reformat_->kind == ReformatKind::Printer ? reformat_->resolution : 300;
-        hint_position_in_dots(run_, number, found, resolution);
+        hint_position_in_dots(run_, number, found);
         throw CompileAbort{};
     };
     if (peek_code() == Tok::IDENT) {

@@ -167,14 +167,13 @@ bool follows_position_by_mistake(const Token& t) {
     }
 }
 
-void hint_position_in_dots(Run& run, std::optional<long> number, const Token& found,
-                           int resolution) {
+void hint_position_in_dots(Run& run, std::optional<long> number, const Token& found) {
     const LengthUnit* unit = length_unit(found);
     if (unit && number) {
-        long dots = std::lround(static_cast<double>(*number) * resolution / unit->per_inch);
+        long dots = std::lround(static_cast<double>(*number) * 300.0 / unit->per_inch);
         report_info(run,
                     "Positions are numbers in dots at the program's resolution (300 per inch by "
-                    "default): %ld%s is %ld here",
+                    "default): %ld%s is %ld dots at 300 per inch",
                     *number, found.text.c_str(), dots);
     } else {
         report_info(run,

@@ -47,9 +47,9 @@ void hint_unknown_typefaces(Run& run, const std::vector<std::string>& typeface_n
 bool follows_position_by_mistake(const Token& t);
 
 /// After "Missing ," there: positions are numbers in dots at the program's resolution,
-/// with the number converted when `number` and a unit were given.
-void hint_position_in_dots(Run& run, std::optional<long> number, const Token& found,
-                           int resolution);
+/// with the number converted at 300 per inch when `number` and a unit were given (the
+/// mistake stops the first pass, before any RESOLUTION setting is kept).
+void hint_position_in_dots(Run& run, std::optional<long> number, const Token& found);
 
 /// After "Couldnt find definition of %s" for names a MASK calls: the definition file, and
 /// that its [REFORMAT] section or the program in it is missing.

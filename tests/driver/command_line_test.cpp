@@ -75,6 +75,7 @@ TEST(CommandLine, MissingArgumentAfterJoinedFlagsPrintsUsageAndExits100) {
     std::string console = c.console();  // standard error shares the capture here
     EXPECT_TRUE(
         console.starts_with("get command line option: Invalid argument\n"
+                            "morvel: option -l needs an argument\n"
                             "morvel Version 5.0(2020.1), Build 000.000\n"))
         << console;
 }

@@ -67,11 +67,12 @@ TEST(Hints, FollowTheirFixedMessage) {
          with_reformat(" ORIENTATION = PORTRAIT", " FIELD = 20mm, 1R,,, name"),
          "Missing , at line 7 of test.def",
          "Positions are numbers in dots at the program's resolution (300 per inch by default): "
-         "20mm is 236 here"},
-        {"position in inches at 600", with_reformat(" RESOLUTION = 600", " FIELD = 1, 2in,,, name"),
+         "20mm is 236 dots at 300 per inch"},
+        {"position in inches, resolution set",
+         with_reformat(" RESOLUTION = 600", " FIELD = 1, 2in,,, name"),
          "Missing , at line 7 of test.def",
          "Positions are numbers in dots at the program's resolution (300 per inch by default): "
-         "2in is 1200 here"},
+         "2in is 600 dots at 300 per inch"},
         {"position as an expression",
          with_reformat(" ORIENTATION = PORTRAIT", " FIELD = 100+50, 1R,,, name"),
          "Missing , at line 7 of test.def",
