@@ -25,6 +25,9 @@ set(MORVEL_MAN_PAGES morvel.1 morvel-batch.1 morvel-hotfolder.1)
 if(TARGET morvel-render)
   list(APPEND MORVEL_MAN_PAGES morvel-render.1)
 endif()
+if(TARGET morvel-cups)
+  list(APPEND MORVEL_MAN_PAGES morvel-cups.8)
+endif()
 find_program(GZIP_PROGRAM gzip)
 set(MORVEL_MAN_OUTPUTS)
 foreach(page IN LISTS MORVEL_MAN_PAGES)
@@ -39,6 +42,9 @@ foreach(page IN LISTS MORVEL_MAN_PAGES)
     set(out ${CMAKE_SOURCE_DIR}/man/${page})
   endif()
   list(APPEND MORVEL_MAN_OUTPUTS ${out})
+  # Each page goes to the folder of its section (morvel-cups.8 to man8).
+  string(REGEX REPLACE ".*\\.([0-9])$" "\\1" section ${page})
+  install(FILES ${out} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
 endforeach()
 
 # Debian's copyright file and a changelog in Debian's format, named as a
@@ -56,8 +62,17 @@ if(GZIP_PROGRAM)
   list(APPEND MORVEL_DOC_FILES ${changelog})
 endif()
 add_custom_target(morvel_install_files ALL DEPENDS ${MORVEL_MAN_OUTPUTS} ${MORVEL_DOC_FILES})
-install(FILES ${MORVEL_MAN_OUTPUTS} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${MORVEL_DOC_FILES} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# Editor support where each editor looks for it: Vim's vimfiles and Neovim's site
+# folder (the same files serve both), Emacs' site-lisp, and the VS Code extension
+# unpacked (docs/editors.md says how to install it).
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/editors/vim/ DESTINATION ${CMAKE_INSTALL_DATADIR}/vim/vimfiles)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/editors/vim/ DESTINATION ${CMAKE_INSTALL_DATADIR}/nvim/site)
+install(FILES ${CMAKE_SOURCE_DIR}/editors/emacs/morvel-mode.el
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/emacs/site-lisp)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/editors/vscode/
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/morvel/vscode)
 
 # The manual, as far as the tree has one.
 if(EXISTS ${CMAKE_SOURCE_DIR}/docs)

@@ -14,13 +14,26 @@ if [ "${1:-}" = "--tests" ]; then
     pkgs+=(dpkg-dev fakeroot lintian groff man-db)
     # The batch test: GNU parallel.
     pkgs+=(parallel)
+    # The editor tests: Vim and Neovim load the Vim files; npm brings the TextMate
+    # grammar tester. Emacs is left out for its size (its test skips).
+    pkgs+=(vim neovim nodejs npm)
 fi
 need=()
 for pkg in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || need+=("$pkg")
 done
-[ ${#need[@]} -eq 0 ] && exit 0
-SUDO=
-[ "$(id -u)" -ne 0 ] && SUDO=sudo
-$SUDO apt-get update -q
-$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${need[@]}"
+if [ ${#need[@]} -gt 0 ]; then
+    SUDO=
+    [ "$(id -u)" -ne 0 ] && SUDO=sudo
+    $SUDO apt-get update -q
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${need[@]}"
+fi
+# The TextMate grammar tester, into the tree's build-tools/ (tests/editors/textmate_test.sh).
+if [ "${1:-}" = "--tests" ]; then
+    root=$(cd "$(dirname "$0")/.." && pwd)
+    tool=$root/build-tools/node_modules/.bin/vscode-tmgrammar-test
+    if [ ! -x "$tool" ]; then
+        npm install --prefix "$root/build-tools" --no-audit --no-fund --loglevel=error \
+            vscode-tmgrammar-test@0.1.3 || echo "npm could not install vscode-tmgrammar-test; its test will skip"
+    fi
+fi

@@ -46,6 +46,9 @@ struct Run : Diagnostics {
     // Names written where a typeface belongs (compile pass 1), for the hint when one of
     // them is declared nowhere.
     std::vector<std::string> typeface_names;
+    // Names a MASK calls as reformat programs (compile pass 1), for the hint when one of
+    // them is declared nowhere.
+    std::vector<std::string> mask_calls;
     Scanner scanner;
     Settings settings;  // morvel.ini
 

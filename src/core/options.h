@@ -14,6 +14,7 @@ struct Options {
     bool log_from_definition = false;          ///< -b
     bool xml_spool = false;                    ///< -m forces, else detected
     int utf8_mode = 0;                         ///< -u; negative asks for detection
+    bool utf8_given = false;                   ///< -u was given (also -u 0)
     bool run_after_errors = false;             ///< -r
     std::string preview_prefix;                ///< -p
     bool preview = false;
@@ -31,6 +32,7 @@ struct Options {
     std::string spool_name;               ///< second file argument
     std::string temp_dir;                 ///< VAVIRIRODI
     bool has_temp_dir = false;
+    bool strict_delivery = false;  ///< --strict-delivery or strict_delivery=1 in morvel.ini
 };
 
 }  // namespace morvel

@@ -32,9 +32,16 @@ int option_number(const std::string& text) {
     return static_cast<int>(std::strtol(text.c_str(), nullptr, text.rfind("0x", 0) == 0 ? 16 : 10));
 }
 
-// The scanner's error: the platform's text for an invalid argument.
-void option_error(Run& run) {
+enum class OptionFault { Unknown, NoArgument };
+
+// The scanner's error: the platform's text for an invalid argument, then a line that
+// names the option.
+void option_error(Run& run, const std::string& option, OptionFault fault) {
     std::fprintf(run.err, "get command line option: %s\n", std::strerror(EINVAL));
+    if (fault == OptionFault::Unknown)
+        std::fprintf(run.err, "morvel: unknown option %s\n", option.c_str());
+    else
+        std::fprintf(run.err, "morvel: option %s needs an argument\n", option.c_str());
     std::fflush(run.err);
 }
 
@@ -99,6 +106,7 @@ bool take_option(Run& run, char c, const std::string& arg, std::vector<Override>
             break;
         case 'u':
             o.utf8_mode = option_number(arg);
+            o.utf8_given = true;
             break;
         case 'v':
             overrides.push_back({'v', arg});
@@ -148,6 +156,11 @@ OptionScan read_options(Run& run, int argc, char** argv, std::vector<Override>& 
             ++i;
             break;
         }
+        if (word == "--strict-delivery") {
+            run.options.strict_delivery = true;
+            ++i;
+            continue;
+        }
         if (word == "--help" || word == "--version") {
             word == "--help" ? print_help(run) : print_version(run);
             scan.outcome = OptionScan::Outcome::Exit;
@@ -164,7 +177,7 @@ OptionScan read_options(Run& run, int argc, char** argv, std::vector<Override>& 
                 } else if (i < argc) {
                     arg = argv[i++];
                 } else {
-                    option_error(run);
+                    option_error(run, std::string("-") + c, OptionFault::NoArgument);
                     print_usage(run);
                     scan.outcome = OptionScan::Outcome::Exit;
                     scan.exit_code = 100;
@@ -177,7 +190,9 @@ OptionScan read_options(Run& run, int argc, char** argv, std::vector<Override>& 
                 break;
             }
             if (!is_flag(c)) {
-                option_error(run);
+                // A long option names itself whole; a letter in a group alone.
+                option_error(run, word.starts_with("--") ? std::string(word) : std::string("-") + c,
+                             OptionFault::Unknown);
                 print_usage(run);
                 scan.outcome = OptionScan::Outcome::Exit;
                 scan.exit_code = 100;

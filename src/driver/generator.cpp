@@ -82,6 +82,16 @@ std::string invocation_for(const std::string& definition_file) {
     return "start /max /wait glimt";
 }
 
+// Renames a plain file (never a device, a pipe or a link's target) to backup; false when
+// there is none or it cannot be renamed (it is then overwritten, as before).
+bool keep_as_backup(const std::string& file_name, const std::string& backup) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(file_name, ec)))
+        return false;
+    std::filesystem::rename(file_name, backup, ec);
+    return !ec;
+}
+
 }  // namespace
 
 std::string starter_output_name(const std::string& definition_file) {
@@ -108,9 +118,17 @@ char orientation_answer(const std::string& line) {
 }
 
 int write_default_definition(Run& run, const std::string& file_name) {
+    // An existing definition (a plain file, perhaps edited) is kept as NAME~ first.
+    const std::string backup = file_name + "~";
+    const bool kept = keep_as_backup(file_name, backup);
+    auto restore = [&] {
+        std::error_code ec;
+        if (kept) std::filesystem::rename(backup, file_name, ec);
+    };
     std::FILE* f = std::fopen(file_name.c_str(), "w");
     if (!f) {
         report_error(run, 2, "Unable to open default definition file %s", file_name.c_str());
+        restore();
         return 1;
     }
     // A job controller or a script has no one to answer: portrait, without asking.
@@ -124,6 +142,7 @@ int write_default_definition(Run& run, const std::string& file_name) {
         if (!read_answer(run.in, answer)) {
             if (!terminal) break;
             std::fclose(f);
+            restore();
             return 1;
         }
         char chosen = orientation_answer(answer);
@@ -177,6 +196,8 @@ int write_default_definition(Run& run, const std::string& file_name) {
         std::fprintf(run.out, "%sWrote %s (%s pages); its jobs write their pages to %s\n",
                      ask && !terminal ? "\n" : "", file_name.c_str(),
                      landscape ? "landscape" : "portrait", starter_output_name(file_name).c_str());
+    if (ok && kept)
+        std::fprintf(run.out, "The earlier %s is kept as %s\n", file_name.c_str(), backup.c_str());
     return ok ? 0 : 1;
 }
 

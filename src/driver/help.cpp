@@ -38,6 +38,8 @@ constexpr const char* kHelp =
     "  -v name=value   set a string variable of the definition\n"
     "  -w seconds      wait after each invocation before its files are deleted\n"
     "  -z mask         trace mask (1 programs, 2 pause after reformat programs, ...)\n"
+    "  --strict-delivery\n"
+    "                  every invocation is compulsory: a command that fails is an error\n"
     "  --help          print this text and stop\n"
     "  --version       print the version and stop\n"
     "\n"

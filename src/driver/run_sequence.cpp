@@ -68,6 +68,9 @@ int run_stages(Run& run, int argc, char** argv) {
 
     if (argc - scan.first_file < 2) {
         report_error(run, 0, "Insufficient parameters");
+        report_info(run,
+                    "Usage: %s [options] definition_file spool_file (--help lists the options)",
+                    run.options.program_path.c_str());
         return 100;
     }
     run.options.definition_name = argv[scan.first_file];
@@ -99,6 +102,7 @@ int run_stages(Run& run, int argc, char** argv) {
         return 1;
 
     write_banner(run, std::time(nullptr));
+    warn_unasked_utf8(run);
     if (log_lost_with_q(run)) return 108;
 
     int pass_result = compile_pass(run, 1);

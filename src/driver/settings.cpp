@@ -76,6 +76,11 @@ void read_settings_file(Run& run, const std::string& path) {
                 continue;
             }
             s.auto_forms.push_back(std::move(form));
+        } else if (equal_ignore_case(name, "strict_delivery")) {
+            // Only switches strictness on: --strict-delivery on the command line stays.
+            const std::string& v = fields[0];
+            if (v == "1" || equal_ignore_case(v, "yes") || equal_ignore_case(v, "true"))
+                run.options.strict_delivery = true;
         }
     }
     std::fclose(f);

@@ -33,6 +33,15 @@ bool detect_spool_kind(Run& run) {
     return true;
 }
 
+void warn_unasked_utf8(Run& run) {
+    if (run.options.utf8_given || run.options.xml_spool || !spool_is_open(run)) return;
+    if (!spool_looks_utf8(run)) return;
+    report_warning(run, 0,
+                   "The spool %s looks like UTF-8 text but is read as bytes, so characters "
+                   "beyond ASCII print wrong; run with -u 1 to read it as UTF-8",
+                   run.options.spool_name.c_str());
+}
+
 bool open_definition(Run& run) {
     return load_token_file(run);
 }

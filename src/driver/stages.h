@@ -10,6 +10,8 @@ struct Run;
 bool resolve_auto_form(Run& run);
 /// Decides whether the spool is XML (unless -m) and whether it is UTF-8 (negative -u).
 bool detect_spool_kind(Run& run);
+/// Warns once when a spool read as bytes (no -u, not XML) is plainly UTF-8 text.
+void warn_unasked_utf8(Run& run);
 /// Opens the definition (unscrambled first with -k): a token file is loaded, a text
 /// file is handed to the scanner. False after "Unable to open file %s" or a refusal.
 bool open_definition(Run& run);

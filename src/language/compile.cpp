@@ -19,7 +19,10 @@ int compile_pass(Run& run, int pass) {
     if (!scanner_start_pass(run, pass)) return -1;
     // Settings of pass 1 (the palette among them) must not survive into pass 2.
     run.tree = ProgramTree{};
-    if (pass == 1) run.typeface_names.clear();
+    if (pass == 1) {
+        run.typeface_names.clear();
+        run.mask_calls.clear();
+    }
     try {
         Parser parser(run, pass);
         parser.parse_definition();
@@ -42,6 +45,7 @@ bool prepare_identifiers(Run& run) {
     if (run.MEMORY_ERROR) return false;
     if (!check_references(run)) {
         hint_unknown_typefaces(run, run.typeface_names);
+        hint_missing_reformat_programs(run, run.mask_calls);
         report_error(run, 0, "Failed check references\n");
         return false;
     }

@@ -6,6 +6,7 @@
 #include "core/messages.h"
 #include "core/strfmt.h"
 #include "language/grammar.h"
+#include "language/hints.h"
 #include "language/parse_error.h"
 #include "language/scanner.h"
 #include "run.h"
@@ -422,11 +423,26 @@ FormDefinition Parser::parse_form_values(bool in_settings) {
 // (n - 1) character widths, nR is n line heights on a printer page and n - 1 lines
 // on a text page, with the settings read so far.
 Value Parser::parse_coordinate() {
-    if (peek_code() == Tok::IDENT) return name_value(next());
+    // A unit or an operator after the position gives "Missing ," as always, and a hint.
+    auto refuse_mistake = [&](std::optional<long> number) {
+        if (!follows_position_by_mistake(peek())) return;
+        Token found = next();
+        report_error(run_, 1, "Missing ,");
+        hint_position_in_dots(run_, number, found);
+        throw CompileAbort{};
+    };
+    if (peek_code() == Tok::IDENT) {
+        Value name = name_value(next());
+        refuse_mistake(std::nullopt);
+        return name;
+    }
     long n = parse_integer();
     double dots = static_cast<double>(n);
     Tok unit = peek_code();
-    if (unit == Tok::C || unit == Tok::R) next();
+    if (unit == Tok::C || unit == Tok::R)
+        next();
+    else
+        refuse_mistake(n);
     if (reformat_ && unit == Tok::C) {
         dots = static_cast<double>(n - 1) * reformat_->character_width;
     } else if (reformat_ && unit == Tok::R) {

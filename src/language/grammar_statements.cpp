@@ -455,6 +455,7 @@ std::unique_ptr<Statement> Parser::parse_output_statement() {
             return make(Tok::RESET, at, std::monostate{});
         case Tok::IDENT: {
             Token name = next();
+            if (!pass2()) run_.mask_calls.push_back(name.text);
             ReformatCall s;
             s.program = object_of<ReformatProgram>(name, IdKind::Reformat,
                                                    "Indentifier is not a REFORMAT program");

@@ -1,9 +1,12 @@
 #include "language/hints.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
+#include <unordered_set>
 
 #include "core/messages.h"
+#include "run.h"
 #include "values/identifiers.h"
 
 namespace morvel {
@@ -39,6 +42,20 @@ std::string joined(const std::vector<std::string>& words, const char* last_joint
         out += words[i];
     }
     return out;
+}
+
+// Dots per unit of length are the resolution divided by these (a point is 1/72 inch).
+struct LengthUnit {
+    const char* name;
+    double per_inch;
+};
+constexpr LengthUnit kLengthUnits[] = {{"mm", 25.4}, {"cm", 2.54}, {"in", 1.0}, {"pt", 72.0}};
+
+const LengthUnit* length_unit(const Token& t) {
+    if (t.code != Tok::IDENT) return nullptr;
+    for (const LengthUnit& u : kLengthUnits)
+        if (upper(t.text) == upper(u.name)) return &u;
+    return nullptr;
 }
 
 }  // namespace
@@ -135,6 +152,57 @@ void hint_unknown_typefaces(Run& run, const std::vector<std::string>& typeface_n
                     "%s is not a typeface Morvel knows; the typefaces known are COURIER, TIMES "
                     "and UNIVERS, or give a PCL typeface number",
                     name.c_str());
+    }
+}
+
+bool follows_position_by_mistake(const Token& t) {
+    switch (t.code) {
+        case Tok::PLUS:
+        case Tok::MINUS:
+        case Tok::STAR:
+        case Tok::SLASH:
+            return true;
+        default:
+            return length_unit(t) != nullptr;
+    }
+}
+
+void hint_position_in_dots(Run& run, std::optional<long> number, const Token& found) {
+    const LengthUnit* unit = length_unit(found);
+    if (unit && number) {
+        long dots = std::lround(static_cast<double>(*number) * 300.0 / unit->per_inch);
+        report_info(run,
+                    "Positions are numbers in dots at the program's resolution (300 per inch by "
+                    "default): %ld%s is %ld dots at 300 per inch",
+                    *number, found.text.c_str(), dots);
+    } else {
+        report_info(run,
+                    "Positions are numbers in dots at the program's resolution (300 per inch by "
+                    "default), written without a unit or an expression; a variable may stand "
+                    "instead");
+    }
+}
+
+void hint_missing_reformat_programs(Run& run, const std::vector<std::string>& mask_calls) {
+    const std::vector<Identifier*> declared = preorder(run.ids.definitions.get());
+    const bool has_reformat_section =
+        std::any_of(declared.begin(), declared.end(),
+                    [](const Identifier* id) { return id->kind == IdKind::Reformat; });
+    const char* file = run.options.definition_name.c_str();
+    std::unordered_set<std::string> reported;
+    for (const std::string& name : mask_calls) {
+        if (lookup(run, name) || is_default_identifier(name)) continue;
+        if (!reported.insert(upper(name)).second) continue;
+        if (has_reformat_section)
+            report_info(run,
+                        "%s is called in a MASK of %s, but its [REFORMAT] section has no "
+                        "program REFORMAT = %s",
+                        name.c_str(), file, name.c_str());
+        else
+            report_info(run,
+                        "%s is called in a MASK of %s, which has no [REFORMAT] section: add one "
+                        "with the program REFORMAT = %s",
+                        name.c_str(), file, name.c_str());
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Hints: one more information line after a fixed compile message, saying what the
 // definition probably meant. The fixed messages themselves never change.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,5 +41,18 @@ void hint_allowed_values(Run& run, const Token& found, const char* setting, cons
 
 /// After "Couldnt find definition of %s" for names written where a typeface belongs.
 void hint_unknown_typefaces(Run& run, const std::vector<std::string>& typeface_names);
+
+/// Whether a token right after a position shows a unit of length (mm, cm, in, pt) or an
+/// operator, where a position must be a plain number of dots or a name.
+bool follows_position_by_mistake(const Token& t);
+
+/// After "Missing ," there: positions are numbers in dots at the program's resolution,
+/// with the number converted at 300 per inch when `number` and a unit were given (the
+/// mistake stops the first pass, before any RESOLUTION setting is kept).
+void hint_position_in_dots(Run& run, std::optional<long> number, const Token& found);
+
+/// After "Couldnt find definition of %s" for names a MASK calls: the definition file, and
+/// that its [REFORMAT] section or the program in it is missing.
+void hint_missing_reformat_programs(Run& run, const std::vector<std::string>& mask_calls);
 
 }  // namespace morvel

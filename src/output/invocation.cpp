@@ -212,7 +212,10 @@ void invoke(Run& run, OutputProgram& output) {
                              std::strerror(error));
             }
         }
-        if (c.compulsory && status != 0)
+        // With strict delivery every command is compulsory; an empty invocation still
+        // runs nothing on purpose.
+        bool compulsory = c.compulsory || (run.options.strict_delivery && !c.text.empty());
+        if (compulsory && status != 0)
             report_error(run, 0, "Invocation (%s) in output %s was compulsory but returned %d",
                          c.text.c_str(), output.name.c_str(), status);
         set_integer_variable(run, Internal::ExecuteStatus, status);

@@ -133,13 +133,24 @@ void encode_for_printer(Run& run, const ReformatProgram& program, Prepared& p) {
     }
     std::optional<SymbolSet> set = symbol_set_of(id);
     if (!set) return;
-    std::size_t unknown = utf8_to_symbol_set(p.text, p.marks, *set);
+    // The characters that are missing are only collected until the warning is given.
+    std::vector<char32_t> missing;
+    std::size_t unknown = utf8_to_symbol_set(p.text, p.marks, *set,
+                                             run.reformat.unmappable_warned ? nullptr : &missing);
     if (unknown > 0 && !run.reformat.unmappable_warned) {
         run.reformat.unmappable_warned = true;
         report_warning(run, 0,
                        "Symbol set %s cannot show some characters of the UTF-8 spool; they "
                        "print as ?",
                        id.c_str());
+        std::optional<std::string_view> other = symbol_set_showing(missing);
+        if (other && !missing.empty()) {
+            std::string name(*other);
+            report_info(run,
+                        "Symbol set %s shows those characters: SYMBOL_SET = \"%s\" in the "
+                        "program's SETTINGS",
+                        name.c_str(), name.c_str());
+        }
     }
 }
 

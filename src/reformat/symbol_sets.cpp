@@ -1,5 +1,6 @@
 #include "reformat/symbol_sets.h"
 
+#include <algorithm>
 #include <array>
 
 #include "values/text_util.h"
@@ -165,7 +166,8 @@ std::optional<unsigned char> symbol_byte(SymbolSet set, char32_t code) {
     return std::nullopt;
 }
 
-std::size_t utf8_to_symbol_set(std::string& text, std::vector<std::size_t>& marks, SymbolSet set) {
+std::size_t utf8_to_symbol_set(std::string& text, std::vector<std::size_t>& marks, SymbolSet set,
+                               std::vector<char32_t>* missing) {
     std::size_t unknown = 0;
     std::size_t mark = 0;
     std::size_t write = 0;
@@ -178,12 +180,28 @@ std::size_t utf8_to_symbol_set(std::string& text, std::vector<std::size_t>& mark
         int length = 1;
         std::optional<char32_t> code = decode_at(text, read, &length);
         std::optional<unsigned char> byte = code ? symbol_byte(set, *code) : std::nullopt;
-        if (!byte) ++unknown;
+        if (!byte) {
+            ++unknown;
+            if (code && missing && missing->size() < kMissingKept &&
+                std::find(missing->begin(), missing->end(), *code) == missing->end())
+                missing->push_back(*code);
+        }
         text[write++] = static_cast<char>(byte ? *byte : '?');
         read += static_cast<std::size_t>(length);
     }
     text.resize(write);
     return unknown;
+}
+
+std::optional<std::string_view> symbol_set_showing(const std::vector<char32_t>& codes) {
+    static constexpr std::string_view kPreferred[] = {"19U", "9N", "0N", "8U", "12U", "10U"};
+    for (std::string_view id : kPreferred) {
+        std::optional<SymbolSet> set = symbol_set_of(id);
+        if (set && std::all_of(codes.begin(), codes.end(),
+                               [&](char32_t c) { return symbol_byte(*set, c).has_value(); }))
+            return id;
+    }
+    return std::nullopt;
 }
 
 }  // namespace morvel

@@ -22,7 +22,17 @@ std::optional<unsigned char> symbol_byte(SymbolSet set, char32_t code);
 /// Rewrites UTF-8 `text` into bytes of `set`, one byte per character; a character the
 /// set cannot show, and a byte that is not part of a UTF-8 character, become "?".
 /// The byte offsets in `marks` are moved to where the same ASCII text now starts.
-/// Returns how many characters became "?".
-std::size_t utf8_to_symbol_set(std::string& text, std::vector<std::size_t>& marks, SymbolSet set);
+/// Returns how many characters became "?"; the first few of them (at most
+/// kMissingKept, each once) are added to `missing` when it is given.
+std::size_t utf8_to_symbol_set(std::string& text, std::vector<std::size_t>& marks, SymbolSet set,
+                               std::vector<char32_t>* missing = nullptr);
+
+/// How many characters utf8_to_symbol_set keeps for a hint.
+inline constexpr std::size_t kMissingKept = 16;
+
+/// The identifier of a symbol set known here that shows every one of `codes`, the
+/// Windows Latin 1 set 19U first (it has the euro sign and the dashes); none when no
+/// set does.
+std::optional<std::string_view> symbol_set_showing(const std::vector<char32_t>& codes);
 
 }  // namespace morvel

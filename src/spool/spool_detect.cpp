@@ -80,25 +80,22 @@ int is_xml(Run& run, std::string_view spool_name) {
     return xml_signature(b + mark) ? 1 : 0;
 }
 
-void detect_utf8(Run& run) {
+namespace {
+
+enum class Utf8Verdict { Bytes, Utf8, Unreadable };
+
+// Whether the spool's first window holds UTF-8 with at least one character beyond ASCII
+// (or began with the UTF-8 byte-order mark); nothing is consumed.
+Utf8Verdict utf8_verdict(Run& run) {
     SpoolReader& r = run.spool;
-    if (!require_open(run)) {
-        r.utf8_mode = 0;
-        return;
-    }
+    if (!require_open(run)) return Utf8Verdict::Bytes;
     SpoolWindow& w = r.window;
     window_available(run);
     if (w.base == 0 && w.pos == 3 && w.count >= 3 && w.data[0] == 0xEF && w.data[1] == 0xBB &&
-        w.data[2] == 0xBF) {
-        r.utf8_mode = 1;  // the UTF-8 byte-order mark was skipped
-        return;
-    }
+        w.data[2] == 0xBF)
+        return Utf8Verdict::Utf8;  // the UTF-8 byte-order mark was skipped
     std::size_t limit = window_limit(w);
-    if (w.pos >= limit) {
-        report_error(run, 0, "Unable to read spool file to determine if UTF-8");
-        r.utf8_mode = 0;
-        return;
-    }
+    if (w.pos >= limit) return Utf8Verdict::Unreadable;
     // A character cut by the window's end says nothing against UTF-8: the stream goes on.
     bool cut_by_window = !w.eof && limit == w.count;
     bool multi = false;
@@ -110,26 +107,31 @@ void detect_utf8(Run& run) {
             continue;
         }
         int more = (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : -1;
-        if (more < 0) {
-            r.utf8_mode = 0;
-            return;
-        }
+        if (more < 0) return Utf8Verdict::Bytes;
         std::size_t k = 1;
-        for (; k <= static_cast<std::size_t>(more) && i + k < limit; ++k) {
-            if ((w.data[i + k] & 0xC0) != 0x80) {
-                r.utf8_mode = 0;
-                return;
-            }
-        }
+        for (; k <= static_cast<std::size_t>(more) && i + k < limit; ++k)
+            if ((w.data[i + k] & 0xC0) != 0x80) return Utf8Verdict::Bytes;
         if (k <= static_cast<std::size_t>(more)) {
             if (cut_by_window) break;
-            r.utf8_mode = 0;
-            return;
+            return Utf8Verdict::Bytes;
         }
         multi = true;
         i += k;
     }
-    r.utf8_mode = multi ? 1 : 0;
+    return multi ? Utf8Verdict::Utf8 : Utf8Verdict::Bytes;
+}
+
+}  // namespace
+
+void detect_utf8(Run& run) {
+    Utf8Verdict verdict = utf8_verdict(run);
+    if (verdict == Utf8Verdict::Unreadable)
+        report_error(run, 0, "Unable to read spool file to determine if UTF-8");
+    run.spool.utf8_mode = verdict == Utf8Verdict::Utf8 ? 1 : 0;
+}
+
+bool spool_looks_utf8(Run& run) {
+    return utf8_verdict(run) == Utf8Verdict::Utf8;
 }
 
 std::optional<std::string> recognise_auto_form(Run& run, std::string_view spool_name,

@@ -115,6 +115,9 @@ long read_raw(Run& run, char* buffer, long length);
 int is_xml(Run& run, std::string_view spool_name);
 /// Decides the reader's utf8_mode from the spool's first window (for a negative -u).
 void detect_utf8(Run& run);
+/// Whether the spool's first window is plainly UTF-8 (valid, with characters beyond
+/// ASCII); reads nothing away and reports nothing.
+bool spool_looks_utf8(Run& run);
 /// The definition file of the first auto form that matches the spool's first lines.
 std::optional<std::string> recognise_auto_form(Run& run, std::string_view spool_name,
                                                const std::vector<AutoForm>& forms);

@@ -63,6 +63,13 @@ bool picture_is_valid(Run& run, const std::string& picture, std::size_t dot) {
     if (!bad && dot != std::string::npos) bad = z_first(picture.size() - 1, dot, -1);
     if (bad) {
         report_error(run, 0, "Got a 9 or * after a Z in FORMAT");
+        // The fixed message above has no position; this line gives the statement's.
+        std::string where;
+        appendf(where,
+                "In FORMAT(\"%.60s\", ...) each Z stands nearer the point than every 9 and * "
+                "(99Z, not ZZ9); the statement is",
+                picture.c_str());
+        write_message(run, where, true);
         return false;
     }
     return true;

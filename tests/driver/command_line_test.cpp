@@ -75,6 +75,7 @@ TEST(CommandLine, MissingArgumentAfterJoinedFlagsPrintsUsageAndExits100) {
     std::string console = c.console();  // standard error shares the capture here
     EXPECT_TRUE(
         console.starts_with("get command line option: Invalid argument\n"
+                            "morvel: option -l needs an argument\n"
                             "morvel Version 5.0(2020.1), Build 000.000\n"))
         << console;
 }
@@ -130,6 +131,55 @@ TEST(Settings, WidthsAndAutoForms) {
     read_settings_file(missing.run, missing.dir.file("none.ini"));
     EXPECT_EQ(missing.run.settings.printable_width, 2360);
     EXPECT_EQ(missing.run.MEMORY_ERROR, 0);
+}
+
+TEST(Settings, StrictDeliveryKeyOnlySwitchesOn) {
+    struct Case {
+        const char* ini;
+        bool from_command_line;
+        bool strict;
+    } cases[] = {
+        {"strict_delivery=1\n", false, true},    {"STRICT_DELIVERY=yes\r\n", false, true},
+        {"strict_delivery=true\n", false, true}, {"strict_delivery=0\n", false, false},
+        {"strict_delivery=\n", false, false},    {"strict_delivery=no\n", true, true},
+        {"printer_width=2400\n", false, false},
+    };
+    for (const Case& k : cases) {
+        test::CapturedRun c;
+        c.run.options.strict_delivery = k.from_command_line;
+        read_settings_file(c.run, c.dir.write("morvel.ini", k.ini));
+        EXPECT_EQ(c.run.options.strict_delivery, k.strict) << k.ini;
+        EXPECT_EQ(c.log(), "") << k.ini;
+    }
+}
+
+TEST(CommandLine, UnknownOrIncompleteOptionIsNamed) {
+    struct Case {
+        std::vector<std::string> words;
+        const char* named;
+    } cases[] = {
+        {{"-x"}, "morvel: unknown option -x\n"},
+        {{"-sx"}, "morvel: unknown option -x\n"},
+        {{"--frobnicate"}, "morvel: unknown option --frobnicate\n"},
+        {{"-sl"}, "morvel: option -l needs an argument\n"},
+    };
+    for (const Case& k : cases) {
+        test::CapturedRun c;
+        Scanned s = scan_words(c, k.words);
+        EXPECT_EQ(s.scan.exit_code, 100);
+        EXPECT_TRUE(c.console().starts_with(std::string("get command line option: Invalid "
+                                                        "argument\n") +
+                                            k.named))
+            << c.console();
+    }
+}
+
+TEST(CommandLine, StrictDeliveryIsALongOption) {
+    test::CapturedRun c;
+    Scanned s = scan_words(c, {"--strict-delivery", "-s", "job.def"});
+    EXPECT_EQ(s.scan.outcome, OptionScan::Outcome::Run);
+    EXPECT_TRUE(c.run.options.strict_delivery);
+    EXPECT_TRUE(c.run.options.silent);
 }
 
 TEST(Generator, AsksUntilTheAnswerIsKnown) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,27 @@ TEST(Starter, AnswersAreStillReadWhenGiven) {
                                "portrait):"),
               std::string::npos);
     EXPECT_NE(test::read_file(file).find("\t\tORIENTATION=LANDSCAPE\n"), std::string::npos);
+}
+
+// An edited definition is not lost to a second -g; only plain files are renamed.
+TEST(Starter, AnExistingDefinitionIsKeptWithATilde) {
+    test::CapturedRun c;
+    c.set_input("");
+    std::string file = c.dir.write("s.def", "; my edits\n");
+    c.dir.write("s.def~", "; an older backup\n");
+    EXPECT_EQ(write_default_definition(c.run, file), 0);
+    EXPECT_EQ(test::read_file(file + "~"), "; my edits\n");
+    EXPECT_NE(test::read_file(file).find("[INPUT]"), std::string::npos);
+    EXPECT_NE(c.console().find("The earlier " + file + " is kept as " + file + "~\n"),
+              std::string::npos)
+        << c.console();
+
+    test::CapturedRun fresh;
+    fresh.set_input("");
+    std::string new_file = fresh.dir.file("t.def");
+    EXPECT_EQ(write_default_definition(fresh.run, new_file), 0);
+    EXPECT_FALSE(std::filesystem::exists(new_file + "~"));
+    EXPECT_EQ(fresh.console().find("kept as"), std::string::npos);
 }
 
 std::string scan_console(const std::vector<std::string>& words, int* exit_code) {

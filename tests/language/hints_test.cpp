@@ -63,6 +63,34 @@ TEST(Hints, FollowTheirFixedMessage) {
          "Couldnt find definition of HELVETICA at line 5",
          "HELVETICA is not a typeface Morvel knows; the typefaces known are COURIER, TIMES and "
          "UNIVERS, or give a PCL typeface number"},
+        {"position in millimetres",
+         with_reformat(" ORIENTATION = PORTRAIT", " FIELD = 20mm, 1R,,, name"),
+         "Missing , at line 7 of test.def",
+         "Positions are numbers in dots at the program's resolution (300 per inch by default): "
+         "20mm is 236 dots at 300 per inch"},
+        {"position in inches, resolution set",
+         with_reformat(" RESOLUTION = 600", " FIELD = 1, 2in,,, name"),
+         "Missing , at line 7 of test.def",
+         "Positions are numbers in dots at the program's resolution (300 per inch by default): "
+         "2in is 600 dots at 300 per inch"},
+        {"position as an expression",
+         with_reformat(" ORIENTATION = PORTRAIT", " FIELD = 100+50, 1R,,, name"),
+         "Missing , at line 7 of test.def",
+         "Positions are numbers in dots at the program's resolution (300 per inch by default), "
+         "written without a unit or an expression; a variable may stand instead"},
+        {"mask calls a program with no reformat section",
+         kExtract +
+             "[OUTPUT] OUTPUT = out INVOCATION = \"lp\" PARAMETERS = OUTPUT_FILE MASK = slip\n",
+         "Couldnt find definition of slip at line 2",
+         "slip is called in a MASK of test.def, which has no [REFORMAT] section: add one with the "
+         "program REFORMAT = slip"},
+        {"mask calls a program the reformat section lacks",
+         kExtract +
+             "[OUTPUT] OUTPUT = out INVOCATION = \"lp\" PARAMETERS = OUTPUT_FILE MASK = slip\n"
+             "[REFORMAT] REFORMAT = rp, hp { }\n",
+         "Couldnt find definition of slip at line 2",
+         "slip is called in a MASK of test.def, but its [REFORMAT] section has no program "
+         "REFORMAT = slip"},
     };
     for (const Case& k : cases) {
         Compiled d(k.text);

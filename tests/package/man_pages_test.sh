@@ -8,7 +8,7 @@ if ! command -v groff >/dev/null 2>&1; then
     exit 77
 fi
 status=0
-for page in "$dir"/*.1; do
+for page in "$dir"/*.[1-8]; do
     warnings=$(groff -man -ww -z "$page" 2>&1)
     if [ -n "$warnings" ]; then
         echo "FAIL: $page: $warnings"

@@ -47,7 +47,11 @@ dpkg-deb -x "$deb" "$root" || fail "dpkg-deb -x failed"
 morvel=$root/usr/bin/morvel
 [ -x "$morvel" ] || fail "usr/bin/morvel is missing"
 for f in usr/share/man/man1/morvel.1.gz usr/share/doc/morvel/copyright \
-         usr/share/doc/morvel/changelog.gz; do
+         usr/share/doc/morvel/changelog.gz usr/share/man/man8/morvel-cups.8.gz \
+         usr/share/vim/vimfiles/syntax/morvel.vim usr/share/vim/vimfiles/ftdetect/morvel.vim \
+         usr/share/vim/vimfiles/compiler/morvel.vim usr/share/vim/vimfiles/ftplugin/morvel.vim \
+         usr/share/nvim/site/ftdetect/morvel.vim usr/share/emacs/site-lisp/morvel-mode.el usr/share/morvel/vscode/package.json \
+         usr/share/morvel/vscode/syntaxes/morvel.tmLanguage.json; do
     [ -f "$root/$f" ] || fail "$f is missing"
 done
 

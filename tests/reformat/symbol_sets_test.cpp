@@ -78,3 +78,44 @@ TEST(SymbolSets, TextRewrittenWithMarksMoved) {
 
 }  // namespace
 }  // namespace morvel
+
+namespace morvel {
+namespace {
+
+// The set named after "cannot show some characters": the euro sign and the en dash need
+// 19U; characters of no Latin set give none.
+TEST(SymbolSets, SetShowingTheMissingCharacters) {
+    struct Case {
+        std::string text;
+        const char* from;
+        std::vector<char32_t> missing;
+        std::optional<std::string_view> showing;
+    } cases[] = {
+        {"\xE2\x82\xAC 12 \xE2\x80\x93 13", "8U", {0x20AC, 0x2013}, "19U"},
+        {"\xE2\x82\xAC\xE2\x82\xAC", "0N", {0x20AC}, "19U"},
+        {"\xC5\x92uvre", "0N", {0x0152}, "19U"},  // OE ligature: Windows Latin 1 and Latin 9
+        {"\xE6\x97\xA5", "19U", {0x65E5}, std::nullopt},
+    };
+    for (Case& k : cases) {
+        std::vector<std::size_t> marks;
+        std::vector<char32_t> missing;
+        utf8_to_symbol_set(k.text, marks, *symbol_set_of(k.from), &missing);
+        EXPECT_EQ(missing, k.missing) << k.text;
+        EXPECT_EQ(symbol_set_showing(missing), k.showing) << k.text;
+    }
+    // At most kMissingKept characters are kept, each once.
+    std::string many;
+    for (char32_t c = 0x3041; c < 0x3041 + 40; ++c) {
+        many += static_cast<char>(0xE0 | (c >> 12));
+        many += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        many += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    many += many;
+    std::vector<std::size_t> marks;
+    std::vector<char32_t> missing;
+    EXPECT_EQ(utf8_to_symbol_set(many, marks, SymbolSet::Latin1, &missing), 80u);
+    EXPECT_EQ(missing.size(), kMissingKept);
+}
+
+}  // namespace
+}  // namespace morvel

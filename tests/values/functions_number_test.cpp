@@ -104,7 +104,11 @@ TEST(FunctionsNumber, FormatBadInput) {
               "Multiple decimal places in FORMAT at line 2 of a.def\n"
               "Multiple minus signs in FORMAT at line 2 of a.def\n"
               "Got a 9 or * after a Z in FORMAT\n"
+              "In FORMAT(\"Z9\", ...) each Z stands nearer the point than every 9 and * (99Z, "
+              "not ZZ9); the statement is at line 2 of a.def\n"
               "Got a 9 or * after a Z in FORMAT\n"
+              "In FORMAT(\"9.9Z\", ...) each Z stands nearer the point than every 9 and * (99Z, "
+              "not ZZ9); the statement is at line 2 of a.def\n"
               "Number in format is not a valid number - (1-2) at line 2 of a.def\n"
               "Number in FORMAT is NULL at line 2 of a.def\n");
 }
