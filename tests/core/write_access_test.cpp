@@ -33,6 +33,8 @@ TEST(WriteAccess, OnlyRootTheTrustedOwnerAndTrustedGroupsMayWrite) {
     filter.self_groups = {kFilterGroup};
     filter.trusted_owner = kAdmin;
     filter.trusted_groups = {0, kAdmins, kFilterGroup};
+    WriteTrust runs_as_owner = filter;
+    runs_as_owner.trusted_owner = kFilter;
     WriteTrust as_root = filter;
     as_root.self_uid = kRoot;
     as_root.self_groups = {0};
@@ -48,7 +50,9 @@ TEST(WriteAccess, OnlyRootTheTrustedOwnerAndTrustedGroupsMayWrite) {
         {"administrators may write", filter, file(kRoot, kAdmins, 0664), nullptr},
         {"root's group may write", filter, file(kRoot, 0, 0664), nullptr},
         {"a stranger's", filter, file(kStranger, 0, 0444), "belongs to user 1000, not to root"},
-        {"the filter user's", filter, file(kFilter, 0, 0444), "the user this program runs as"},
+        {"the filter user's", filter, file(kFilter, 0, 0444), "belongs to user 7, not to root"},
+        {"the trusted owner runs it", runs_as_owner, file(kFilter, 0, 0444),
+         "belongs to user 7, the user this program runs as (chown root)"},
         {"users may write", filter, file(kRoot, kUsers, 0664), "group 100 can write it"},
         {"users may not write", filter, file(kRoot, kUsers, 0644), nullptr},
         {"the filter's group may write", filter, file(kRoot, kFilterGroup, 0664),

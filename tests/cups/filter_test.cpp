@@ -370,9 +370,10 @@ TEST_F(FilterTest, TheUnsafeKeywordAllowsAnyPathButNeverTheDocumentOrADevice) {
         EXPECT_NE(r.err.find(c.message), std::string::npos) << c.value << "\n" << r.err;
     }
     // The job's document given as standard input, named as the open descriptor.
-    FilterArguments args = arguments("morvel-definition=/proc/self/fd/0", 1, spool);
-    args.file.clear();
     std::FILE* in = std::fopen(spool.c_str(), "rb");
+    FilterArguments args =
+        arguments("morvel-definition=/proc/self/fd/" + std::to_string(::fileno(in)), 1, spool);
+    args.file.clear();
     std::string err_name = dir.file("stdin.err");
     std::FILE* err = std::fopen(err_name.c_str(), "wb");
     FilterStreams streams = streams_for(ppd);
