@@ -463,18 +463,19 @@ TEST_F(FilterTest, ACancelledJobLeavesNoFilesBehind) {
         std::fclose(err);
         ::_exit(status);
     }
-    for (int i = 0; i < 300 && !std::filesystem::exists(started); ++i) ::usleep(20000);
-    ASSERT_TRUE(std::filesystem::exists(started)) << read_file(err_name);
+    for (int i = 0; i < 1500 && !std::filesystem::exists(started); ++i) ::usleep(20000);
+    bool job_started = std::filesystem::exists(started);
     // Mid-job there is a scratch folder with the log and a temporary folder.
     bool scratch_seen = false;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         if (entry.path().filename().string().rfind("morvel-cups-", 0) == 0)
             scratch_seen = std::filesystem::exists(entry.path() / "morvel.log") &&
                            std::filesystem::is_directory(entry.path() / "tmp");
-    EXPECT_TRUE(scratch_seen);
     ASSERT_EQ(::kill(pid, SIGTERM), 0);
     int wait_status = 0;
     ASSERT_EQ(::waitpid(pid, &wait_status, 0), pid);
+    ASSERT_TRUE(job_started) << read_file(err_name);
+    EXPECT_TRUE(scratch_seen);
     ASSERT_TRUE(WIFEXITED(wait_status)) << wait_status;
     EXPECT_EQ(WEXITSTATUS(wait_status), kCancelledStatus);
     EXPECT_NE(read_file(err_name).find("INFO: The job was cancelled"), std::string::npos)
