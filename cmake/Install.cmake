@@ -10,6 +10,10 @@ endif()
 if(TARGET morvel-cups)
   # CUPS looks for filters in lib/cups/filter, never in a multiarch folder.
   install(TARGETS morvel-cups RUNTIME DESTINATION lib/cups/filter)
+  # The administrator's folder of the definitions queues may run: root's, 0755.
+  install(DIRECTORY DESTINATION ${MORVEL_CUPS_DEFINITION_FOLDER}
+          DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+                                GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 endif()
 
 # The batch and hot folder scripts, and the hot folder's systemd units (a

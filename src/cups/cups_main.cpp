@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 
 #include "cups/filter.h"
@@ -24,6 +25,13 @@ class PrinterStream {
         std::fflush(stdout);
         ::dup2(fd_, STDOUT_FILENO);
         ::close(fd_);
+    }
+    // The last close of the printer stream: false when the system reports that data
+    // written to it did not arrive (a full disk under a file, a failing pipe).
+    bool close() {
+        int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
     }
     PrinterStream(const PrinterStream&) = delete;
     PrinterStream& operator=(const PrinterStream&) = delete;
@@ -55,5 +63,12 @@ int main(int argc, char** argv) {
     streams.printer_fd = printer.fd();
     streams.ppd_path = environment("PPD");
     streams.temp_dir = environment("TMPDIR");
-    return morvel::run_filter(*args, streams);
+    streams.definition_folder = MORVEL_CUPS_DEFINITION_FOLDER;
+    int status = morvel::run_filter(*args, streams);
+    if (!printer.close() && status == 0) {
+        std::fprintf(stderr, "ERROR: Unable to finish the printer data: %s\n",
+                     std::strerror(errno));
+        return 1;
+    }
+    return status;
 }

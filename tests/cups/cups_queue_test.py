@@ -8,6 +8,11 @@ with morvel.ppd and the morvel-cups filter, prints with lp and checks:
     the same definition and spool, and lpstat -W completed lists it;
   - a job whose definition does not compile ends stopped or aborted, its message in the
     server's error_log, and the queue prints the next job;
+  - jobs that name a definition outside the queue's definition folder (/tmp/...), their
+    own document, or a definition the filter user lp can write are aborted with the
+    reason in error_log, and nothing of the definition runs (its EXECUTE would leave a
+    marker file); a queue that allows any definition still refuses the job's document;
+  - a cancelled job leaves no scratch folder in the server's TempDir;
   - two copies arrive as the job's PCL twice;
   - ten jobs printed back to back arrive whole and in order (a socket: queue whose
     "printer" is a listener here, since a file: device keeps only the last job).
@@ -190,6 +195,13 @@ MaxJobs 100
         except FileNotFoundError:
             return ""
 
+    def spool_file(self, job):
+        """The job's document as cupsd keeps it while the job runs."""
+        return os.path.join(self.root, "spool", f"d{job:05d}-001")
+
+    def temp_dir(self):
+        return os.path.join(self.root, "spool", "tmp")
+
     def add_queue(self, name, uri, ppd, definition):
         self.run(["lpadmin", "-p", name, "-E", "-v", uri, "-P", ppd,
                   "-o", f"morvel-definition-default={definition}",
@@ -219,6 +231,40 @@ MaxJobs 100
         return r.stdout
 
 
+def shlex_quote(text):
+    return "'" + text.replace("'", "'\\''") + "'"
+
+
+def command_definition(command):
+    """A definition that runs a command on the first page it composes."""
+    return f"""[EXTRACT]
+default_extract=
+{{
+    LINES_PER_PAGE = 3
+    FIELD=1,1,20,customer
+}}
+[OUTPUT]
+OUTPUT=out_a
+INVOCATION="cat" PARAMETERS=OUTPUT_FILE
+MASK=
+{{
+    page_a
+    CALL EXECUTE("{command}")
+}}
+
+[REFORMAT]
+REFORMAT=page_a, text
+{{
+    SETTINGS=
+    {{
+        PAGE_WIDTH=12
+        PAGE_HEIGHT=1
+    }}
+    MESSAGE=0,0,,,"A " + customer
+}}
+"""
+
+
 def morvel_output(morvel, definition, spool, scratch):
     """The PCL that morvel itself hands the definition's first output program's command."""
     target = os.path.join(scratch, "expected.pcl")
@@ -238,7 +284,7 @@ def main():
         print(__doc__)
         return 2
     morvel, morvel_cups, source = (os.path.abspath(a) for a in sys.argv[1:])
-    for tool in ("cupsd", "lpadmin", "lp", "lpstat"):
+    for tool in ("cupsd", "lpadmin", "lp", "lpstat", "cancel"):
         if not shutil.which(tool, path=os.environ.get("PATH", "") + ":/usr/sbin:/sbin"):
             skip(f"{tool} is not installed (Debian packages cups, cups-client, cups-bsd)")
     os.environ["PATH"] = os.environ.get("PATH", "") + ":/usr/sbin:/sbin"
@@ -256,25 +302,54 @@ def main():
                 err = f.read().strip()
             skip(f"cupsd could not be started: {err}{server.error_log()[-2000:]}")
 
-        # The job's files, readable by lp, which the filter runs as.
+        # The job's files, readable by lp, which the filter runs as; the queue's
+        # definitions in a folder of root's that only root can write.
         jobs = os.path.join(root, "jobs")
-        os.makedirs(jobs, mode=0o755)
-        definition = os.path.join(jobs, "invoice.def")
+        defs = os.path.join(root, "defs")
+        opened = os.path.join(root, "open")  # anyone may write here, lp too
+        for d in (jobs, defs):
+            os.makedirs(d, mode=0o755)
+        os.makedirs(opened)
+        os.chmod(opened, 0o777)
+        definition = os.path.join(defs, "invoice.def")
         shutil.copy(os.path.join(source, "examples", "invoice", "invoice.def"), definition)
         spool = os.path.join(jobs, "invoice.prn")
         shutil.copy(os.path.join(source, "examples", "invoice", "invoice.prn"), spool)
-        bad = os.path.join(jobs, "bad.def")
+        bad = os.path.join(defs, "bad.def")
         with open(bad, "w") as f:
             f.write("[INPUT]\n{\n    REPEAT nowhere\n}\n")
-        for p in (definition, spool, bad):
+        # A definition whose first page runs a command as the filter user.
+        marker = os.path.join(opened, "evil-ran")
+        evil_text = command_definition(f"touch {shlex_quote(marker)}")
+        evil_dir = tempfile.mkdtemp(prefix="morvel-evil-", dir="/tmp")
+        os.chmod(evil_dir, 0o755)
+        evil = os.path.join(evil_dir, "evil.def")
+        lp_owned = os.path.join(defs, "lp-owned.def")
+        for path in (evil, lp_owned):
+            with open(path, "w") as f:
+                f.write(evil_text)
+        shutil.chown(lp_owned, user="lp")
+        started = os.path.join(opened, "slow-started")
+        with open(os.path.join(defs, "slow.def"), "w") as f:
+            f.write(command_definition(f"touch {shlex_quote(started)}; exec sleep 60"))
+        for p in (definition, spool, bad, evil, lp_owned, os.path.join(defs, "slow.def")):
             os.chmod(p, 0o644)
-        ppd = os.path.join(source, "src", "cups", "morvel.ppd")
+        ppd = os.path.join(root, "morvel.ppd")
+        unsafe_ppd = os.path.join(root, "unsafe.ppd")
+        with open(os.path.join(source, "src", "cups", "morvel.ppd")) as f:
+            ppd_text = f.read().replace('*MorvelDefinitionFolder: ""',
+                                        f'*MorvelDefinitionFolder: "{defs}"')
+        with open(ppd, "w") as f:
+            f.write(ppd_text)
+        with open(unsafe_ppd, "w") as f:
+            f.write(ppd_text.replace("*MorvelUnsafeAnyDefinition: False",
+                                     "*MorvelUnsafeAnyDefinition: True"))
         scratch = os.path.join(root, "expected")
         os.makedirs(scratch)
 
         # 1. A good job through the file: device.
         device = os.path.join(root, "device.pcl")
-        server.add_queue("invoices", f"file:{device}", ppd, definition)
+        server.add_queue("invoices", f"file:{device}", ppd, "invoice.def")
         expected = morvel_output(morvel, definition, spool, scratch)
         if len(expected) == 0:
             fail("morvel wrote no PCL for the example")
@@ -291,7 +366,7 @@ def main():
         print(f"good job {job}: {len(got)} bytes, identical to morvel's")
 
         # 2. A definition that does not compile: the job is aborted, its message logged.
-        bad_job = server.print_file("invoices", spool, f"morvel-definition={bad}")
+        bad_job = server.print_file("invoices", spool, "morvel-definition=bad.def")
         state = server.job_end(bad_job)
         if state not in ("stopped", "aborted"):
             fail(f"bad job {bad_job} ended {state}")
@@ -301,6 +376,52 @@ def main():
         if not re.search(rf"\[Job {bad_job}\] The job failed", log):
             fail(f"the error_log does not say job {bad_job} failed")
         print(f"bad job {bad_job}: {state}, message in error_log")
+
+        # Jobs that name what they may not: each aborted, its reason in error_log, and
+        # the evil definition's command never run. (cupsd writes ' as \' in its log.)
+        plain = rf": a job names a definition by its file name in {re.escape(defs)}"
+        last = bad_job
+        refused = [
+            ("invoices", f"morvel-definition={evil}",
+             rf"Refusing the definition {re.escape(evil)}{plain}"),
+            ("invoices", "morvel-definition=lp-owned.def",
+             rf"Refusing the definition {re.escape(lp_owned)}: others than root and the "
+             r"administrators can change it: it belongs to user \d+"),
+            ("invoices", "morvel-definition=/dev/stdin",
+             rf"Refusing the definition /dev/stdin{plain}"),
+            # The job's own document, by the name cupsd gives it.
+            ("invoices", "morvel-definition={document}",
+             rf"Refusing the definition {{document}}{plain}"),
+            ("anything", "morvel-definition={document}",
+             r"Refusing the definition {document}: it is the job\\?'s own document"),
+            ("anything", "morvel-definition=-g" + os.path.join(opened, "victim"),
+             r"Refusing the definition -g\S+: a definition\\?'s name must not start with -"),
+        ]
+        server.add_queue("anything", f"file:{os.path.join(root, 'anything.pcl')}", unsafe_ppd,
+                         "invoice.def")
+        # The documents are the evil definition too.
+        document_path = os.path.join(jobs, "evil-document.prn")
+        with open(document_path, "w") as f:
+            f.write(evil_text)
+        os.chmod(document_path, 0o644)
+        for queue, option, reason in refused:
+            document = server.spool_file(last + 1)
+            option = option.format(document=document)
+            job = server.print_file(queue, document_path, option)
+            if job != last + 1:
+                fail(f"job {job} is not the job {last + 1} whose document was named")
+            last = job
+            state = server.job_end(job)
+            if state not in ("stopped", "aborted"):
+                fail(f"job {job} ({option}) ended {state}")
+            pattern = rf"\[Job {job}\] " + reason.format(document=re.escape(document))
+            if not re.search(pattern, server.error_log()):
+                fail(f"the error_log has no reason for job {job} ({option}):\n"
+                     f"{server.error_log()[-3000:]}")
+            print(f"job {job} ({queue}, {option}): {state}, reason in error_log")
+        if os.path.exists(marker) or os.path.exists(os.path.join(opened, "victim")):
+            fail("a refused definition ran")
+        shutil.rmtree(evil_dir)
 
         # 3. The queue still prints.
         os.remove(device)
@@ -319,9 +440,21 @@ def main():
                 fail(f"two copies ({job}) ended {state} or differ from twice morvel's PCL")
         print(f"two copies {job}: completed, the PCL twice")
 
+        # A cancelled job: the filter's scratch folder goes with it.
+        before = set(os.listdir(server.temp_dir()))
+        job = server.print_file("invoices", spool, "morvel-definition=slow.def")
+        wait_until(f"job {job} to start", lambda: os.path.exists(started))
+        if not [n for n in os.listdir(server.temp_dir()) if n.startswith("morvel-cups-")]:
+            fail(f"job {job} runs without a scratch folder in {server.temp_dir()}")
+        server.run(["cancel", f"invoices-{job}"])
+        wait_until(f"cancelled job {job} to leave no scratch folder",
+                   lambda: not [n for n in set(os.listdir(server.temp_dir())) - before
+                                if n.startswith("morvel-cups-")], 20)
+        print(f"cancelled job {job}: no scratch folder left")
+
         # 4. Ten jobs back to back, each a different invoice.
         listener = Listener()
-        server.add_queue("stream", f"socket://127.0.0.1:{listener.port}", ppd, definition)
+        server.add_queue("stream", f"socket://127.0.0.1:{listener.port}", ppd, "invoice.def")
         with open(spool, "rb") as f:
             first_invoice = f.read().split(b"\f")[0] + b"\f"
         spools, expectations = [], []

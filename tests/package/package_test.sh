@@ -54,6 +54,11 @@ for f in usr/share/man/man1/morvel.1.gz usr/share/doc/morvel/copyright \
          usr/share/morvel/vscode/syntaxes/morvel.tmLanguage.json; do
     [ -f "$root/$f" ] || fail "$f is missing"
 done
+# The print filter's definition folder, root's and writable by root only.
+if [ -e "$root/usr/lib/cups/filter/morvel-cups" ]; then
+    [ "$(dpkg-deb -c "$deb" | awk '$6 == "./etc/morvel/cups/" { print $1, $2 }')" = \
+      "drwxr-xr-x root/root" ] || fail "etc/morvel/cups is missing or not root's 0755"
+fi
 
 "$morvel" -h >"$tmp/usage" 2>&1 || fail "morvel -h exited with $?"
 head -n 1 "$tmp/usage" | grep -q "Version 5.0(2020.1), Build 000.000" ||
