@@ -377,7 +377,7 @@ void Interpreter::set_orientation(int o) {
 }
 
 cairo_t* Interpreter::page() {
-    if (cr_) return cr_;
+    if (cr_) return device_.mark(cr_);
     cr_ = device_.begin_page(paper_w_, paper_h_);
     cairo_matrix_t m;
     switch (orientation_) {
