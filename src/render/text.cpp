@@ -98,15 +98,23 @@ void Interpreter::text_byte(int byte, long long offset) {
 void Interpreter::show_glyphs(cairo_t* cr, const std::string& utf8,
                               const std::vector<cairo_glyph_t>& glyphs,
                               const std::vector<cairo_text_cluster_t>& clusters) {
+    // Fixed-pitch faces are drawn as they are: their strokes are even and print at their
+    // own weight. Large characters are filled as outlines, not kept as glyph images.
+    const double pixels = device_.pixels_per_point() * run_size_;
+    const bool large = pixels > 200;
     if (device_.pixels_per_point() == 0) {
         cairo_show_text_glyphs(cr, utf8.data(), static_cast<int>(utf8.size()), glyphs.data(),
                                static_cast<int>(glyphs.size()), clusters.data(),
                                static_cast<int>(clusters.size()), cairo_text_cluster_flags_t{});
         return;
     }
+    cairo_glyph_path(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+    if (large || !font_.proportional) {
+        cairo_fill(cr);
+        return;
+    }
     // On pixels a printer's toner spreads: thin strokes get a fifth of a pixel more on
     // each side, so they stay visible at low resolutions.
-    cairo_glyph_path(cr, glyphs.data(), static_cast<int>(glyphs.size()));
     cairo_fill_preserve(cr);
     double dx = 0.2, dy = 0;
     cairo_device_to_user_distance(cr, &dx, &dy);
@@ -126,8 +134,17 @@ void Interpreter::flush_text() {
         set_fill_source(cr, pattern_, area_id_, foreground_);
     }
     if (draw && active_) {
+        check_on_page(glyphs_.front().x, glyphs_.front().y - run_size_ * 0.5, x_,
+                      glyphs_.back().y + run_size_ * 0.2);
         cairo_set_font_face(cr, active_->face);
-        cairo_set_font_size(cr, run_size_);
+        // No character is drawn larger than twice the sheet: bigger ones could not be
+        // seen whole, and their outlines take the rasteriser long and fill its caches.
+        const double largest = 2 * std::max(paper_w_, paper_h_);
+        if (run_size_ > largest)
+            problems_.report(
+                offset_now_, "huge text",
+                strfmt("text of %.0f points is drawn at %.0f points", run_size_, largest));
+        cairo_set_font_size(cr, std::min(run_size_, largest));
         show_glyphs(cr, utf8_, glyphs_, clusters_);
         if (underline_) {
             double thickness = 3 * 0.24;
