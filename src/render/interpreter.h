@@ -115,6 +115,10 @@ class Interpreter {
 
     // Rules and patterns (paint.cpp)
     void fill_rule(int kind);
+    /// Adds a rule's rectangle to the path; on pixels its edges lie on whole pixels.
+    void rule_path(cairo_t* cr, double x, double y, double w, double h);
+    /// Reports once per page a mark whose extent (logical points) leaves the page.
+    void check_on_page(double x0, double y0, double x1, double y1);
     cairo_pattern_t* shading_pattern(int level, const Rgb& colour);
     cairo_pattern_t* hatch_pattern(int id, const Rgb& colour);
     Rgb palette_colour(long index) const;
