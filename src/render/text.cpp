@@ -98,8 +98,7 @@ void Interpreter::text_byte(int byte, long long offset) {
 void Interpreter::show_glyphs(cairo_t* cr, const std::string& utf8,
                               const std::vector<cairo_glyph_t>& glyphs,
                               const std::vector<cairo_text_cluster_t>& clusters) {
-    // Fixed-pitch faces are drawn as they are: their strokes are even and print at their
-    // own weight. Large characters are filled as outlines, not kept as glyph images.
+    // Large characters are filled as outlines, not kept as glyph images.
     const double pixels = device_.pixels_per_point() * run_size_;
     const bool large = pixels > 200;
     if (device_.pixels_per_point() == 0) {
@@ -109,7 +108,7 @@ void Interpreter::show_glyphs(cairo_t* cr, const std::string& utf8,
         return;
     }
     cairo_glyph_path(cr, glyphs.data(), static_cast<int>(glyphs.size()));
-    if (large || !font_.proportional) {
+    if (large) {
         cairo_fill(cr);
         return;
     }
