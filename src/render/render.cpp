@@ -29,7 +29,7 @@ constexpr const char* kUsage =
     "                of the job is read but not drawn\n"
     "  --version     print the version and stop\n"
     "  Barcodes are drawn as printed but too coarse to scan at 100 dpi: render them at\n"
-    "  -r 300 to read them with a scanner program.\n";
+    "  -r 200 or more to read them with a scanner program.\n";
 
 bool ends_with(const std::string& s, const char* tail) {
     std::size_t n = std::strlen(tail);
