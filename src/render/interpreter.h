@@ -65,6 +65,11 @@ struct Hpgl {
     std::map<int, std::pair<int, int>> raster_fill_size;
 };
 
+struct PclCommands;
+struct PclCall;
+struct GlCommands;
+struct GlCall;
+
 class Interpreter {
   public:
     Interpreter(Device& device, FontCache& fonts, Problems& problems);
@@ -81,6 +86,12 @@ class Interpreter {
     int pages() const { return device_.pages(); }
 
   private:
+    // The command tables (pcl_commands.cpp, hpgl_commands.cpp) drive the interpreter.
+    friend struct PclCommands;
+    friend struct PclCall;
+    friend struct GlCommands;
+    friend struct GlCall;
+
     // Parsing (pcl.cpp)
     void run_stream(Input& in, int depth);
     bool read_command(Input& in, int first, Command& c, bool& more);
