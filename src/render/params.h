@@ -7,6 +7,9 @@ namespace morvel::render {
 /// Points per HP-GL/2 plotter unit (1/1016 inch).
 constexpr double kPlu = 72.0 / 1016;
 
+/// Points an HP-GL/2 polygon keeps at most.
+constexpr std::size_t kMaxPolygonPoints = 1 << 16;
+
 /// `v` as an int within [lo, hi]; NaN gives lo.
 inline int clamp_int(double v, int lo, int hi) {
     if (!(v >= lo)) return lo;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
+#include <string_view>
 
 #include "core/strfmt.h"
 #include "render/interpreter.h"
@@ -64,6 +66,7 @@ Interpreter::Interpreter(Device& device, FontCache& fonts, Problems& problems)
 Interpreter::~Interpreter() = default;
 
 void Interpreter::run(Input& in) {
+    top_input_ = &in;
     run_stream(in, 0);
     if (defining_) {
         problems_.report(offset_now_, "macro-open", "macro definition not ended");
@@ -210,6 +213,68 @@ void Interpreter::unknown(const Command& c) {
     problems_.report(c.offset, "unknown " + name, "unknown command " + name + " skipped");
 }
 
+namespace {
+
+constexpr std::string_view kUniversalExit = "\x1b%-12345X";
+constexpr std::size_t kMaxPjlLine = 256;
+
+// The value after "NAME=" in an upper-cased PJL line, without blanks and quotes.
+std::string pjl_value(const std::string& line, std::string_view name) {
+    std::size_t at = line.find(name);
+    if (at == std::string::npos) return {};
+    at = line.find('=', at + name.size());
+    if (at == std::string::npos) return {};
+    std::string value;
+    for (char ch : line.substr(at + 1))
+        if (ch != ' ' && ch != '\t' && ch != '"' && ch != '\r') value += ch;
+    return value;
+}
+
+}  // namespace
+
+// After the universal exit a printer reads PJL lines ("@PJL ...") until ENTER LANGUAGE
+// or the first byte that is not PJL; PCL 5 follows. A job in a language not drawn here
+// is skipped up to the next universal exit.
+void Interpreter::pjl(Input& in) {
+    for (;;) {
+        int b = in.peek();
+        if (b == '\r' || b == '\n' || b == ' ' || b == '\t') {
+            in.get();
+            continue;
+        }
+        if (b != '@') return;
+        long long at = &in == top_input_ ? in.offset() : offset_now_;
+        std::string line;
+        while ((b = in.get()) >= 0 && b != '\n')
+            if (line.size() < kMaxPjlLine) line += static_cast<char>(std::toupper(b));
+        if (line.rfind("@PJL", 0) != 0) continue;
+        if (line.find("RESOLUTION") != std::string::npos) {
+            std::string value = pjl_value(line, "RESOLUTION");
+            double dpi = std::atof(value.c_str());
+            if (dpi >= 75 && dpi <= 2400) resolution_ = dpi;
+            continue;
+        }
+        if (line.find("ENTER") == std::string::npos) continue;
+        std::string language = pjl_value(line, "LANGUAGE");
+        if (language == "PCL" || language == "PCL5" || language == "PCL5E" || language == "PCL5C" ||
+            language.empty())
+            return;
+        problems_.report(at, "language " + language,
+                         "job language " + language + " is not drawn, skipped");
+        // Up to the next universal exit; PJL may follow it again.
+        std::size_t matched = 0;
+        while (matched < kUniversalExit.size()) {
+            b = in.get();
+            if (b < 0) return;
+            if (b == static_cast<unsigned char>(kUniversalExit[matched]))
+                ++matched;
+            else
+                matched = b == 0x1b ? 1 : 0;
+        }
+        reset();
+    }
+}
+
 void Interpreter::execute_two_char(int c, long long offset) {
     switch (c) {
         case 'E':
@@ -267,9 +332,13 @@ void Interpreter::control(int byte, long long offset) {
         case 0x0f:
         case 0:
             return;
-        default:
-            (void)offset;
+        default: {
+            // Symbol sets such as PC-8 print symbols for the other control codes.
+            const ActiveFont* font = current_font();
+            if (font && font->character[static_cast<std::size_t>(byte)] >= 0x20)
+                text_byte(byte, offset);
             return;
+        }
     }
 }
 
@@ -279,6 +348,7 @@ void Interpreter::reset() {
     orientation_ = 0;
     copies_ = 1;
     units_per_inch_ = 300;
+    registration_x_ = registration_y_ = 0;
     vmi_ = 12;
     top_margin_ = 36;
     left_margin_ = 0;
@@ -370,6 +440,9 @@ cairo_t* Interpreter::page() {
             cairo_matrix_init(&m, 1, 0, 0, 1, offset_portrait_, 0);
             break;
     }
+    // Registration moves the whole page image on the sheet.
+    m.x0 += registration_x_;
+    m.y0 += registration_y_;
     cairo_transform(cr_, &m);
     orientation_matrix_ = m;
     marked_ = true;

@@ -102,17 +102,18 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
              [](PclCall& k) {
                  if (k.v > 0 && k.v <= 1e4) k.s.vmi_ = 72.0 / k.v;
              }},
-            {'&', 'l', 'S', F::Value, 0,
-             [](PclCall& k) { k.s.copies_ = clamp_int(k.v, 1, kMaxCopies); }},
-            {'&', 'l', 'H', F::Value, 0,
-             [](PclCall& k) { k.s.copies_ = clamp_int(k.v, 1, kMaxCopies); }},
+            {'&', 'l', 'S', F::Value, 0, ignore},  // duplex
+            {'&', 'l', 'H', F::Value, 0, ignore},  // paper source
             {'&', 'l', 'X', F::Value, 0,
              [](PclCall& k) { k.s.copies_ = clamp_int(k.v, 1, kMaxCopies); }},
             {'&', 'l', 'F', F::Value, 0, ignore},  // text length
             {'&', 'l', 'L', F::Value, 0, ignore},  // perforation skip
             {'&', 'l', 'G', F::Value, 0, ignore},  // output bin
-            {'&', 'l', 'U', F::Value, 0, ignore},  // registration
-            {'&', 'l', 'Z', F::Value, 0, ignore},
+            // Registration: the page image moves by decipoints.
+            {'&', 'l', 'U', F::Value, 0,
+             [](PclCall& k) { k.s.registration_x_ = std::clamp(k.v, -7200.0, 7200.0) / 10; }},
+            {'&', 'l', 'Z', F::Value, 0,
+             [](PclCall& k) { k.s.registration_y_ = std::clamp(k.v, -7200.0, 7200.0) / 10; }},
             {'&', 'l', 'T', F::Value, 0, ignore},  // job separation
             {'&', 'l', 'M', F::Value, 0, ignore},  // media type
             {'&', 'u', 'D', F::Value, 0,
@@ -163,9 +164,12 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
              }},
             {'*', 'p', 'Y', F::Value, 0,
              [](PclCall& k) {
-                 k.s.flush_text();
-                 k.s.y_ = k.moved(k.s.y_, k.v * k.unit());
-                 k.s.clamp_cursor();
+                 Interpreter& s = k.s;
+                 s.flush_text();
+                 // In raster graphics the cursor is where the next row goes.
+                 s.y_ = k.moved(s.raster_on_ ? s.raster_y_ : s.y_, k.v * k.unit());
+                 s.clamp_cursor();
+                 if (s.raster_on_) s.raster_move_to(s.y_);
              }},
             {'*', 'p', 'P', F::Value, 0,
              [](PclCall& k) {
@@ -360,7 +364,8 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
             {'*', 'r', 'F', F::Value, 0, ignore},
             {'*', 't', 'R', F::Value, 0,
              [](PclCall& k) {
-                 if (k.v >= 1 && k.v <= 2400) k.s.raster_res_ = k.v;
+                 // A printer draws raster finer than its own resolution at its own.
+                 if (k.v >= 1 && k.v <= 2400) k.s.raster_res_ = std::min(k.v, k.s.resolution_);
              }},
             {'*', 't', 'J', F::Value, 0, ignore},
             {'*', 't', 'K', F::Value, 0, ignore},
@@ -372,10 +377,7 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
             {'*', 'b', 'W', F::Data, kMaxRasterRowBytes,
              [](PclCall& k) { k.s.raster_row(k.data); }},
             {'*', 'b', 'Y', F::Value, 0,
-             [](PclCall& k) {
-                 if (!k.s.raster_on_) k.s.raster_start(0);
-                 k.s.raster_y_ += std::clamp(k.v, 0.0, 1e5) * 72 / k.s.raster_res_;
-             }},
+             [](PclCall& k) { k.s.raster_skip_rows(k.v); }},
             {'*', 'b', 'V', F::Data, 0,
              [](PclCall& k) {
                  k.s.problems_.report(k.c.offset, "planes", "raster colour planes are not drawn");
@@ -469,6 +471,7 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                  s.raster_end();
                  if (s.marked_) s.eject(true);
                  s.reset();
+                 s.pjl(k.in);
              }},
             {'%', 0, 'B', F::Value, 0,
              [](PclCall& k) {
