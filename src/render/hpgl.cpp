@@ -13,7 +13,6 @@ namespace morvel::render {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr std::size_t kMaxPolygonPoints = 1 << 16;
 
 }  // namespace
 
@@ -163,16 +162,23 @@ cairo_pattern_t* Interpreter::hpgl_fill_source(const Rgb& colour) {
 
 void Interpreter::hpgl_line_to(double px, double py) {
     if (gl_.polygon_mode) {
-        if (gl_.polygon.empty()) gl_.polygon.push_back({{gl_.pen_x, gl_.pen_y}});
-        std::size_t total = 0;
-        for (const auto& s : gl_.polygon) total += s.size();
-        if (total < kMaxPolygonPoints) {
-            if (gl_.pen_down)
+        if (gl_.polygon.empty()) {
+            gl_.polygon.push_back({{gl_.pen_x, gl_.pen_y}});
+            gl_.polygon_points = 1;
+        }
+        // The count is kept as points are added: counting the subpaths for every point
+        // would make polygon mode quadratic.
+        if (gl_.polygon_points < kMaxPolygonPoints) {
+            if (gl_.pen_down) {
                 gl_.polygon.back().push_back({px, py});
-            else if (gl_.polygon.back().size() <= 1)
+                ++gl_.polygon_points;
+            } else if (gl_.polygon.back().size() <= 1) {
+                gl_.polygon_points += 1 - gl_.polygon.back().size();
                 gl_.polygon.back() = {{px, py}};
-            else
+            } else {
                 gl_.polygon.push_back({{px, py}});
+                ++gl_.polygon_points;
+            }
         }
     } else if (gl_.pen_down) {
         Rgb c = pen_colour(gl_.pen);
@@ -353,7 +359,9 @@ void Interpreter::hpgl_run(Input& in, int mode, long long offset) {
         if (b < 0 || b == 0x1b) break;
         in.get();
         if (!std::isalpha(b)) continue;  // separators and stray bytes between instructions
-        long long at = offset_now_;
+        // Problems name the instruction's own byte (in a macro: the call's).
+        long long at = &in == top_input_ ? in.offset() - 1 : offset_now_;
+        if (&in == top_input_) offset_now_ = at;
         int b2 = in.peek();
         if (b2 < 0 || !std::isalpha(b2)) {
             problems_.report(at, "hpgl-malformed", "malformed HP-GL/2 instruction skipped");

@@ -118,6 +118,115 @@ struct GlCommands {
         }
         end_instruction(k.in);
     }
+    // Cubic Béziers: sets of three points (two controls and the end), drawn as lines.
+    static void beziers(GlCall& k, bool relative) {
+        Hpgl& gl = k.gl();
+        double v[6];
+        for (;;) {
+            int n = 0;
+            while (n < 6 && next_number(k.in, v[n])) ++n;
+            if (n < 6) break;
+            double x0, y0;
+            k.s.plotter_to_user(gl.pen_x, gl.pen_y, x0, y0);
+            double ux[4] = {x0, v[0], v[2], v[4]}, uy[4] = {y0, v[1], v[3], v[5]};
+            if (relative)
+                for (int i = 1; i < 4; ++i) {
+                    ux[i] += x0;
+                    uy[i] += y0;
+                }
+            constexpr int kSteps = 24;
+            for (int i = 1; i <= kSteps; ++i) {
+                double t = static_cast<double>(i) / kSteps, u = 1 - t;
+                double b0 = u * u * u, b1 = 3 * u * u * t, b2 = 3 * u * t * t, b3 = t * t * t;
+                double px, py;
+                k.s.user_to_plotter(b0 * ux[0] + b1 * ux[1] + b2 * ux[2] + b3 * ux[3],
+                                    b0 * uy[0] + b1 * uy[1] + b2 * uy[2] + b3 * uy[3], px, py);
+                k.s.hpgl_line_to(px, py);
+            }
+        }
+        end_instruction(k.in);
+    }
+    // Polyline encoded: flags and numbers packed in printable bytes. A number is base-64
+    // digits (63-126, the last one 191-254) or in 7-bit mode base-32 digits (63-94, the
+    // last 95-126), least significant first; its lowest bit is the sign. Coordinate pairs
+    // are relative and drawn unless a flag says otherwise.
+    static void polyline_encoded(GlCall& k) {
+        Hpgl& gl = k.gl();
+        bool seven_bit = false, up_next = false, absolute_next = false;
+        int fraction_bits = 0;
+        auto number = [&](double& out) {
+            long long value = 0, scale = 1;
+            for (int digits = 0; digits < 12; ++digits) {
+                int b = k.in.peek();
+                if (b < 0 || b == ';' || b == 0x1b) return false;
+                k.in.get();
+                int low = 63, last = seven_bit ? 95 : 191, base = seven_bit ? 32 : 64;
+                if (b >= low && b < low + base) {
+                    value += (b - low) * scale;
+                    scale *= base;
+                } else if (b >= last && b < last + base) {
+                    value += (b - last) * scale;
+                    double magnitude = static_cast<double>(value >> 1);
+                    out = (value & 1 ? -magnitude : magnitude) / std::ldexp(1.0, fraction_bits);
+                    return true;
+                }
+                // Other bytes (blanks, line ends) are skipped inside a number.
+            }
+            return false;
+        };
+        for (;;) {
+            int b = k.in.peek();
+            if (b < 0 || b == 0x1b) return;
+            if (b == ';') {
+                k.in.get();
+                return;
+            }
+            double a = 0, c = 0;
+            switch (b) {
+                case ':':
+                    k.in.get();
+                    if (number(a)) gl.pen = static_cast<int>(std::clamp(a, 0.0, 255.0));
+                    continue;
+                case '<':
+                    k.in.get();
+                    up_next = true;
+                    continue;
+                case '>':
+                    k.in.get();
+                    if (number(a)) fraction_bits = static_cast<int>(std::clamp(a, 0.0, 26.0));
+                    continue;
+                case '=':
+                    k.in.get();
+                    absolute_next = true;
+                    continue;
+                case '7':
+                    k.in.get();
+                    seven_bit = true;
+                    continue;
+                default:
+                    break;
+            }
+            if (!number(a) || !number(c)) {
+                if (k.in.peek() != ';' && k.in.peek() >= 0 && k.in.peek() != 0x1b) k.in.get();
+                continue;
+            }
+            double ux, uy;
+            if (absolute_next) {
+                ux = a;
+                uy = c;
+            } else {
+                k.s.plotter_to_user(gl.pen_x, gl.pen_y, ux, uy);
+                ux += a;
+                uy += c;
+            }
+            // The pen stays as the last pair left it: up after a move, down after a line.
+            gl.pen_down = !up_next;
+            double px, py;
+            k.s.user_to_plotter(ux, uy, px, py);
+            k.s.hpgl_line_to(px, py);
+            up_next = absolute_next = false;
+        }
+    }
     static void arc(GlCall& k, bool relative) {
         const auto& p = k.p;
         if (p.size() < 3) return;
@@ -204,6 +313,10 @@ const std::vector<GlCommands::Row>& GlCommands::rows() {
                  k.gl().relative = true;
                  moves(k, false, false);
              }},
+
+            {'P', 'E', F::Own, 0, polyline_encoded},
+            {'B', 'Z', F::Own, 0, [](GlCall& k) { beziers(k, false); }},
+            {'B', 'R', F::Own, 0, [](GlCall& k) { beziers(k, true); }},
 
             // Configuration
             {'I', 'N', F::Numbers, 0, [](GlCall& k) { k.s.hpgl_reset(); }},
@@ -294,11 +407,14 @@ const std::vector<GlCommands::Row>& GlCommands::rows() {
                      gl.polygon_mode = true;
                      gl.polygon.clear();
                      gl.polygon.push_back({{gl.pen_x, gl.pen_y}});
+                     gl.polygon_points = 1;
                  } else if (gl.polygon_mode) {
-                     if (m == 2)
+                     if (m == 2) {
                          gl.polygon_mode = false;
-                     else
+                     } else if (gl.polygon_points < kMaxPolygonPoints) {
                          gl.polygon.push_back({{gl.pen_x, gl.pen_y}});
+                         ++gl.polygon_points;
+                     }
                  }
              }},
             {'F', 'P', F::Numbers, 1,
@@ -448,6 +564,8 @@ const std::vector<GlCommands::Row>& GlCommands::rows() {
             {'L', 'M', F::Skip, 0, skip},
             {'T', 'D', F::Skip, 0, skip},
             {'C', 'P', F::Skip, 0, skip},
+            {'D', 'V', F::Skip, 0, skip},
+            {'D', 'L', F::Skip, 0, skip},
         };
         std::sort(t.begin(), t.end(), [](const Row& x, const Row& y) { return x.key() < y.key(); });
         return t;
