@@ -51,11 +51,11 @@ double Interpreter::hmi() const {
 }
 
 void Interpreter::text_byte(int byte, long long offset) {
-    (void)offset;
     if (raster_on_) raster_end();
     const ActiveFont* font = current_font();
     double size = font_size_pt();
     char32_t character = static_cast<char32_t>(byte);
+    cairo_font_face_t* face = font ? font->face : nullptr;
     unsigned glyph = 0;
     double advance_em = 0.6;
     if (font && font->utf8 && byte >= 0x80) {
@@ -75,14 +75,23 @@ void Interpreter::text_byte(int byte, long long offset) {
         glyph = font->glyph_of(character, advance_em);
     } else if (font) {
         utf8_needed_ = 0;
-        character = font->character[static_cast<std::size_t>(byte)];
-        glyph = font->glyph[static_cast<std::size_t>(byte)];
-        advance_em = font->advance[static_cast<std::size_t>(byte)];
+        auto b = static_cast<std::size_t>(byte);
+        character = font->character[b];
+        glyph = font->glyph[b];
+        advance_em = font->advance[b];
+        if (font->face_of[b]) face = font->face_of[b];
+        if (font->missing[b])
+            problems_.report(offset, strfmt("glyph U+%04X", static_cast<unsigned>(character)),
+                             strfmt("character U+%04X of symbol set %s is in none of the fonts",
+                                    static_cast<unsigned>(character), font_.symbol_set.c_str()));
     }
     double advance = (hmi_override_ >= 0 || !font_.proportional) ? hmi() : advance_em * size;
     if (font) {
+        // A glyph from another face starts a run of its own.
+        if (!glyphs_.empty() && face != run_face_) flush_text();
         if (glyphs_.empty()) {
             run_size_ = size;
+            run_face_ = face;
             underline_start_ = x_;
         }
         glyphs_.push_back(cairo_glyph_t{glyph, x_, y_});
@@ -132,10 +141,10 @@ void Interpreter::flush_text() {
     } else {
         set_fill_source(cr, pattern_, area_id_, foreground_);
     }
-    if (draw && active_) {
+    if (draw && run_face_) {
         check_on_page(glyphs_.front().x, glyphs_.front().y - run_size_ * 0.5, x_,
                       glyphs_.back().y + run_size_ * 0.2);
-        cairo_set_font_face(cr, active_->face);
+        cairo_set_font_face(cr, run_face_);
         // No character is drawn larger than twice the sheet: bigger ones could not be
         // seen whole, and their outlines take the rasteriser long and fill its caches.
         const double largest = 2 * std::max(paper_w_, paper_h_);
