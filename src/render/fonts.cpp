@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <tuple>
 
+#include "render/symbol_sets.h"
+
 namespace morvel::render {
 
 namespace {
@@ -100,9 +102,20 @@ Family family_for(long typeface, bool proportional) {
     }
 }
 
+bool pc8_family(const std::string& set) {
+    return set == "10U" || set == "11U" || set == "12U" || set == "17U";
+}
+
 std::array<char32_t, 256> symbol_set_table(const std::string& set, bool& known) {
     std::array<char32_t, 256> table{};
     for (std::size_t i = 0; i < 256; ++i) table[i] = static_cast<char32_t>(i);
+    if (const SymbolSetTable* t = find_symbol_set(set)) {
+        known = true;
+        for (std::size_t i = 32; i < 256; ++i)
+            if (!t->ascii || i >= 127) table[i] = 0xFFFD;
+        for (const SymbolSetEntry& e : t->entries) table[e.code] = e.character;
+        return table;
+    }
     const char* charset = charset_of(set);
     known = charset != nullptr;
     if (!charset) charset = "HP-ROMAN8";
@@ -122,6 +135,8 @@ std::array<char32_t, 256> symbol_set_table(const std::string& set, bool& known) 
             table[i] = 0xFFFD;
     }
     iconv_close(cd);
+    if (pc8_family(set))
+        for (const SymbolSetEntry& e : pc8_low_codes()) table[e.code] = e.character;
     return table;
 }
 
@@ -236,6 +251,29 @@ const ActiveFont* FontCache::get(const FontRequest& request, std::string& error)
         font->glyph[i] =
             font->glyph_of(f->symbolic ? static_cast<char32_t>(i) : font->character[i], advance);
         font->advance[i] = advance;
+    }
+    // Characters the face lacks come from the symbol and dingbat faces when they have them.
+    if (!f->symbolic) {
+        for (std::size_t i = 0; i < 256; ++i) {
+            char32_t c = font->character[i];
+            if (font->glyph[i] != 0 || c < 0x20 || c == 0xFFFD || (c >= 0x7F && c < 0xA0)) continue;
+            font->missing[i] = true;
+            for (Family other : {Family::Symbol, Family::Dingbats}) {
+                std::string ignored;
+                Face* alt = face(other, false, false, ignored);
+                if (!alt || FT_Select_Charmap(alt->ft, FT_ENCODING_UNICODE) != 0) continue;
+                ActiveFont probe;
+                probe.ft_face = alt->ft;
+                double advance = 0.6;
+                unsigned g = probe.glyph_of(c, advance);
+                if (g == 0) continue;
+                font->glyph[i] = g;
+                font->advance[i] = advance;
+                font->face_of[i] = alt->cairo;
+                font->missing[i] = false;
+                break;
+            }
+        }
     }
     const ActiveFont* result = font.get();
     fonts_[request] = std::move(font);

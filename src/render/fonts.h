@@ -34,6 +34,10 @@ struct ActiveFont {
     std::array<unsigned, 256> glyph{};
     std::array<double, 256> advance{};
     std::array<char32_t, 256> character{};
+    /// The face a byte's glyph comes from when the main face lacks it (nullptr: `face`).
+    std::array<cairo_font_face_t*, 256> face_of{};
+    /// Bytes whose character no face has (drawn as the face's missing glyph).
+    std::array<bool, 256> missing{};
     bool utf8 = false;  ///< symbol set 18N: bytes are UTF-8
     void* ft_face = nullptr;
     /// Glyph and advance of a character outside the byte table (UTF-8 jobs).

@@ -6,75 +6,13 @@
 
 #include "core/strfmt.h"
 #include "render/interpreter.h"
+#include "render/params.h"
 
 namespace morvel::render {
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kPlu = 72.0 / 1016;  // points per plotter unit
-constexpr std::size_t kMaxPolygonPoints = 1 << 16;
-constexpr std::size_t kMaxLabel = 1 << 16;
-
-// Parameters are bounded before they become integers: any number may arrive.
-int to_int(double v) {
-    return static_cast<int>(std::clamp(v, -1e9, 1e9));
-}
-
-bool is_number_start(int b) {
-    return (b >= '0' && b <= '9') || b == '-' || b == '+' || b == '.';
-}
-
-// Skips blanks and commas; reads one number when one follows.
-bool next_number(Input& in, double& value) {
-    int b = in.peek();
-    while (b == ' ' || b == ',' || b == '\t' || b == '\r' || b == '\n') {
-        in.get();
-        b = in.peek();
-    }
-    if (!is_number_start(b)) return false;
-    bool negative = false;
-    if (b == '-' || b == '+') {
-        negative = b == '-';
-        in.get();
-        b = in.peek();
-    }
-    double v = 0, scale = 0;
-    int digits = 0;
-    while ((b >= '0' && b <= '9') || b == '.') {
-        in.get();
-        if (b == '.') {
-            if (scale == 0) scale = 1;
-        } else if (scale == 0) {
-            if (v < 1e15) v = v * 10 + (b - '0');
-        } else if (scale < 1e15) {
-            scale *= 10;
-            v += (b - '0') / scale;
-        }
-        ++digits;
-        b = in.peek();
-    }
-    value = negative ? -v : v;
-    if (!std::isfinite(value)) value = 0;
-    return true;
-}
-
-void end_instruction(Input& in) {
-    int b = in.peek();
-    while (b == ' ' || b == '\t' || b == '\r' || b == '\n') {
-        in.get();
-        b = in.peek();
-    }
-    if (b == ';') in.get();
-}
-
-// Everything up to the next instruction: used for instructions that are not drawn.
-void skip_parameters(Input& in) {
-    for (int b = in.peek(); b >= 0 && b != 0x1b && !std::isalpha(b); b = in.peek()) {
-        in.get();
-        if (b == ';') return;
-    }
-}
 
 }  // namespace
 
@@ -224,16 +162,23 @@ cairo_pattern_t* Interpreter::hpgl_fill_source(const Rgb& colour) {
 
 void Interpreter::hpgl_line_to(double px, double py) {
     if (gl_.polygon_mode) {
-        if (gl_.polygon.empty()) gl_.polygon.push_back({{gl_.pen_x, gl_.pen_y}});
-        std::size_t total = 0;
-        for (const auto& s : gl_.polygon) total += s.size();
-        if (total < kMaxPolygonPoints) {
-            if (gl_.pen_down)
+        if (gl_.polygon.empty()) {
+            gl_.polygon.push_back({{gl_.pen_x, gl_.pen_y}});
+            gl_.polygon_points = 1;
+        }
+        // The count is kept as points are added: counting the subpaths for every point
+        // would make polygon mode quadratic.
+        if (gl_.polygon_points < kMaxPolygonPoints) {
+            if (gl_.pen_down) {
                 gl_.polygon.back().push_back({px, py});
-            else if (gl_.polygon.back().size() <= 1)
+                ++gl_.polygon_points;
+            } else if (gl_.polygon.back().size() <= 1) {
+                gl_.polygon_points += 1 - gl_.polygon.back().size();
                 gl_.polygon.back() = {{px, py}};
-            else
+            } else {
                 gl_.polygon.push_back({{px, py}});
+                ++gl_.polygon_points;
+            }
         }
     } else if (gl_.pen_down) {
         Rgb c = pen_colour(gl_.pen);
@@ -414,7 +359,9 @@ void Interpreter::hpgl_run(Input& in, int mode, long long offset) {
         if (b < 0 || b == 0x1b) break;
         in.get();
         if (!std::isalpha(b)) continue;  // separators and stray bytes between instructions
-        long long at = offset_now_;
+        // Problems name the instruction's own byte (in a macro: the call's).
+        long long at = &in == top_input_ ? in.offset() - 1 : offset_now_;
+        if (&in == top_input_) offset_now_ = at;
         int b2 = in.peek();
         if (b2 < 0 || !std::isalpha(b2)) {
             problems_.report(at, "hpgl-malformed", "malformed HP-GL/2 instruction skipped");
@@ -424,315 +371,6 @@ void Interpreter::hpgl_run(Input& in, int mode, long long offset) {
         hpgl_instruction(in, static_cast<char>(std::toupper(b)),
                          static_cast<char>(std::toupper(b2)), at);
     }
-}
-
-bool Interpreter::hpgl_instruction(Input& in, char a, char b, long long offset) {
-    double v = 0;
-    std::vector<double> p;
-    auto numbers = [&](std::size_t max) {
-        p.clear();
-        while (p.size() < max && next_number(in, v)) p.push_back(v);
-        end_instruction(in);
-    };
-    auto moves = [&](bool down_change, bool down) {
-        if (down_change) gl_.pen_down = down;
-        double x, y;
-        bool any = false;
-        while (next_number(in, x) && next_number(in, y)) {
-            any = true;
-            double ux, uy;
-            if (gl_.relative) {
-                plotter_to_user(gl_.pen_x, gl_.pen_y, ux, uy);
-                ux += x;
-                uy += y;
-            } else {
-                ux = x;
-                uy = y;
-            }
-            double px, py;
-            user_to_plotter(ux, uy, px, py);
-            hpgl_line_to(px, py);
-        }
-        (void)any;
-        end_instruction(in);
-    };
-    const int code = a << 8 | b;
-    auto is = [&](const char* m) { return code == (m[0] << 8 | m[1]); };
-    if (is("PU")) return moves(true, false), true;
-    if (is("PD")) return moves(true, true), true;
-    if (is("PA")) return gl_.relative = false, moves(false, false), true;
-    if (is("PR")) return gl_.relative = true, moves(false, false), true;
-    if (is("IN")) {
-        end_instruction(in);
-        hpgl_reset();
-        return true;
-    }
-    if (is("DF")) {
-        end_instruction(in);
-        gl_.fill_type = 1;
-        gl_.transparent = true;
-        gl_.label_origin = 1;
-        gl_.dir_run = 1;
-        gl_.dir_rise = 0;
-        gl_.terminator = 3;
-        gl_.scaled = false;
-        gl_.polygon_mode = false;
-        return true;
-    }
-    if (is("SP")) {
-        numbers(1);
-        gl_.pen = p.empty() ? 0 : static_cast<int>(std::clamp(p[0], 0.0, 255.0));
-        return true;
-    }
-    if (is("PW")) {
-        numbers(2);
-        double w = p.empty() ? 0.35 : std::clamp(p[0], 0.0, 100.0);
-        if (p.size() >= 2)
-            gl_.pen_width_mm[static_cast<std::size_t>(std::clamp(p[1], 0.0, 255.0))] = w;
-        else
-            std::fill(gl_.pen_width_mm.begin(), gl_.pen_width_mm.end(), w);
-        return true;
-    }
-    if (is("SC")) {
-        numbers(5);
-        if (p.size() < 4) {
-            gl_.scaled = false;
-            return true;
-        }
-        gl_.scaled = true;
-        for (int i = 0; i < 4; ++i) gl_.sc[i] = p[static_cast<std::size_t>(i)];
-        gl_.scale_type = p.size() >= 5 ? static_cast<int>(std::clamp(p[4], 0.0, 2.0)) : 0;
-        return true;
-    }
-    if (is("IP") || is("IR")) {
-        numbers(4);
-        double fw = frame_w_ / kPlu, fh = frame_h_ / kPlu;
-        double k = is("IR") ? 0.01 : 0;
-        if (p.empty()) {
-            gl_.p1x = gl_.p1y = 0;
-            gl_.p2x = fw;
-            gl_.p2y = fh;
-            return true;
-        }
-        double nx = k ? p[0] * k * fw : p[0];
-        double ny = p.size() > 1 ? (k ? p[1] * k * fh : p[1]) : gl_.p1y;
-        double dx = gl_.p2x - gl_.p1x, dy = gl_.p2y - gl_.p1y;
-        gl_.p1x = nx;
-        gl_.p1y = ny;
-        if (p.size() >= 4) {
-            gl_.p2x = k ? p[2] * k * fw : p[2];
-            gl_.p2y = k ? p[3] * k * fh : p[3];
-        } else {
-            gl_.p2x = nx + dx;
-            gl_.p2y = ny + dy;
-        }
-        return true;
-    }
-    if (is("AA") || is("AR")) {
-        numbers(4);
-        if (p.size() < 3) return true;
-        double cx = p[0], cy = p[1];
-        if (is("AR")) {
-            double ux, uy;
-            plotter_to_user(gl_.pen_x, gl_.pen_y, ux, uy);
-            cx += ux;
-            cy += uy;
-        }
-        hpgl_arc(cx, cy, p[2], p.size() > 3 ? p[3] : 5);
-        return true;
-    }
-    if (is("CI")) {
-        numbers(2);
-        if (p.empty()) return true;
-        double r = std::fabs(p[0]);
-        double ux, uy;
-        plotter_to_user(gl_.pen_x, gl_.pen_y, ux, uy);
-        double cx_p = gl_.pen_x, cy_p = gl_.pen_y;
-        bool was_down = gl_.pen_down;
-        auto saved_polygon = gl_.polygon;
-        double sx, sy;
-        user_to_plotter(ux + r, uy, sx, sy);
-        if (gl_.polygon_mode) {
-            gl_.pen_down = false;
-            hpgl_line_to(sx, sy);
-        } else {
-            gl_.pen_x = sx;
-            gl_.pen_y = sy;
-        }
-        gl_.pen_down = true;
-        hpgl_arc(ux, uy, 360, 5);
-        gl_.pen_down = was_down;
-        gl_.pen_x = cx_p;
-        gl_.pen_y = cy_p;
-        return true;
-    }
-    if (is("EA") || is("ER") || is("RA") || is("RR")) {
-        numbers(2);
-        if (p.size() < 2) return true;
-        double ux, uy;
-        plotter_to_user(gl_.pen_x, gl_.pen_y, ux, uy);
-        double tx = p[0], ty = p[1];
-        if (b == 'R') {
-            tx += ux;
-            ty += uy;
-        }
-        double px, py;
-        user_to_plotter(tx, ty, px, py);
-        hpgl_rectangle(px, py, a == 'R');
-        return true;
-    }
-    if (is("PM")) {
-        numbers(1);
-        int m = p.empty() ? 0 : to_int(p[0]);
-        if (m == 0) {
-            gl_.polygon_mode = true;
-            gl_.polygon.clear();
-            gl_.polygon.push_back({{gl_.pen_x, gl_.pen_y}});
-        } else if (gl_.polygon_mode) {
-            if (m == 2)
-                gl_.polygon_mode = false;
-            else
-                gl_.polygon.push_back({{gl_.pen_x, gl_.pen_y}});
-        }
-        return true;
-    }
-    if (is("FP")) {
-        numbers(1);
-        hpgl_fill_polygon(p.empty() || p[0] == 0);
-        return true;
-    }
-    if (is("EP")) {
-        end_instruction(in);
-        hpgl_edge_polygon();
-        return true;
-    }
-    if (is("FT")) {
-        numbers(3);
-        gl_.fill_type = p.empty() ? 1 : static_cast<int>(std::clamp(p[0], 0.0, 100.0));
-        if (p.size() > 1)
-            gl_.fill_a = p[1];
-        else if (gl_.fill_type == 10)
-            gl_.fill_a = 100;
-        if (p.size() > 2) gl_.fill_b = p[2];
-        return true;
-    }
-    if (is("RF")) {
-        numbers(3);
-        if (p.size() < 3) return true;
-        int index = static_cast<int>(std::clamp(p[0], 0.0, 8.0));
-        int w = static_cast<int>(std::clamp(p[1], 0.0, 64.0));
-        int h = static_cast<int>(std::clamp(p[2], 0.0, 64.0));
-        // The cells follow the three leading numbers; numbers() stopped at three.
-        std::vector<std::uint8_t> cells;
-        double cell = 0;
-        while (next_number(in, cell))
-            if (cells.size() < static_cast<std::size_t>(w * h))
-                cells.push_back(static_cast<std::uint8_t>(std::clamp(cell, 0.0, 255.0)));
-        end_instruction(in);
-        if (w == 0 || h == 0) return true;
-        cells.resize(static_cast<std::size_t>(w * h), 0);
-        gl_.raster_fills[index] = std::move(cells);
-        gl_.raster_fill_size[index] = {w, h};
-        return true;
-    }
-    if (is("TR")) {
-        numbers(1);
-        gl_.transparent = p.empty() || p[0] != 0;
-        return true;
-    }
-    if (is("LO")) {
-        numbers(1);
-        gl_.label_origin = p.empty() ? 1 : static_cast<int>(std::clamp(p[0], 1.0, 21.0));
-        return true;
-    }
-    if (is("DI") || is("DR")) {
-        numbers(2);
-        if (p.size() >= 2 && (p[0] != 0 || p[1] != 0)) {
-            gl_.dir_run = p[0];
-            gl_.dir_rise = p[1];
-        } else {
-            gl_.dir_run = 1;
-            gl_.dir_rise = 0;
-        }
-        return true;
-    }
-    if (is("SD") || is("AD")) {
-        numbers(20);
-        if (is("AD")) return true;
-        for (std::size_t i = 0; i + 1 < p.size(); i += 2) {
-            double value = p[i + 1];
-            switch (to_int(p[i])) {
-                case 1: {
-                    long set = static_cast<long>(std::clamp(value, 0.0, 1e7));
-                    gl_.font.symbol_set =
-                        std::to_string(set / 32) + static_cast<char>(set % 32 + 64);
-                    break;
-                }
-                case 2:
-                    gl_.font.proportional = value != 0;
-                    break;
-                case 3:
-                    if (value >= 0.1 && value < 1000) gl_.font_pitch = value;
-                    break;
-                case 4:
-                    if (value > 0 && value < 1000) gl_.font_height = value;
-                    break;
-                case 5:
-                    gl_.font.style = static_cast<long>(std::clamp(value, 0.0, 1e4));
-                    break;
-                case 6:
-                    gl_.font.weight = static_cast<long>(std::clamp(value, -7.0, 7.0));
-                    break;
-                case 7:
-                    gl_.font.typeface = static_cast<long>(std::clamp(value, 0.0, 1e6));
-                    break;
-                default:
-                    break;
-            }
-        }
-        return true;
-    }
-    if (is("DT")) {
-        int t = in.peek();
-        if (t >= 0 && t != ';' && t != 0x1b) {
-            in.get();
-            gl_.terminator = static_cast<char>(t);
-        } else {
-            gl_.terminator = 3;
-        }
-        numbers(1);
-        gl_.terminator_printed = !p.empty() && p[0] == 0;
-        return true;
-    }
-    if (is("LB")) {
-        std::string text;
-        for (;;) {
-            int c = in.peek();
-            if (c < 0 || c == 0x1b) {
-                problems_.report(offset, "label-open", "HP-GL/2 label without its terminator");
-                break;
-            }
-            in.get();
-            if (c == static_cast<unsigned char>(gl_.terminator)) {
-                if (gl_.terminator_printed && text.size() < kMaxLabel) text += static_cast<char>(c);
-                break;
-            }
-            if (text.size() < kMaxLabel) text += static_cast<char>(c);
-        }
-        hpgl_label(text);
-        return true;
-    }
-    if (is("SS") || is("SA") || is("CF") || is("LT") || is("LA") || is("WU") || is("NP") ||
-        is("SI") || is("SR") || is("SL") || is("ES") || is("IW") || is("RO") || is("PC") ||
-        is("CR") || is("MC") || is("PP") || is("BP") || is("PS") || is("QL") || is("UL") ||
-        is("SM") || is("SV") || is("CT") || is("LM") || is("TD") || is("CP")) {
-        skip_parameters(in);
-        return true;
-    }
-    problems_.report(offset, std::string("hpgl ") + a + b,
-                     std::string("unknown HP-GL/2 instruction ") + a + b + " skipped");
-    skip_parameters(in);
-    return false;
 }
 
 }  // namespace morvel::render

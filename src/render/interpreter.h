@@ -60,10 +60,16 @@ struct Hpgl {
     double font_pitch = 10;
     bool polygon_mode = false;
     std::vector<std::vector<std::pair<double, double>>> polygon;  ///< plotter units
+    std::size_t polygon_points = 0;                               ///< points in `polygon`
     bool relative = false;
     std::map<int, std::vector<std::uint8_t>> raster_fills;  ///< RF index -> w, h, cells
     std::map<int, std::pair<int, int>> raster_fill_size;
 };
+
+struct PclCommands;
+struct PclCall;
+struct GlCommands;
+struct GlCall;
 
 class Interpreter {
   public:
@@ -81,6 +87,12 @@ class Interpreter {
     int pages() const { return device_.pages(); }
 
   private:
+    // The command tables (pcl_commands.cpp, hpgl_commands.cpp) drive the interpreter.
+    friend struct PclCommands;
+    friend struct PclCall;
+    friend struct GlCommands;
+    friend struct GlCall;
+
     // Parsing (pcl.cpp)
     void run_stream(Input& in, int depth);
     bool read_command(Input& in, int first, Command& c, bool& more);
@@ -90,6 +102,7 @@ class Interpreter {
     void control(int byte, long long offset);
     bool takes_data(const Command& c) const;
     void unknown(const Command& c);
+    void pjl(Input& in);
 
     // Job and page state (pcl.cpp)
     void reset();
@@ -115,6 +128,10 @@ class Interpreter {
 
     // Rules and patterns (paint.cpp)
     void fill_rule(int kind);
+    /// Adds a rule's rectangle to the path; on pixels its edges lie on whole pixels.
+    void rule_path(cairo_t* cr, double x, double y, double w, double h);
+    /// Reports once per page a mark whose extent (logical points) leaves the page.
+    void check_on_page(double x0, double y0, double x1, double y1);
     cairo_pattern_t* shading_pattern(int level, const Rgb& colour);
     cairo_pattern_t* hatch_pattern(int id, const Rgb& colour);
     Rgb palette_colour(long index) const;
@@ -122,8 +139,13 @@ class Interpreter {
     // Raster graphics (raster.cpp)
     void raster_start(int mode);
     void raster_row(const std::string& data);
+    void raster_adaptive(const std::string& data);
+    void raster_pixels(const std::vector<std::uint8_t>& bytes);
+    void raster_skip_rows(double rows);
+    void raster_move_to(double y);
     void raster_end();
     void raster_flush();
+    void raster_flush_mask(cairo_t* cr, int w);
 
     // Macros (pcl.cpp)
     void macro_control(int op, Input& in, int depth);
@@ -155,7 +177,8 @@ class Interpreter {
     Problems& problems_;
     cairo_t* cr_ = nullptr;  ///< current page, nullptr until something is drawn
     bool marked_ = false;
-    long long offset_base_ = 0;  ///< offset of the source being read (macros: the caller's)
+    long long offset_base_ = 0;         ///< offset of the source being read (macros: the caller's)
+    const Input* top_input_ = nullptr;  ///< the job itself, not a macro
     long long offset_now_ = 0;
 
     // Page
@@ -167,6 +190,8 @@ class Interpreter {
     double top_margin_ = 36;
     double left_margin_ = 0;
     double units_per_inch_ = 300;
+    double resolution_ = 600;                         ///< dots per inch, as PJL set it
+    double registration_x_ = 0, registration_y_ = 0;  ///< &l#U, &l#Z in points
 
     // Cursor (logical points)
     double x_ = 0, y_ = 0;
@@ -187,6 +212,7 @@ class Interpreter {
     std::vector<cairo_text_cluster_t> clusters_;
     std::string utf8_;
     double run_size_ = 0;
+    cairo_font_face_t* run_face_ = nullptr;
     unsigned utf8_pending_ = 0;
     int utf8_needed_ = 0;
     double last_advance_ = 0;
@@ -215,6 +241,9 @@ class Interpreter {
     std::vector<std::uint8_t> seed_;
     std::vector<std::uint32_t> strip_;
     int strip_w_ = 0, strip_rows_ = 0;
+    int strip_used_ = 0;      ///< pixels from the left that hold marks
+    bool strip_mono_ = true;  ///< every mark of the strip is `strip_ink_`, no paper
+    std::uint32_t strip_ink_ = 0;
     double strip_y_ = 0;
 
     // Macros

@@ -1,8 +1,10 @@
 // Rules, area fills and the shading and cross-hatch patterns, shared by PCL and HP-GL/2.
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 
+#include "core/strfmt.h"
 #include "render/interpreter.h"
 
 namespace morvel::render {
@@ -57,6 +59,12 @@ Rgb Interpreter::palette_colour(long index) const {
 cairo_pattern_t* Interpreter::shading_pattern(int level, const Rgb& colour) {
     if (level <= 0) return nullptr;
     if (level >= 100) return cairo_pattern_create_rgb(colour.r, colour.g, colour.b);
+    if (!device_.printer_shading()) {
+        // For reading on screen: the grey the halftone looks like from a distance.
+        const double k = level / 100.0;
+        return cairo_pattern_create_rgb(1 - k * (1 - colour.r), 1 - k * (1 - colour.g),
+                                        1 - k * (1 - colour.b));
+    }
     if (level <= 2)
         return tile({"#.......", "........", "........", "........", "....#...", "........",
                      "........", "........"},
@@ -121,13 +129,77 @@ void Interpreter::set_fill_source(cairo_t* cr, int pattern, int id, const Rgb& c
     }
     cairo_set_source(cr, p);
     cairo_pattern_destroy(p);
+    if (pattern == 2 && id >= 100) return;
+    // A pattern marks whole dots, anchored to the page: a second layer of it over the
+    // first marks the same dots and nothing darkens.
+    if (device_.pixels_per_point() > 0) {
+        cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+        cairo_font_options_t* options = cairo_font_options_create();
+        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_NONE);
+        cairo_set_font_options(cr, options);
+        cairo_font_options_destroy(options);
+    } else if (pattern_transparent_) {
+        // A viewer smooths the edges; blending by the darker colour keeps layers of the
+        // same shading (and a flat grey) from adding up, and lets what lies beneath show.
+        cairo_set_operator(cr, CAIRO_OPERATOR_DARKEN);
+    }
+}
+
+namespace {
+
+/// The device pixels an edge pair [a, b) covers: edges rounded to the nearest pixel
+/// boundary, and at least the one pixel that holds the middle, as a printer sets a rule
+/// in whole dots.
+void snap(double& a, double& b) {
+    double lo = std::round(a), hi = std::round(b);
+    if (hi - lo < 1) {
+        lo = std::floor((a + b) / 2);
+        hi = lo + 1;
+    }
+    a = lo;
+    b = hi;
+}
+
+}  // namespace
+
+void Interpreter::rule_path(cairo_t* cr, double x, double y, double w, double h) {
+    if (device_.pixels_per_point() == 0) {
+        cairo_rectangle(cr, x, y, w, h);
+        return;
+    }
+    double x0 = x, y0 = y, x1 = x + w, y1 = y + h;
+    cairo_user_to_device(cr, &x0, &y0);
+    cairo_user_to_device(cr, &x1, &y1);
+    double left = std::min(x0, x1), right = std::max(x0, x1);
+    double top = std::min(y0, y1), bottom = std::max(y0, y1);
+    snap(left, right);
+    snap(top, bottom);
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    cairo_rectangle(cr, left, top, right - left, bottom - top);
+    cairo_restore(cr);
+}
+
+void Interpreter::check_on_page(double x0, double y0, double x1, double y1) {
+    // Half a dot of tolerance: rules that end on the page's edge are on the page.
+    const double slack = 36.0 / units_per_inch_;
+    const double w = logical_width(), h = logical_height();
+    if (x0 >= -slack && y0 >= -slack && x1 <= w + slack && y1 <= h + slack) return;
+    const double dots = units_per_inch_ / 72.0;
+    const double x = x1 > w + slack ? x1 : x0, y = y1 > h + slack ? y1 : y0;
+    const int number = device_.pages() + 1;
+    problems_.report(offset_now_, strfmt("outside page %d", number),
+                     strfmt("page %d: a mark reaches x=%.0f y=%.0f dots, outside the page of "
+                            "%.0f x %.0f dots (it is cut off)",
+                            number, x * dots, y * dots, w * dots, h * dots));
 }
 
 void Interpreter::fill_rule(int kind) {
     if (rule_w_ <= 0 || rule_h_ <= 0) return;
+    check_on_page(x_, y_, x_ + rule_w_, y_ + rule_h_);
     cairo_t* cr = page();
     cairo_save(cr);
-    cairo_rectangle(cr, x_, y_, rule_w_, rule_h_);
+    rule_path(cr, x_, y_, rule_w_, rule_h_);
     int pattern = kind;
     if (kind == 5) pattern = pattern_ == 4 ? 0 : pattern_;
     if (kind == 4) pattern = 0;

@@ -3,18 +3,19 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cstdlib>
+#include <string_view>
 
 #include "core/strfmt.h"
 #include "render/interpreter.h"
+#include "render/params.h"
 
 namespace morvel::render {
 
 namespace {
 
-constexpr std::size_t kMaxRasterRowBytes = 1 << 16;
 constexpr std::size_t kMaxMacroBytes = 16u << 20;
 constexpr int kMaxMacroDepth = 3;
-constexpr int kMaxCopies = 99;
 
 struct PaperSize {
     int code;
@@ -54,12 +55,6 @@ std::string describe(const Command& c) {
     return s;
 }
 
-int clamp_int(double v, int lo, int hi) {
-    if (!(v >= lo)) return lo;  // also NaN
-    if (v > hi) return hi;
-    return static_cast<int>(v);
-}
-
 }  // namespace
 
 Interpreter::Interpreter(Device& device, FontCache& fonts, Problems& problems)
@@ -71,6 +66,7 @@ Interpreter::Interpreter(Device& device, FontCache& fonts, Problems& problems)
 Interpreter::~Interpreter() = default;
 
 void Interpreter::run(Input& in) {
+    top_input_ = &in;
     run_stream(in, 0);
     if (defining_) {
         problems_.report(offset_now_, "macro-open", "macro definition not ended");
@@ -199,23 +195,6 @@ bool Interpreter::read_command(Input& in, int, Command& c, bool& more) {
     return false;
 }
 
-bool Interpreter::takes_data(const Command& c) const {
-    switch (c.parameter) {
-        case '*':
-            return c.final == 'W' &&
-                   (c.group == 'b' || c.group == 'v' || c.group == 'o' || c.group == 'c' ||
-                    c.group == 'm' || c.group == 'g' || c.group == 'i' || c.group == 'l');
-        case '(':
-        case ')':
-            return c.final == 'W' && (c.group == 's' || c.group == 'f');
-        case '&':
-            return (c.group == 'p' && c.final == 'X') ||
-                   (c.final == 'W' && (c.group == 'n' || c.group == 'b'));
-        default:
-            return false;
-    }
-}
-
 void Interpreter::skip_data(Input& in, long long count, std::string* keep, std::size_t keep_max) {
     if (keep) keep->clear();
     for (long long i = 0; i < count; ++i) {
@@ -232,6 +211,68 @@ void Interpreter::skip_data(Input& in, long long count, std::string* keep, std::
 void Interpreter::unknown(const Command& c) {
     std::string name = describe(c);
     problems_.report(c.offset, "unknown " + name, "unknown command " + name + " skipped");
+}
+
+namespace {
+
+constexpr std::string_view kUniversalExit = "\x1b%-12345X";
+constexpr std::size_t kMaxPjlLine = 256;
+
+// The value after "NAME=" in an upper-cased PJL line, without blanks and quotes.
+std::string pjl_value(const std::string& line, std::string_view name) {
+    std::size_t at = line.find(name);
+    if (at == std::string::npos) return {};
+    at = line.find('=', at + name.size());
+    if (at == std::string::npos) return {};
+    std::string value;
+    for (char ch : line.substr(at + 1))
+        if (ch != ' ' && ch != '\t' && ch != '"' && ch != '\r') value += ch;
+    return value;
+}
+
+}  // namespace
+
+// After the universal exit a printer reads PJL lines ("@PJL ...") until ENTER LANGUAGE
+// or the first byte that is not PJL; PCL 5 follows. A job in a language not drawn here
+// is skipped up to the next universal exit.
+void Interpreter::pjl(Input& in) {
+    for (;;) {
+        int b = in.peek();
+        if (b == '\r' || b == '\n' || b == ' ' || b == '\t') {
+            in.get();
+            continue;
+        }
+        if (b != '@') return;
+        long long at = &in == top_input_ ? in.offset() : offset_now_;
+        std::string line;
+        while ((b = in.get()) >= 0 && b != '\n')
+            if (line.size() < kMaxPjlLine) line += static_cast<char>(std::toupper(b));
+        if (line.rfind("@PJL", 0) != 0) continue;
+        if (line.find("RESOLUTION") != std::string::npos) {
+            std::string value = pjl_value(line, "RESOLUTION");
+            double dpi = std::atof(value.c_str());
+            if (dpi >= 75 && dpi <= 2400) resolution_ = dpi;
+            continue;
+        }
+        if (line.find("ENTER") == std::string::npos) continue;
+        std::string language = pjl_value(line, "LANGUAGE");
+        if (language == "PCL" || language == "PCL5" || language == "PCL5E" || language == "PCL5C" ||
+            language.empty())
+            return;
+        problems_.report(at, "language " + language,
+                         "job language " + language + " is not drawn, skipped");
+        // Up to the next universal exit; PJL may follow it again.
+        std::size_t matched = 0;
+        while (matched < kUniversalExit.size()) {
+            b = in.get();
+            if (b < 0) return;
+            if (b == static_cast<unsigned char>(kUniversalExit[matched]))
+                ++matched;
+            else
+                matched = b == 0x1b ? 1 : 0;
+        }
+        reset();
+    }
 }
 
 void Interpreter::execute_two_char(int c, long long offset) {
@@ -291,9 +332,13 @@ void Interpreter::control(int byte, long long offset) {
         case 0x0f:
         case 0:
             return;
-        default:
-            (void)offset;
+        default: {
+            // Symbol sets such as PC-8 print symbols for the other control codes.
+            const ActiveFont* font = current_font();
+            if (font && font->character[static_cast<std::size_t>(byte)] >= 0x20)
+                text_byte(byte, offset);
             return;
+        }
     }
 }
 
@@ -303,6 +348,7 @@ void Interpreter::reset() {
     orientation_ = 0;
     copies_ = 1;
     units_per_inch_ = 300;
+    registration_x_ = registration_y_ = 0;
     vmi_ = 12;
     top_margin_ = 36;
     left_margin_ = 0;
@@ -377,7 +423,7 @@ void Interpreter::set_orientation(int o) {
 }
 
 cairo_t* Interpreter::page() {
-    if (cr_) return cr_;
+    if (cr_) return device_.mark(cr_);
     cr_ = device_.begin_page(paper_w_, paper_h_);
     cairo_matrix_t m;
     switch (orientation_) {
@@ -394,6 +440,9 @@ cairo_t* Interpreter::page() {
             cairo_matrix_init(&m, 1, 0, 0, 1, offset_portrait_, 0);
             break;
     }
+    // Registration moves the whole page image on the sheet.
+    m.x0 += registration_x_;
+    m.y0 += registration_y_;
     cairo_transform(cr_, &m);
     orientation_matrix_ = m;
     marked_ = true;
@@ -419,478 +468,6 @@ void Interpreter::eject(bool always) {
     }
     marked_ = false;
     default_cursor();
-}
-
-void Interpreter::execute(Input& in, Command& c, int depth) {
-    const double v = c.value;
-    const double unit = 72.0 / units_per_inch_;
-    auto moved = [&](double current, double target) {
-        return c.has_sign ? current + target : target;
-    };
-    std::string data;
-    switch (c.parameter) {
-        case '&':
-            switch (c.group) {
-                case 'l':
-                    switch (c.final) {
-                        case 'O': {
-                            int o = clamp_int(v, 0, 3);
-                            if (o != orientation_) {
-                                flush_text();
-                                if (marked_) eject(true);
-                                set_orientation(o);
-                                default_cursor();
-                                hpgl_default_frame();
-                            }
-                            return;
-                        }
-                        case 'A': {
-                            int code = clamp_int(v, 0, 1000);
-                            flush_text();
-                            double w = paper_w_, h = paper_h_;
-                            set_page_size(code);
-                            if ((w != paper_w_ || h != paper_h_) && marked_) eject(true);
-                            return;
-                        }
-                        case 'E':
-                            top_margin_ = std::clamp(v, 0.0, 1000.0) * vmi_;
-                            return;
-                        case 'C':
-                            if (v >= 0 && v <= 1e4) vmi_ = v * 1.5;
-                            return;
-                        case 'D':
-                            if (v > 0 && v <= 1e4) vmi_ = 72.0 / v;
-                            return;
-                        case 'S':  // duplex
-                        case 'H':  // tray
-                        case 'X':
-                            copies_ = clamp_int(v, 1, kMaxCopies);
-                            return;
-                        case 'F':  // text length
-                        case 'L':  // perforation skip
-                        case 'G':  // output bin
-                        case 'U':  // registration
-                        case 'Z':
-                        case 'T':  // job separation
-                        case 'M':  // media type
-                            return;
-                        default:
-                            break;
-                    }
-                    break;
-                case 'u':
-                    if (c.final == 'D') {
-                        if (v >= 1 && v <= 7200) units_per_inch_ = v;
-                        return;
-                    }
-                    break;
-                case 'a':
-                    flush_text();
-                    switch (c.final) {
-                        case 'H':
-                            x_ = moved(x_, v / 10);
-                            clamp_cursor();
-                            return;
-                        case 'V':
-                            y_ = moved(y_, v / 10);
-                            clamp_cursor();
-                            return;
-                        case 'C':
-                            x_ = moved(x_, v * hmi()) + (c.has_sign ? 0 : left_margin_);
-                            clamp_cursor();
-                            return;
-                        case 'R':
-                            y_ = c.has_sign ? y_ + v * vmi_ : top_margin_ + (v + 0.75) * vmi_;
-                            clamp_cursor();
-                            return;
-                        case 'L':
-                            left_margin_ = std::max(0.0, v * hmi());
-                            return;
-                        case 'M':
-                        case 'G':
-                        case 'P':
-                            return;
-                        default:
-                            break;
-                    }
-                    break;
-                case 'k':
-                    if (c.final == 'H') {
-                        flush_text();
-                        if (v >= 0 && v <= 1e4) hmi_override_ = v * 0.6;
-                        return;
-                    }
-                    if (c.final == 'G' || c.final == 'S') return;
-                    break;
-                case 'd':
-                    flush_text();
-                    if (c.final == 'D') {
-                        underline_ = true;
-                        underline_start_ = x_;
-                        return;
-                    }
-                    if (c.final == '@') {
-                        underline_ = false;
-                        return;
-                    }
-                    break;
-                case 'f':
-                    if (c.final == 'Y') {
-                        macro_id_ = clamp_int(v, 0, 32767);
-                        return;
-                    }
-                    if (c.final == 'X') {
-                        macro_control(clamp_int(v, 0, 100), in, depth);
-                        return;
-                    }
-                    if (c.final == 'S') {
-                        flush_text();
-                        if (v == 0 && cursor_stack_.size() < 20) cursor_stack_.push_back({x_, y_});
-                        if (v == 1 && !cursor_stack_.empty()) {
-                            x_ = cursor_stack_.back().x;
-                            y_ = cursor_stack_.back().y;
-                            cursor_stack_.pop_back();
-                        }
-                        return;
-                    }
-                    break;
-                case 'p':
-                    if (c.final == 'X') {
-                        // Transparent print data: every byte is a character.
-                        skip_data(in, static_cast<long long>(std::min(v, 1e9)), &data, 1 << 16);
-                        for (char ch : data) text_byte(static_cast<unsigned char>(ch), c.offset);
-                        return;
-                    }
-                    break;
-                case 's':
-                    if (c.final == 'C') return;  // end-of-line wrap
-                    break;
-                case 'r':
-                case 'b':
-                case 'n':
-                    if (takes_data(c)) {
-                        skip_data(in, static_cast<long long>(std::min(v, 1e12)), nullptr, 0);
-                        return;
-                    }
-                    break;
-                default:
-                    break;
-            }
-            break;
-        case '*':
-            switch (c.group) {
-                case 'p':
-                    flush_text();
-                    if (c.final == 'X') {
-                        x_ = moved(x_, v * unit);
-                        clamp_cursor();
-                        return;
-                    }
-                    if (c.final == 'Y') {
-                        y_ = moved(y_, v * unit);
-                        clamp_cursor();
-                        return;
-                    }
-                    if (c.final == 'P') {
-                        if (v == 0 && palette_stack_.size() < 16)
-                            palette_stack_.push_back(palette_);
-                        if (v == 1 && !palette_stack_.empty()) {
-                            palette_ = palette_stack_.back();
-                            palette_stack_.pop_back();
-                        }
-                        return;
-                    }
-                    if (c.final == 'R') return;
-                    break;
-                case 'c':
-                    switch (c.final) {
-                        case 'A':
-                            rule_w_ = std::max(0.0, v * unit);
-                            return;
-                        case 'B':
-                            rule_h_ = std::max(0.0, v * unit);
-                            return;
-                        case 'H':
-                            rule_w_ = std::max(0.0, v / 10);
-                            return;
-                        case 'V':
-                            rule_h_ = std::max(0.0, v / 10);
-                            return;
-                        case 'P':
-                            flush_text();
-                            fill_rule(clamp_int(v, 0, 100));
-                            return;
-                        case 'G':
-                            flush_text();
-                            area_id_ = clamp_int(v, -1000, 100000);
-                            return;
-                        case 'T':
-                            frame_x_ = x_;
-                            frame_y_ = y_;
-                            return;
-                        case 'X':
-                            if (v > 0)
-                                frame_w_ = std::min(v, 1e6) / 10;
-                            else
-                                hpgl_default_frame();
-                            frame_scaling_points();
-                            return;
-                        case 'Y':
-                            if (v > 0)
-                                frame_h_ = std::min(v, 1e6) / 10;
-                            else
-                                hpgl_default_frame();
-                            frame_scaling_points();
-                            return;
-                        case 'K':
-                        case 'L':
-                        case 'Q':
-                        case 'D':
-                        case 'E':
-                        case 'F':
-                            return;
-                        case 'W':
-                            skip_data(in, static_cast<long long>(std::min(v, 1e12)), nullptr, 0);
-                            return;
-                        default:
-                            break;
-                    }
-                    break;
-                case 'v':
-                    switch (c.final) {
-                        // Text placed so far is drawn in the pattern it was placed with.
-                        case 'T':
-                            flush_text();
-                            pattern_ = clamp_int(v, 0, 4);
-                            return;
-                        case 'N':
-                            flush_text();
-                            source_transparent_ = v == 0;
-                            return;
-                        case 'O':
-                            flush_text();
-                            pattern_transparent_ = v == 0;
-                            return;
-                        case 'S':
-                            flush_text();
-                            foreground_ =
-                                palette_colour(static_cast<long>(std::clamp(v, -1.0, 1e6)));
-                            return;
-                        case 'A':
-                            palette_work_[0] = std::clamp(v, 0.0, 255.0);
-                            return;
-                        case 'B':
-                            palette_work_[1] = std::clamp(v, 0.0, 255.0);
-                            return;
-                        case 'C':
-                            palette_work_[2] = std::clamp(v, 0.0, 255.0);
-                            return;
-                        case 'I': {
-                            long index = static_cast<long>(std::clamp(v, -1.0, 1e6));
-                            if (index >= 0 && index < static_cast<long>(palette_.size()))
-                                palette_[static_cast<std::size_t>(index)] =
-                                    Rgb{palette_work_[0] / 255, palette_work_[1] / 255,
-                                        palette_work_[2] / 255};
-                            return;
-                        }
-                        case 'W': {
-                            skip_data(in, static_cast<long long>(std::min(v, 1e9)), &data, 64);
-                            if (data.size() >= 6) {
-                                auto byte = [&](std::size_t i) {
-                                    return static_cast<unsigned char>(data[i]);
-                                };
-                                int bits = std::clamp<int>(byte(2), 1, 8);
-                                indexed_by_pixel_ = byte(1) == 1;
-                                pixel_bits_ = byte(1) <= 1 ? bits : 24;
-                                palette_.assign(std::size_t{1} << bits, Rgb{0, 0, 0});
-                                if (palette_.size() >= 2) palette_[0] = Rgb{1, 1, 1};
-                                // The default colour palette: white, the primaries, black.
-                                if (palette_.size() >= 8) {
-                                    const Rgb defaults[8] = {{1, 1, 1}, {0, 1, 1}, {1, 0, 1},
-                                                             {0, 0, 1}, {1, 1, 0}, {0, 1, 0},
-                                                             {1, 0, 0}, {0, 0, 0}};
-                                    for (std::size_t i = 0; i < 8; ++i) palette_[i] = defaults[i];
-                                }
-                            } else {
-                                problems_.report(c.offset, "cid",
-                                                 "short configure-image-data block");
-                            }
-                            return;
-                        }
-                        default:
-                            break;
-                    }
-                    break;
-                case 'r':
-                    switch (c.final) {
-                        case 'A':
-                            flush_text();
-                            raster_start(clamp_int(v, 0, 3));
-                            return;
-                        case 'B':
-                        case 'C':
-                            raster_end();
-                            return;
-                        case 'S':
-                            raster_width_ = clamp_int(v, 0, 1 << 16);
-                            return;
-                        case 'T':
-                            raster_height_ = clamp_int(v, 0, 1 << 30);
-                            return;
-                        case 'F':
-                            return;
-                        case 'U': {
-                            int mode = clamp_int(v, -4, 4);
-                            indexed_by_pixel_ = false;
-                            pixel_bits_ = 1;
-                            if (mode == 1 || mode == 0) {
-                                palette_ = {Rgb{1, 1, 1}, Rgb{0, 0, 0}};
-                            } else {
-                                const Rgb cmy[8] = {{1, 1, 1}, {0, 1, 1}, {1, 0, 1}, {0, 0, 1},
-                                                    {1, 1, 0}, {0, 1, 0}, {1, 0, 0}, {0, 0, 0}};
-                                palette_.assign(cmy, cmy + 8);
-                                if (mode < 0) std::reverse(palette_.begin(), palette_.end());
-                            }
-                            return;
-                        }
-                        default:
-                            break;
-                    }
-                    break;
-                case 't':
-                    if (c.final == 'R') {
-                        if (v >= 1 && v <= 2400) raster_res_ = v;
-                        return;
-                    }
-                    if (c.final == 'J' || c.final == 'K' || c.final == 'H' || c.final == 'V' ||
-                        c.final == 'I')
-                        return;
-                    break;
-                case 'b':
-                    switch (c.final) {
-                        case 'M':
-                            compression_ = clamp_int(v, 0, 10);
-                            return;
-                        case 'W':
-                            skip_data(in, static_cast<long long>(std::min(v, 1e12)), &data,
-                                      kMaxRasterRowBytes);
-                            raster_row(data);
-                            return;
-                        case 'Y':
-                            if (!raster_on_) raster_start(0);
-                            raster_y_ += std::clamp(v, 0.0, 1e5) * 72 / raster_res_;
-                            return;
-                        case 'V':
-                            skip_data(in, static_cast<long long>(std::min(v, 1e12)), nullptr, 0);
-                            problems_.report(c.offset, "planes",
-                                             "raster colour planes are not drawn");
-                            return;
-                        default:
-                            break;
-                    }
-                    break;
-                case 'o':
-                case 'm':
-                case 'g':
-                case 'i':
-                case 'l':
-                    if (takes_data(c)) {
-                        skip_data(in, static_cast<long long>(std::min(v, 1e12)), nullptr, 0);
-                        return;
-                    }
-                    if (c.group == 'o' || c.group == 'l') return;  // print quality, logic ops
-                    break;
-                default:
-                    break;
-            }
-            break;
-        case '(':
-        case ')':
-            if (c.group == 's') {
-                bool primary = c.parameter == '(';
-                switch (c.final) {
-                    case 'P':
-                        if (primary) font_.proportional = v != 0;
-                        break;
-                    case 'H':
-                        if (primary && v >= 0.1 && v < 1000)
-                            pitch_ = v;  // bounded: cairo fails on huge sizes
-                        break;
-                    case 'V':
-                        if (primary && v > 0 && v < 1000) height_ = v;
-                        break;
-                    case 'S':
-                        if (primary) font_.style = static_cast<long>(std::clamp(v, 0.0, 1e4));
-                        break;
-                    case 'B':
-                        if (primary) font_.weight = static_cast<long>(std::clamp(v, -7.0, 7.0));
-                        break;
-                    case 'T':
-                        if (primary) font_.typeface = static_cast<long>(std::clamp(v, 0.0, 1e6));
-                        break;
-                    case 'W':
-                        skip_data(in, static_cast<long long>(std::min(v, 1e12)), nullptr, 0);
-                        problems_.report(c.offset, "soft-font", "downloaded fonts are not drawn");
-                        return;
-                    default:
-                        unknown(c);
-                        return;
-                }
-                if (primary) {
-                    flush_text();
-                    font_dirty_ = true;
-                    hmi_override_ = -1;
-                }
-                return;
-            }
-            if (c.group == 'f' && c.final == 'W') {
-                skip_data(in, static_cast<long long>(std::min(v, 1e12)), nullptr, 0);
-                return;
-            }
-            if (c.group == 0) {
-                if (c.final == 'X' || c.final == '@') return;  // font by id, default font
-                if (c.parameter == '(') {
-                    flush_text();
-                    std::string set = c.text + c.final;
-                    bool known = true;
-                    symbol_set_table(set, known);
-                    if (!known)
-                        problems_.report(c.offset, "symset " + set,
-                                         "symbol set " + set + " drawn as Roman-8");
-                    font_.symbol_set = set;
-                    font_dirty_ = true;
-                }
-                return;
-            }
-            break;
-        case '%':
-            if (c.final == 'X') {  // universal exit language
-                flush_text();
-                raster_end();
-                if (marked_) eject(true);
-                reset();
-                return;
-            }
-            if (c.final == 'B') {
-                flush_text();
-                raster_end();
-                hpgl_run(in, clamp_int(v, -1, 3), c.offset);
-                return;
-            }
-            if (c.final == 'A') {
-                // Already in PCL; an odd value takes the pen position as the cursor.
-                if (static_cast<long>(v) & 1) {
-                    Point at = plotter_to_page(gl_.pen_x, gl_.pen_y);
-                    x_ = at.x;
-                    y_ = at.y;
-                }
-                return;
-            }
-            break;
-        default:
-            break;
-    }
-    unknown(c);
 }
 
 void Interpreter::macro_control(int op, Input& in, int depth) {

@@ -1,11 +1,13 @@
 // Raster graphics: rows are decoded (unencoded, run-length, TIFF PackBits, delta row)
 // into strips of pixels that are drawn as images, so memory stays bounded on any image.
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 
 #include "core/strfmt.h"
 #include "render/interpreter.h"
+#include "render/params.h"
 
 namespace morvel::render {
 
@@ -72,63 +74,182 @@ void decode_delta(std::string_view in, std::vector<std::uint8_t>& seed) {
     }
 }
 
+// Compression method 9: replacement delta row. Each command replaces bytes of the seed
+// row at an offset from where the last one ended, with literal bytes or a repeated byte.
+void decode_replacement_delta(std::string_view in, std::vector<std::uint8_t>& seed) {
+    std::size_t pos = 0, i = 0;
+    auto extended = [&](std::size_t value, std::size_t field_max) {
+        if (value != field_max) return value;
+        while (i < in.size()) {
+            auto extra = static_cast<unsigned char>(in[i++]);
+            value += extra;
+            if (extra != 255) break;
+        }
+        return value;
+    };
+    auto put = [&](std::uint8_t b) {
+        if (pos < kMaxRowBytes) {
+            if (pos >= seed.size()) seed.resize(pos + 1, 0);
+            seed[pos] = b;
+        }
+        ++pos;
+    };
+    while (i < in.size()) {
+        auto command = static_cast<unsigned char>(in[i++]);
+        if (command & 0x80) {
+            std::size_t offset = extended((command >> 5) & 3u, 3);
+            std::size_t count = extended(command & 31u, 31) + 2;
+            if (i >= in.size()) break;
+            auto b = static_cast<std::uint8_t>(in[i++]);
+            pos += offset;
+            for (std::size_t k = 0; k < count && pos < kMaxRowBytes; ++k) put(b);
+        } else {
+            std::size_t offset = extended((command >> 3) & 15u, 15);
+            std::size_t count = extended(command & 7u, 7) + 1;
+            pos += offset;
+            for (std::size_t k = 0; k < count && i < in.size(); ++k)
+                put(static_cast<std::uint8_t>(in[i++]));
+        }
+        if (pos >= kMaxRowBytes) break;
+    }
+}
+
+// One row of a method other than adaptive into `row`; delta methods update the seed row.
+// Returns false for a method that is not drawn.
+bool decode_row(int method, std::string_view data, std::vector<std::uint8_t>& seed,
+                std::vector<std::uint8_t>& row) {
+    row.clear();
+    switch (method) {
+        case 0:
+            row.assign(data.begin(),
+                       data.begin() + static_cast<long>(std::min(data.size(), kMaxRowBytes)));
+            break;
+        case 1:
+            decode_run_length(data, row);
+            break;
+        case 2:
+            decode_packbits(data, row);
+            break;
+        case 3:
+            decode_delta(data, seed);
+            row = seed;
+            return true;
+        case 9:
+            decode_replacement_delta(data, seed);
+            row = seed;
+            return true;
+        default:
+            return false;
+    }
+    // The row is the seed of the next; bytes it does not give are zero.
+    seed = row;
+    return true;
+}
+
 }  // namespace
 
 void Interpreter::raster_start(int mode) {
     if (raster_on_) return;
     raster_on_ = true;
-    raster_x_ = (mode & 1) ? x_ : left_margin_;
+    raster_x_ = (mode & 1) ? x_ : 0;
     raster_y_ = y_;
     raster_rows_ = 0;
     seed_.clear();
     strip_.clear();
     strip_rows_ = 0;
+    strip_used_ = 0;
     strip_w_ = 0;
     strip_y_ = raster_y_;
 }
 
 void Interpreter::raster_row(const std::string& data) {
     if (!raster_on_) raster_start(0);
-    std::vector<std::uint8_t> decoded;
-    std::vector<std::uint8_t>* row = &decoded;
-    switch (compression_) {
-        case 0:
-            decoded.assign(data.begin(), data.end());
-            break;
-        case 1:
-            decode_run_length(data, decoded);
-            break;
-        case 2:
-            decode_packbits(data, decoded);
-            break;
-        case 3:
-            decode_delta(data, seed_);
-            row = &seed_;
-            break;
-        default:
-            problems_.report(offset_now_, strfmt("compression %d", compression_),
-                             strfmt("raster compression method %d is not drawn", compression_));
-            decoded.clear();
-            break;
+    if (compression_ == 5) {
+        raster_adaptive(data);
+        return;
     }
-    if (compression_ != 3) seed_ = decoded;
+    std::vector<std::uint8_t> row;
+    if (!decode_row(compression_, data, seed_, row)) {
+        problems_.report(offset_now_, strfmt("compression %d", compression_),
+                         strfmt("raster compression method %d is not drawn", compression_));
+        row.clear();
+    }
+    raster_pixels(row);
+}
 
+// Compression method 5: one block holds many rows, each an entry of a method byte, a
+// two-byte count and its data; methods 4 and 5 repeat blank or the last row `count` times.
+void Interpreter::raster_adaptive(const std::string& data) {
+    std::vector<std::uint8_t> row;
+    for (std::size_t i = 0; i + 3 <= data.size();) {
+        int method = static_cast<unsigned char>(data[i]);
+        std::size_t count = static_cast<std::size_t>(static_cast<unsigned char>(data[i + 1])) << 8 |
+                            static_cast<unsigned char>(data[i + 2]);
+        i += 3;
+        if (method == 4 || method == 5) {
+            if (method == 4) seed_.clear();
+            // Bounded by the raster height when one was given, else by a page of rows.
+            std::size_t limit =
+                raster_height_ > 0 ? static_cast<std::size_t>(raster_height_) : 1 << 16;
+            count = std::min(count, limit);
+            for (std::size_t k = 0; k < count && raster_on_; ++k) raster_pixels(seed_);
+            continue;
+        }
+        std::size_t n = std::min(count, data.size() - i);
+        if (!decode_row(method, std::string_view(data).substr(i, n), seed_, row)) {
+            problems_.report(offset_now_, strfmt("adaptive %d", method),
+                             strfmt("adaptive raster entry of method %d skipped", method));
+            return;
+        }
+        i += n;
+        raster_pixels(row);
+    }
+}
+
+void Interpreter::raster_skip_rows(double rows) {
+    if (!raster_on_) raster_start(0);
+    // The rows skipped are blank: the seed row starts again from zero.
+    raster_flush();
+    seed_.clear();
+    raster_y_ += std::clamp(rows, 0.0, 1e5) * 72 / raster_res_;
+    raster_rows_ += static_cast<int>(std::clamp(rows, 0.0, 1e5));
+}
+
+void Interpreter::raster_move_to(double y) {
+    // A vertical move while raster graphics are on places the next row there.
+    raster_flush();
+    raster_y_ = y;
+}
+
+void Interpreter::raster_pixels(const std::vector<std::uint8_t>& bytes) {
+    // Rows past the height given by *r#T are not drawn.
+    if (raster_height_ > 0 && raster_rows_ >= raster_height_) return;
+    const std::vector<std::uint8_t>* row = &bytes;
     const bool colour = indexed_by_pixel_ && pixel_bits_ == 8;
     int data_pixels = static_cast<int>(std::min<std::size_t>(colour ? row->size() : row->size() * 8,
                                                              static_cast<std::size_t>(kMaxPixels)));
-    int width = raster_width_ > 0 ? std::min(raster_width_, kMaxPixels) : data_pixels;
-    if (raster_width_ > 0 && data_pixels > raster_width_ + (colour ? 0 : 7))
+    // Without a width, rows run to the logical page's right edge at most, and rows of
+    // trimmed lengths (as drivers send them) share one strip.
+    const bool given = raster_width_ > 0;
+    int width =
+        given ? std::min(raster_width_, kMaxPixels)
+              : clamp_int((logical_width() - raster_x_) * raster_res_ / 72 + 0.5, 1, kMaxPixels);
+    if (given && data_pixels > raster_width_ + (colour ? 0 : 7))
         problems_.report(offset_now_, "raster-long",
                          "raster row longer than the declared width, cut");
     if (strip_rows_ > 0 && width != strip_w_) raster_flush();
     if (strip_rows_ == 0) {
         strip_w_ = std::max(width, 1);
         strip_y_ = raster_y_;
+        strip_mono_ = true;
+        strip_ink_ = argb(foreground_);
     }
+    // One ink on transparent paper: the strip can be drawn as a 1-bit mask.
+    if (colour || !source_transparent_ || argb(foreground_) != strip_ink_) strip_mono_ = false;
     strip_.resize(static_cast<std::size_t>(strip_w_) * static_cast<std::size_t>(strip_rows_ + 1),
                   0);
     std::uint32_t* out = strip_.data() + static_cast<std::size_t>(strip_w_) * strip_rows_;
-    int pixels = std::min(width, data_pixels);
+    int pixels = std::min({width, data_pixels, strip_w_});
     if (colour) {
         for (int x = 0; x < pixels; ++x) {
             const Rgb& c = palette_colour((*row)[static_cast<std::size_t>(x)]);
@@ -141,6 +262,10 @@ void Interpreter::raster_row(const std::string& data) {
         for (int x = 0; x < pixels; ++x)
             out[x] = ((*row)[static_cast<std::size_t>(x) / 8] & (0x80 >> (x % 8))) ? ink : paper;
     }
+    // The strip is drawn only as wide as its widest mark: drivers' rows end in blanks.
+    int used = pixels;
+    while (used > 0 && out[used - 1] == 0) --used;
+    strip_used_ = std::max(strip_used_, used);
     ++strip_rows_;
     ++raster_rows_;
     raster_y_ += 72 / raster_res_;
@@ -151,9 +276,21 @@ void Interpreter::raster_row(const std::string& data) {
 
 void Interpreter::raster_flush() {
     if (strip_rows_ == 0) return;
+    const int w = strip_used_;
+    strip_used_ = 0;
+    if (w == 0) {  // nothing but blank rows
+        strip_.clear();
+        strip_rows_ = 0;
+        return;
+    }
     cairo_t* cr = page();
+    // On pixels the colour image composites faster than a mask.
+    if (strip_mono_ && device_.pixels_per_point() == 0) {
+        raster_flush_mask(cr, w);
+        return;
+    }
     // The image owns its pixels: a PDF keeps it until the page is written.
-    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, strip_w_, strip_rows_);
+    cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, strip_rows_);
     cairo_surface_flush(image);
     unsigned char* pixels = cairo_image_surface_get_data(image);
     if (!pixels) {
@@ -165,7 +302,7 @@ void Interpreter::raster_flush() {
     int stride = cairo_image_surface_get_stride(image);
     for (int y = 0; y < strip_rows_; ++y)
         std::copy_n(
-            strip_.data() + static_cast<std::size_t>(y) * strip_w_, strip_w_,
+            strip_.data() + static_cast<std::size_t>(y) * strip_w_, w,
             reinterpret_cast<std::uint32_t*>(pixels + static_cast<std::ptrdiff_t>(y) * stride));
     cairo_surface_mark_dirty(image);
     cairo_save(cr);
@@ -174,10 +311,46 @@ void Interpreter::raster_flush() {
     cairo_set_source_surface(cr, image, 0, 0);
     // Each device pixel takes the raster pixel under its centre, as a printer does.
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
-    cairo_rectangle(cr, 0, 0, strip_w_, strip_rows_);
+    cairo_rectangle(cr, 0, 0, w, strip_rows_);
     cairo_fill(cr);
     cairo_restore(cr);
     cairo_surface_destroy(image);
+    strip_.clear();
+    strip_rows_ = 0;
+}
+
+// A strip of one ink as a 1-bit mask, which a PDF keeps as a small image mask.
+void Interpreter::raster_flush_mask(cairo_t* cr, int w) {
+    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A1, w, strip_rows_);
+    cairo_surface_flush(mask);
+    unsigned char* bits = cairo_image_surface_get_data(mask);
+    if (bits) {
+        int stride = cairo_image_surface_get_stride(mask);
+        for (int y = 0; y < strip_rows_; ++y) {
+            const std::uint32_t* in = strip_.data() + static_cast<std::size_t>(y) * strip_w_;
+            auto* out =
+                reinterpret_cast<std::uint32_t*>(bits + static_cast<std::ptrdiff_t>(y) * stride);
+            std::fill_n(out, (w + 31) / 32, 0u);
+            // A1 packs pixels into 32-bit words in the machine's bit order.
+            for (int x = 0; x < w; ++x)
+                if (in[x])
+                    out[x / 32] |= std::endian::native == std::endian::little
+                                       ? 1u << (x % 32)
+                                       : 0x80000000u >> (x % 32);
+        }
+        cairo_surface_mark_dirty(mask);
+        cairo_save(cr);
+        cairo_translate(cr, raster_x_, strip_y_);
+        cairo_scale(cr, 72 / raster_res_, 72 / raster_res_);
+        cairo_set_source_rgba(cr, (strip_ink_ >> 16 & 0xFF) / 255.0,
+                              (strip_ink_ >> 8 & 0xFF) / 255.0, (strip_ink_ & 0xFF) / 255.0, 1);
+        cairo_pattern_t* pattern = cairo_pattern_create_for_surface(mask);
+        cairo_pattern_set_filter(pattern, CAIRO_FILTER_NEAREST);
+        cairo_mask(cr, pattern);
+        cairo_pattern_destroy(pattern);
+        cairo_restore(cr);
+    }
+    cairo_surface_destroy(mask);
     strip_.clear();
     strip_rows_ = 0;
 }

@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "core/file_handle.h"
 #include "core/strfmt.h"
+#include "core/version.h"
 #include "render/interpreter.h"
 
 namespace morvel::render {
@@ -18,7 +20,16 @@ constexpr const char* kUsage =
     "  -o file.pdf   every page into one PDF (\"-o -\" writes the PDF to standard output)\n"
     "  -o page-%d.png  one PNG per page, %d standing for the page number (1, 2, ...)\n"
     "  -r dpi        PNG resolution, 1 to 600 (default 100)\n"
-    "  job.pcl       the printer job, \"-\" for standard input\n";
+    "  job.pcl       the printer job, \"-\" for standard input\n"
+    "  -o single.png on a job of several pages writes single.png, single-2.png, single-3.png ...\n"
+    "  --title text, --author text, --subject text, --keywords text\n"
+    "                the PDF's document information\n"
+    "  --printer-shading  shading in the PDF as the printer's halftone dots (default: flat grey)\n"
+    "  --max-pages n the most pages (copies included) to output, default 10000; the rest\n"
+    "                of the job is read but not drawn\n"
+    "  --version     print the version and stop\n"
+    "  Barcodes are drawn as printed but too coarse to scan at 100 dpi: render them at\n"
+    "  -r 200 or more to read them with a scanner program.\n";
 
 bool ends_with(const std::string& s, const char* tail) {
     std::size_t n = std::strlen(tail);
@@ -45,13 +56,44 @@ int render_job(Input& in, Device& device, FontCache& fonts, Problems& problems) 
     return device.pages();
 }
 
-int render_main(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* err) {
+namespace {
+
+int render_run(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* err) {
     std::string output, input;
     double dpi = 100;
     bool have_input = false;
+    PdfInfo info;
+    bool printer_shading = false;
+    int max_pages = kDefaultMaxPages;
+    const std::pair<const char*, std::string*> info_options[] = {
+        {"--title", &info.title},
+        {"--author", &info.author},
+        {"--subject", &info.subject},
+        {"--keywords", &info.keywords},
+    };
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg == "-o" || arg == "-r") {
+        std::string* info_field = nullptr;
+        for (const auto& [name, field] : info_options)
+            if (arg == name) info_field = field;
+        if (info_field) {
+            if (i + 1 >= argc) return usage(err, arg + " needs a value");
+            *info_field = argv[++i];
+        } else if (arg == "--max-pages") {
+            if (i + 1 >= argc) return usage(err, arg + " needs a value");
+            std::string value = argv[++i];
+            char* end = nullptr;
+            errno = 0;
+            long n = std::strtol(value.c_str(), &end, 10);
+            if (errno || end == value.c_str() || *end || n < 1 || n > 10000000)
+                return usage(err, "the page limit must be a number from 1 to 10000000");
+            max_pages = static_cast<int>(n);
+        } else if (arg == "--printer-shading") {
+            printer_shading = true;
+        } else if (arg == "--version") {
+            std::fprintf(out, "morvel-render %s\n", kReleaseVersion);
+            return 0;
+        } else if (arg == "-o" || arg == "-r") {
             if (i + 1 >= argc) return usage(err, arg + " needs a value");
             std::string value = argv[++i];
             if (arg == "-o") {
@@ -105,10 +147,11 @@ int render_main(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE*
             }
             target = owned_out.get();
         }
-        device = std::make_unique<PdfDevice>(target);
+        device = std::make_unique<PdfDevice>(target, info, printer_shading);
     } else {
         device = std::make_unique<PngDevice>(output, dpi);
     }
+    device->set_max_pages(max_pages);
     FileInput source(job);
     Problems problems(err);
     FontCache fonts;
@@ -118,11 +161,23 @@ int render_main(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE*
                      input == "-" ? "standard input" : input.c_str());
         return 2;
     }
-    if (owned_out && std::fclose(owned_out.release()) != 0) {
+    device.reset();
+    if (owned_out && !close_checked(owned_out)) {
         std::fprintf(err, "morvel-render: cannot write %s\n", output.c_str());
         return 1;
     }
     return problems.count() == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int render_main(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* err) {
+    try {
+        return render_run(argc, argv, in, out, err);
+    } catch (const std::bad_alloc&) {
+        std::fputs("morvel-render: out of memory: the job needs more memory than there is\n", err);
+        return 1;
+    }
 }
 
 }  // namespace morvel::render

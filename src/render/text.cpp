@@ -51,11 +51,11 @@ double Interpreter::hmi() const {
 }
 
 void Interpreter::text_byte(int byte, long long offset) {
-    (void)offset;
     if (raster_on_) raster_end();
     const ActiveFont* font = current_font();
     double size = font_size_pt();
     char32_t character = static_cast<char32_t>(byte);
+    cairo_font_face_t* face = font ? font->face : nullptr;
     unsigned glyph = 0;
     double advance_em = 0.6;
     if (font && font->utf8 && byte >= 0x80) {
@@ -75,14 +75,23 @@ void Interpreter::text_byte(int byte, long long offset) {
         glyph = font->glyph_of(character, advance_em);
     } else if (font) {
         utf8_needed_ = 0;
-        character = font->character[static_cast<std::size_t>(byte)];
-        glyph = font->glyph[static_cast<std::size_t>(byte)];
-        advance_em = font->advance[static_cast<std::size_t>(byte)];
+        auto b = static_cast<std::size_t>(byte);
+        character = font->character[b];
+        glyph = font->glyph[b];
+        advance_em = font->advance[b];
+        if (font->face_of[b]) face = font->face_of[b];
+        if (font->missing[b])
+            problems_.report(offset, strfmt("glyph U+%04X", static_cast<unsigned>(character)),
+                             strfmt("character U+%04X of symbol set %s is in none of the fonts",
+                                    static_cast<unsigned>(character), font_.symbol_set.c_str()));
     }
     double advance = (hmi_override_ >= 0 || !font_.proportional) ? hmi() : advance_em * size;
     if (font) {
+        // A glyph from another face starts a run of its own.
+        if (!glyphs_.empty() && face != run_face_) flush_text();
         if (glyphs_.empty()) {
             run_size_ = size;
+            run_face_ = face;
             underline_start_ = x_;
         }
         glyphs_.push_back(cairo_glyph_t{glyph, x_, y_});
@@ -98,15 +107,22 @@ void Interpreter::text_byte(int byte, long long offset) {
 void Interpreter::show_glyphs(cairo_t* cr, const std::string& utf8,
                               const std::vector<cairo_glyph_t>& glyphs,
                               const std::vector<cairo_text_cluster_t>& clusters) {
+    // Large characters are filled as outlines, not kept as glyph images.
+    const double pixels = device_.pixels_per_point() * run_size_;
+    const bool large = pixels > 200;
     if (device_.pixels_per_point() == 0) {
         cairo_show_text_glyphs(cr, utf8.data(), static_cast<int>(utf8.size()), glyphs.data(),
                                static_cast<int>(glyphs.size()), clusters.data(),
                                static_cast<int>(clusters.size()), cairo_text_cluster_flags_t{});
         return;
     }
+    cairo_glyph_path(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+    if (large) {
+        cairo_fill(cr);
+        return;
+    }
     // On pixels a printer's toner spreads: thin strokes get a fifth of a pixel more on
     // each side, so they stay visible at low resolutions.
-    cairo_glyph_path(cr, glyphs.data(), static_cast<int>(glyphs.size()));
     cairo_fill_preserve(cr);
     double dx = 0.2, dy = 0;
     cairo_device_to_user_distance(cr, &dx, &dy);
@@ -125,9 +141,18 @@ void Interpreter::flush_text() {
     } else {
         set_fill_source(cr, pattern_, area_id_, foreground_);
     }
-    if (draw && active_) {
-        cairo_set_font_face(cr, active_->face);
-        cairo_set_font_size(cr, run_size_);
+    if (draw && run_face_) {
+        check_on_page(glyphs_.front().x, glyphs_.front().y - run_size_ * 0.5, x_,
+                      glyphs_.back().y + run_size_ * 0.2);
+        cairo_set_font_face(cr, run_face_);
+        // No character is drawn larger than twice the sheet: bigger ones could not be
+        // seen whole, and their outlines take the rasteriser long and fill its caches.
+        const double largest = 2 * std::max(paper_w_, paper_h_);
+        if (run_size_ > largest)
+            problems_.report(
+                offset_now_, "huge text",
+                strfmt("text of %.0f points is drawn at %.0f points", run_size_, largest));
+        cairo_set_font_size(cr, std::min(run_size_, largest));
         show_glyphs(cr, utf8_, glyphs_, clusters_);
         if (underline_) {
             double thickness = 3 * 0.24;

@@ -43,10 +43,30 @@ TEST(RenderFonts, SymbolSetsGiveTheirCharacters) {
         bool known;
     };
     const std::vector<Case> cases = {
-        {"8U", 'A', U'A', true},        {"8U", 0xC5, U'\u00E9', true},   // Roman-8 e acute
-        {"0N", 0xE9, U'\u00E9', true},  {"19U", 0x80, U'\u20AC', true},  // euro in 1252
-        {"10U", 0x82, U'\u00E9', true}, {"12U", 0x9C, U'\u00A3', true},
-        {"2N", 0xA3, U'\u0141', true},  {"99Q", 0xC5, U'\u00E9', false},  // unknown: Roman-8
+        {"8U", 'A', U'A', true},
+        {"8U", 0xC5, U'\u00E9', true},  // Roman-8 e acute
+        {"0N", 0xE9, U'\u00E9', true},
+        {"19U", 0x80, U'\u20AC', true},  // euro in 1252
+        {"10U", 0x82, U'\u00E9', true},
+        {"12U", 0x9C, U'\u00A3', true},
+        {"2N", 0xA3, U'\u0141', true},
+        {"99Q", 0xC5, U'\u00E9', false},  // unknown: Roman-8
+        // Sets given as tables: typesetter ligatures, dashes and mathematics.
+        {"7J", 0xC0, U'\u2212', true},
+        {"7J", 0xAD, U'\uFB01', true},  // minus, fi
+        {"7J", 'A', U'A', true},
+        {"6J", 0xAB, U'\uFB00', true},  // ff
+        {"8M", 'a', U'\u03B1', true},
+        {"8M", 0xA2, U'\u2192', true},  // alpha, arrow
+        {"10J", 0xD0, U'\u2014', true},
+        {"10J", '\'', U'\u2019', true},  // PostScript text
+        {"15U", 0x66, U'\u2500', true},
+        {"8M", '"', U'\uFFFD', true},
+        // The PC-8 family prints symbols for control codes.
+        {"10U", 0x10, U'\u25BA', true},
+        {"10U", 0x14, U'\u00B6', true},
+        {"12U", 0x7F, U'\u2302', true},
+        {"0N", 0x10, U'\u0010', true},
     };
     for (const Case& c : cases) {
         bool known = !c.known;

@@ -83,6 +83,9 @@ TEST(Render, EveryRasterCompressionGivesTheSameImage) {
         {"1 run length", "\033*b1M\033*b4W\x00\xf0\x00\x0f\033*b4W\x00\x3c\x00\xc3"s},
         {"2 packbits", "\033*b2M\033*b3W\x01\xf0\x0f\033*b3W\x01\x3c\xc3"s},
         {"3 delta row", "\033*b3M\033*b3W\x20\xf0\x0f\033*b3W\x20\x3c\xc3"s},
+        {"5 adaptive", "\033*b5M\033*b11W\x00\x00\x02\xf0\x0f\x02\x00\x03\x01\x3c\xc3"s},
+        {"9 replacement delta", "\033*b9M\033*b3W\x01\xf0\x0f\033*b3W\x01\x3c\xc3"s},
+        {"mixed methods", "\033*b2M\033*b3W\x01\xf0\x0f\033*b3M\033*b3W\x20\x3c\xc3"s},
     };
     std::vector<std::vector<bool>> images;
     for (const auto& [name, rows] : encodings) {

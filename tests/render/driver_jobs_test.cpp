@@ -1,0 +1,210 @@
+// Jobs as printer drivers and typesetters write them: PJL around PCL, raster rows
+// placed by y-offsets and cursor moves, registration, symbol sets with symbols.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "render_support.h"
+
+namespace morvel {
+namespace {
+
+using namespace std::string_literals;
+
+const std::string kSetup = "\033E\033&l26A\033&l0O\033&l0E\033&u300D";
+constexpr double kLeft = 71.0 / 3;  // the A4 logical page's left edge at 100 dpi
+
+int ink_in(const render::ImageDevice& d, int x0, int y0, int x1, int y1) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) n += d.ink(x, y) ? 1 : 0;
+    return n;
+}
+
+int px(double units) {
+    return static_cast<int>(units / 3 + kLeft);
+}
+
+std::string pjl(const std::string& language, const std::string& body) {
+    return "\033%-12345X@PJL JOB NAME=\"t\"\r\n@PJL SET RESOLUTION=600\r\n@PJL ENTER LANGUAGE=" +
+           language + "\r\n" + body + "\033%-12345X@PJL EOJ\r\n\033%-12345X";
+}
+
+TEST(DriverJobs, PjlIsReadNotPrinted) {
+    struct Case {
+        const char* name;
+        std::string job;
+        const char* message;  // nullptr: nothing reported
+    };
+    const std::string rule = kSetup + "\033*p300x300Y\033*c300a30b0P";
+    const std::vector<Case> cases = {
+        {"PCL inside PJL", pjl("PCL", rule), nullptr},
+        {"PJL without ENTER", "\033%-12345X@PJL JOB\n@PJL SET COPIES=1\n" + rule, nullptr},
+        {"another language skipped to the next exit",
+         pjl("POSTSCRIPT", "%!PS\n/x 1 def showpage\n") + pjl("PCL", rule),
+         "job language POSTSCRIPT is not drawn"},
+        {"exit at the end of the job", rule + "\033%-12345X", nullptr},
+    };
+    for (const Case& c : cases) {
+        test::Rendered r(100);
+        test::render_bytes(r, c.job);
+        EXPECT_EQ(ink_in(r.device, px(303), 101, px(597), 109), 98 * 8) << c.name;
+        // Nothing else on the page: PJL lines are not text.
+        EXPECT_EQ(ink_in(r.device, 0, 0, r.device.width(), 95), 0) << c.name;
+        const std::string& text = r.problems.text();
+        if (c.message) {
+            EXPECT_NE(text.find(c.message), std::string::npos) << c.name << ": " << text;
+        } else {
+            EXPECT_EQ(r.problems.count(), 0u) << c.name << ": " << text;
+        }
+    }
+}
+
+TEST(DriverJobs, RasterRowsGoWhereOffsetsAndMovesPutThem) {
+    // 100 dpi raster, so a row is a device pixel; the first row is at y = 100.
+    const std::string start = kSetup + "\033*p300x300Y\033*t100R\033*r1A";
+    struct Case {
+        const char* name;
+        std::string rows;
+        std::vector<int> inked_rows;  // device rows with ink in the first 16 pixels
+    };
+    const std::vector<Case> cases = {
+        {"rows follow each other", "\033*b1W\xff\033*b1W\xff"s, {100, 101}},
+        {"a y-offset skips rows", "\033*b1W\xff\033*b3Y\033*b1W\xff"s, {100, 104}},
+        // The seed row is blank after a y-offset: the delta row changes byte 1 only.
+        {"a y-offset clears the seed row",
+         "\033*b3M\033*b2W\x00\xff\033*b2Y\033*b2W\x01\xff"s,
+         {100, 103}},
+        {"a cursor move places the next row", "\033*b1W\xff\033*p+30Y\033*b1W\xff"s, {100, 111}},
+        {"rows past the height are not drawn",
+         "\033*rB\033*r2T\033*r1A\033*b1W\xff\033*b1W\xff\033*b1W\xff"s,
+         {100, 101}},
+    };
+    for (const Case& c : cases) {
+        test::Rendered r(100);
+        test::render_bytes(r, start + c.rows + "\033*rB");
+        std::vector<int> inked;
+        for (int y = 95; y < 120; ++y)
+            if (ink_in(r.device, px(300), y, px(300) + 16, y + 1) > 0) inked.push_back(y);
+        EXPECT_EQ(inked, c.inked_rows) << c.name;
+    }
+}
+
+TEST(DriverJobs, SeedRowClearedByOffsetLeavesFirstByteBlank) {
+    test::Rendered r(100);
+    test::render_bytes(r, kSetup +
+                              "\033*p300x300Y\033*t100R\033*r1A\033*b3M\033*b2W\x00\xff"
+                              "\033*b2Y\033*b2W\x01\xff\033*rB"s);
+    // Row 103: byte 0 comes from the cleared seed (blank), byte 1 from the delta.
+    EXPECT_EQ(ink_in(r.device, px(300), 103, px(300) + 8, 104), 0);
+    EXPECT_EQ(ink_in(r.device, px(300) + 9, 103, px(300) + 16, 104), 7);
+}
+
+TEST(DriverJobs, RegistrationMovesThePageImage) {
+    test::Rendered plain(100), moved(100);
+    const std::string rule = "\033*p300x300Y\033*c300a30b0P";
+    test::render_bytes(plain, kSetup + rule);
+    // 720 decipoints is an inch to the left; 360 half an inch down.
+    test::render_bytes(moved, kSetup + "\033&l-72u36Z" + rule);
+    EXPECT_EQ(ink_in(plain.device, px(303), 101, px(597), 109), 98 * 8);
+    EXPECT_EQ(ink_in(moved.device, px(303) - 10, 106, px(597) - 10, 114), 98 * 8);
+    EXPECT_EQ(ink_in(moved.device, px(303), 101, px(597), 105), 0);
+}
+
+TEST(DriverJobs, SymbolsFromOtherFacesAndMissingCharactersReportedOnce) {
+    struct Case {
+        const char* name;
+        std::string text;
+        int ink;              // 1 ink expected, 0 none, -1 either
+        const char* message;  // nullptr: nothing reported
+    };
+    const std::vector<Case> cases = {
+        {"PC-8 control code prints its symbol", "\033(10U\x10", 1, nullptr},
+        {"minus of the desktop set", "\033(7J\xc0", 1, nullptr},
+        {"Greek from the math set", "\033(8Ma", 1, nullptr},
+        {"arrow from the math set", "\033(8M\xa2", 1, nullptr},
+        {"unassigned code", "\033(8M\"\"", 0, nullptr},
+        {"control code of Latin-1 prints nothing", "\033(0N\x10", 0, nullptr},
+        {"character no font has", "\033(15UAA", -1,
+         "character U+225C of symbol set 15U is in none of the fonts"},
+    };
+    for (const Case& c : cases) {
+        test::Rendered r(100);
+        test::render_bytes(r, kSetup + "\033(s1p12v0s0b4101T\033*p300x300Y" + c.text);
+        if (c.ink >= 0) {
+            EXPECT_EQ(ink_in(r.device, px(300), 85, px(360), 103) > 0, c.ink == 1) << c.name;
+        }
+        const std::string& text = r.problems.text();
+        if (!c.message) {
+            EXPECT_EQ(r.problems.count(), 0u) << c.name << ": " << text;
+            continue;
+        }
+        std::size_t at = text.find(c.message);
+        EXPECT_NE(at, std::string::npos) << c.name << ": " << text;
+        if (at != std::string::npos) {
+            EXPECT_EQ(text.find(c.message, at + 1), std::string::npos) << c.name;
+        }
+    }
+}
+
+std::vector<bool> page_ink(const render::ImageDevice& d) {
+    std::vector<bool> ink;
+    for (int y = 0; y < d.height(); ++y)
+        for (int x = 0; x < d.width(); ++x) ink.push_back(d.ink(x, y));
+    return ink;
+}
+
+TEST(DriverJobs, HpglEncodedPolylinesAndBeziersDrawWhatLinesDraw) {
+    struct Case {
+        const char* name;
+        std::string drawing;
+        std::string same_as;  // the same drawing in plain pen moves
+    };
+    const std::vector<Case> cases = {
+        // "<=" moves to an absolute pair pen up: 1000 is 2000 (sign bit 0) in base 64.
+        {"encoded polyline", "PE<=O\xdeO\xdeG\xc2\xbf;", "PU1000,1000;PD1100,1000;"},
+        {"encoded polyline, 7-bit", "PE7<=O]`O]`Ge_;", "PU1000,1000;PD1100,1000;"},
+        {"Bezier on a straight line", "PU1000,1000;PD;BZ1100,1000,1200,1000,1300,1000;",
+         "PU1000,1000;PD1300,1000;"},
+        {"relative Bezier", "PU1000,1000;PD;BR100,0,200,0,300,0;", "PU1000,1000;PD1300,1000;"},
+        {"unknown instruction skipped", "PU1000,1000;ZZ1,2,3;PD1300,1000;",
+         "PU1000,1000;PD1300,1000;"},
+    };
+    for (const Case& c : cases) {
+        test::Rendered got(100), want(100);
+        test::render_bytes(got, kSetup + "\033%1BIN;SP1;PW1;" + c.drawing + "\033%0A");
+        test::render_bytes(want, kSetup + "\033%1BIN;SP1;PW1;" + c.same_as + "\033%0A");
+        std::vector<bool> a = page_ink(got.device), b = page_ink(want.device);
+        // Curves are drawn as short lines, each stroked: their joins differ a little.
+        long differ = 0;
+        for (std::size_t i = 0; i < a.size(); ++i) differ += a[i] != b[i] ? 1 : 0;
+        long ink = std::count(b.begin(), b.end(), true);
+        EXPECT_GT(ink, 10) << c.name;
+        EXPECT_LE(differ, ink / 5) << c.name;
+    }
+}
+
+TEST(DriverJobs, HpglProblemsNameTheirOwnByte) {
+    const std::string head = kSetup + "\033%1BIN;PU0,0;";
+    test::Rendered r(10);
+    test::render_bytes(r, head + "ZZ1;PD10,10;");
+    EXPECT_NE(r.problems.text().find("unknown HP-GL/2 instruction ZZ skipped at byte " +
+                                     std::to_string(head.size())),
+              std::string::npos)
+        << r.problems.text();
+}
+
+TEST(DriverJobs, PolygonModeStaysLinearAndBounded) {
+    // 200,000 subpaths of one point each: bounded at the polygon limit, quickly.
+    std::string job = kSetup + "\033%1BPM0;";
+    for (int i = 0; i < 200000; ++i) job += "PU1,1;PD2,2;";
+    job += "PM2;FP;\033%0A";
+    test::Rendered r(10);
+    test::render_bytes(r, job);
+    EXPECT_EQ(r.pages, 1);
+}
+
+}  // namespace
+}  // namespace morvel
