@@ -369,6 +369,7 @@ void Interpreter::reset() {
     pattern_transparent_ = true;
     rule_w_ = rule_h_ = 0;
     raster_res_ = 75;
+    raster_res_unsupported_ = false;
     raster_width_ = raster_height_ = 0;
     compression_ = 0;
     overlay_ = -1;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/strfmt.h"
 #include "render/interpreter.h"
 #include "render/params.h"
 
@@ -364,8 +365,21 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
             {'*', 'r', 'F', F::Value, 0, ignore},
             {'*', 't', 'R', F::Value, 0,
              [](PclCall& k) {
+                 // A printer has raster at 75, 100, 150, 200, 300 and 600 dpi only; at
+                 // any other resolution it prints no raster until one of those is set.
+                 const bool supported = k.v == 75 || k.v == 100 || k.v == 150 || k.v == 200 ||
+                                        k.v == 300 || k.v == 600;
+                 k.s.raster_res_unsupported_ = !supported;
+                 if (!supported) {
+                     k.s.problems_.report(
+                         k.c.offset, "raster resolution",
+                         strfmt("raster resolution %g dpi is not one a printer has (75, 100, "
+                                "150, 200, 300, 600): its raster graphics are not printed",
+                                k.v));
+                     return;
+                 }
                  // A printer draws raster finer than its own resolution at its own.
-                 if (k.v >= 1 && k.v <= 2400) k.s.raster_res_ = std::min(k.v, k.s.resolution_);
+                 k.s.raster_res_ = std::min(k.v, k.s.resolution_);
              }},
             {'*', 't', 'J', F::Value, 0, ignore},
             {'*', 't', 'K', F::Value, 0, ignore},
