@@ -2,7 +2,7 @@
 # Installs the Debian packages that are missing: the build tools, and with
 # "--tests" also the independent tools the tests compare against.
 set -euo pipefail
-pkgs=(cmake g++ ninja-build libexpat1-dev libgtest-dev libgmock-dev pkg-config libcairo2-dev libfreetype-dev fonts-urw-base35)
+pkgs=(cmake g++ ninja-build libexpat1-dev nlohmann-json3-dev libgtest-dev libgmock-dev pkg-config libcairo2-dev libfreetype-dev fonts-urw-base35)
 if [ "${1:-}" = "--tests" ]; then
     pkgs+=(python3 zbar-tools zxing-cpp-tools libtiff-tools imagemagick libxml2-utils poppler-utils)
     # The format check of CI.

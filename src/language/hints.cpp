@@ -103,26 +103,28 @@ void hint_reserved_word(Run& run, const Token& found) {
     if (found.code == Tok::IDENT) return;
     std::string word = token_text(found);
     if (!is_word(upper(word)) || !keyword_lookup(word)) return;
-    report_info(run, "%s is a reserved word; choose another name", upper(word).c_str());
+    report_note(run, "%s is a reserved word; choose another name", upper(word).c_str());
+}
+
+std::string unknown_word_text(const Token& found) {
+    std::vector<std::string> near = nearest_words(found.text, reserved_words());
+    std::string text = found.text + " is not a setting or statement known here";
+    if (!near.empty()) text += "; did you mean " + joined(near, " or ") + "?";
+    return text;
 }
 
 void hint_unknown_word(Run& run, const Token& found) {
     if (found.code != Tok::IDENT) return;
-    std::vector<std::string> near = nearest_words(found.text, reserved_words());
-    if (near.empty())
-        report_info(run, "%s is not a setting or statement known here", found.text.c_str());
-    else
-        report_info(run, "%s is not a setting or statement known here; did you mean %s?",
-                    found.text.c_str(), joined(near, " or ").c_str());
+    report_note(run, "%s", unknown_word_text(found).c_str());
 }
 
 void hint_allowed_values(Run& run, const Token& found, const char* setting, const char* allowed) {
     std::string what =
         found.code == Tok::END ? std::string("the end of the definition") : token_text(found);
     if (setting)
-        report_info(run, "%s is not allowed here; %s takes %s", what.c_str(), setting, allowed);
+        report_note(run, "%s is not allowed here; %s takes %s", what.c_str(), setting, allowed);
     else
-        report_info(run, "%s is not allowed here; allowed: %s", what.c_str(), allowed);
+        report_note(run, "%s is not allowed here; allowed: %s", what.c_str(), allowed);
 }
 
 void hint_unknown_typefaces(Run& run, const std::vector<std::string>& typeface_names) {
@@ -131,7 +133,7 @@ void hint_unknown_typefaces(Run& run, const std::vector<std::string>& typeface_n
         if (lookup(run, name) || is_default_identifier(name)) continue;
         if (std::find(reported.begin(), reported.end(), upper(name)) != reported.end()) continue;
         reported.push_back(upper(name));
-        report_info(run,
+        report_note(run,
                     "%s is not a typeface Morvel knows; the typefaces known are COURIER, TIMES "
                     "and UNIVERS, or give a PCL typeface number",
                     name.c_str());
