@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/ascii.h"
 #include "core/strfmt.h"
 
 namespace morvel {
@@ -30,24 +29,30 @@ bool CheckSink::add(CheckMessage message) {
     return true;
 }
 
+namespace {
+
+std::string place_key(std::string_view name, bool declaration) {
+    std::string key;
+    key.reserve(name.size() + 1);
+    for (char c : name) key += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    key += declaration ? '+' : '-';
+    return key;
+}
+
+}  // namespace
+
 void CheckSink::record(NameUse use) {
-    if (names.size() < kNameUseLimit) names.push_back(std::move(use));
+    first_places.try_emplace(place_key(use.name, use.declaration), use);
+    if (record_names && names.size() < kNameUseLimit) names.push_back(std::move(use));
 }
 
 void CheckSink::pin_name(std::string_view name, bool declaration) {
-    const NameUse* first = nullptr;
-    for (const NameUse& use : names) {
-        if (!equal_ignore_case(use.name, name)) continue;
-        if (use.declaration == declaration) {
-            first = &use;
-            break;
-        }
-        if (!first) first = &use;
-    }
-    if (!first) return;
-    pinned_file = first->file;
-    pinned_line = first->line;
-    pinned_column = first->column;
+    auto it = first_places.find(place_key(name, declaration));
+    if (it == first_places.end()) it = first_places.find(place_key(name, !declaration));
+    if (it == first_places.end()) return;
+    pinned_file = it->second.file;
+    pinned_line = it->second.line;
+    pinned_column = it->second.column;
 }
 
 const char* severity_name(CheckSeverity severity) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace morvel {
@@ -37,12 +38,15 @@ inline constexpr std::size_t kNameUseLimit = 200000;
 
 struct CheckSink {
     std::vector<CheckMessage> messages;
-    std::size_t errors = 0;        ///< errors kept
-    std::size_t dropped = 0;       ///< messages past the limit
-    bool log_asked = false;        ///< information lines go to the log file as well
-    bool record_names = false;     ///< fill `names` (the language server)
+    std::size_t errors = 0;     ///< errors kept
+    std::size_t dropped = 0;    ///< messages past the limit
+    bool log_asked = false;     ///< information lines go to the log file as well
+    bool record_names = false;  ///< fill `names` (the language server)
     std::vector<NameUse> names;
-    std::string pinned_file;       ///< when pinned_line is set, messages name this place
+    /// The first declaration and the first use of each name (key: the name in lower
+    /// case, then "+" for a declaration or "-" for a use), for the places of messages.
+    std::unordered_map<std::string, NameUse> first_places;
+    std::string pinned_file;  ///< when pinned_line is set, messages name this place
     int pinned_line = 0;
     int pinned_column = 0;
     bool last_kept = false;  ///< whether the last message was kept (for its notes)

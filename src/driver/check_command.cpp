@@ -1,10 +1,9 @@
 #include "driver/check_command.h"
 
 #include <cstdio>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
-
-#include <nlohmann/json.hpp>
 
 #include "core/strfmt.h"
 #include "language/check.h"

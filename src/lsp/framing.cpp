@@ -56,8 +56,10 @@ Frame FrameReader::next() {
         bool any = false;
         while ((c = get()) != -1 && c != '\n') {
             any = true;
-            if (line.size() < kMaxHeaderLine) line += static_cast<char>(c);
-            else bad = true;
+            if (line.size() < kMaxHeaderLine)
+                line += static_cast<char>(c);
+            else
+                bad = true;
         }
         if (c == -1 && !any) return f;  // End
         if (!line.empty() && line.back() == '\r') line.pop_back();

@@ -17,10 +17,10 @@ using ByteSource = std::function<std::size_t(char* buffer, std::size_t n)>;
 
 struct Frame {
     enum class Status {
-        Message,   ///< body holds one message
-        End,       ///< the input ended (between messages or inside one)
-        BadHeader, ///< headers without a usable Content-Length; they were skipped
-        TooLarge,  ///< a body over kMaxMessageBytes; it was read and thrown away
+        Message,    ///< body holds one message
+        End,        ///< the input ended (between messages or inside one)
+        BadHeader,  ///< headers without a usable Content-Length; they were skipped
+        TooLarge,   ///< a body over kMaxMessageBytes; it was read and thrown away
     };
     Status status = Status::End;
     std::string body;

@@ -137,8 +137,8 @@ constexpr std::array kKeywords = {
 };
 // clang-format on
 
-constexpr std::array kCommon = {Tok::IF,  Tok::CASE, Tok::LET,    Tok::VARIABLE, Tok::DEBUG,
-                                Tok::CALL, Tok::REM, Tok::NOTE, Tok::REPEAT};
+constexpr std::array kCommon = {Tok::IF,   Tok::CASE, Tok::LET,  Tok::VARIABLE, Tok::DEBUG,
+                                Tok::CALL, Tok::REM,  Tok::NOTE, Tok::REPEAT};
 
 }  // namespace
 
@@ -168,8 +168,8 @@ std::vector<Tok> words_at(WordPlace place) {
     };
     switch (place) {
         case WordPlace::TopLevel:
-            return {Tok::SEC_INPUT, Tok::SEC_EXTRACT, Tok::SEC_DELIVERY, Tok::SEC_OUTPUT,
-                    Tok::SEC_REFORMAT, Tok::REFORMAT, Tok::OUTPUT};
+            return {Tok::SEC_INPUT,    Tok::SEC_EXTRACT, Tok::SEC_DELIVERY, Tok::SEC_OUTPUT,
+                    Tok::SEC_REFORMAT, Tok::REFORMAT,    Tok::OUTPUT};
         case WordPlace::Input:
             statements({Tok::DOCUMENT, Tok::TAB, Tok::XML_DELIMITER, Tok::XML_DOCUMENTS});
             break;
@@ -184,20 +184,42 @@ std::vector<Tok> words_at(WordPlace place) {
             statements({Tok::INVOKE, Tok::RESET});
             break;
         case WordPlace::Reformat:
-            statements({Tok::FIELD, Tok::MESSAGE, Tok::DATE, Tok::PAGE, Tok::INCLUDE,
-                        Tok::WATERMARK, Tok::BOX, Tok::LINE, Tok::RBOX, Tok::FORM, Tok::MACRO,
-                        Tok::BARCODE, Tok::X_SHIFT, Tok::Y_SHIFT, Tok::XML_BLOCK, Tok::XML_TAG,
-                        Tok::ARCH_FIELD, Tok::PRINT, Tok::PRINT_LINE, Tok::ARCH_TABLE,
-                        Tok::XML_COMMENT, Tok::FUNCTION, Tok::EJECT_PAGE});
+            statements({Tok::FIELD,       Tok::MESSAGE,   Tok::DATE,       Tok::PAGE,
+                        Tok::INCLUDE,     Tok::WATERMARK, Tok::BOX,        Tok::LINE,
+                        Tok::RBOX,        Tok::FORM,      Tok::MACRO,      Tok::BARCODE,
+                        Tok::X_SHIFT,     Tok::Y_SHIFT,   Tok::XML_BLOCK,  Tok::XML_TAG,
+                        Tok::ARCH_FIELD,  Tok::PRINT,     Tok::PRINT_LINE, Tok::ARCH_TABLE,
+                        Tok::XML_COMMENT, Tok::FUNCTION,  Tok::EJECT_PAGE});
             break;
         case WordPlace::Settings:
-            return {Tok::CHARACTER_WIDTH, Tok::LINE_HEIGHT, Tok::CRLF,          Tok::DUPLEX,
-                    Tok::HPGL,            Tok::PAGE_WIDTH,  Tok::PAGE_HEIGHT,   Tok::LINES_PER_PAGE,
-                    Tok::PAPER_SIZE,      Tok::PRINTER_TRAY, Tok::RESOLUTION,   Tok::ORIENTATION,
-                    Tok::X_SHIFT,         Tok::Y_SHIFT,     Tok::USE_INPUT,     Tok::PAD,
-                    Tok::TRIM,            Tok::FORM_FEED,   Tok::FORCE_FORM_FEED, Tok::INITIALISE,
-                    Tok::NUM_COPIES,      Tok::COLOUR,      Tok::SYMBOL_SET,    Tok::INCLUDE,
-                    Tok::PALETTE,         Tok::HP_FONT,     Tok::EPSON_FONT,    Tok::FORM};
+            return {Tok::CHARACTER_WIDTH,
+                    Tok::LINE_HEIGHT,
+                    Tok::CRLF,
+                    Tok::DUPLEX,
+                    Tok::HPGL,
+                    Tok::PAGE_WIDTH,
+                    Tok::PAGE_HEIGHT,
+                    Tok::LINES_PER_PAGE,
+                    Tok::PAPER_SIZE,
+                    Tok::PRINTER_TRAY,
+                    Tok::RESOLUTION,
+                    Tok::ORIENTATION,
+                    Tok::X_SHIFT,
+                    Tok::Y_SHIFT,
+                    Tok::USE_INPUT,
+                    Tok::PAD,
+                    Tok::TRIM,
+                    Tok::FORM_FEED,
+                    Tok::FORCE_FORM_FEED,
+                    Tok::INITIALISE,
+                    Tok::NUM_COPIES,
+                    Tok::COLOUR,
+                    Tok::SYMBOL_SET,
+                    Tok::INCLUDE,
+                    Tok::PALETTE,
+                    Tok::HP_FONT,
+                    Tok::EPSON_FONT,
+                    Tok::FORM};
     }
     return words;
 }

@@ -10,10 +10,11 @@
 
 int main(int argc, char** argv) {
     if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::fputs("Usage: morvel-lsp\n"
-                   "A language server for Morvel definitions: speaks the Language Server\n"
-                   "Protocol on standard input and output. Editors start it.\n",
-                   stdout);
+        std::fputs(
+            "Usage: morvel-lsp\n"
+            "A language server for Morvel definitions: speaks the Language Server\n"
+            "Protocol on standard input and output. Editors start it.\n",
+            stdout);
         return 0;
     }
     // A client that goes away must not kill the server in the middle of a write.

@@ -70,8 +70,7 @@ const Token* token_at(const Analysis& a, Place at) {
     for (const Token& t : a.tokens) {
         Place s = start_of(t);
         if (before(at, s)) break;
-        if (s.line == at.line &&
-            at.column <= s.column + static_cast<int>(token_length(t)))
+        if (s.line == at.line && at.column <= s.column + static_cast<int>(token_length(t)))
             found = &t;
     }
     return found;
@@ -266,7 +265,8 @@ std::optional<std::string> hover(const Analysis& a, Place at) {
         const NameUse* d = declaration_of(a, t->text);
         if (!d) return std::nullopt;
         std::string_view line = line_text(a.text, d->line - 1);
-        while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+        while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+            line.remove_prefix(1);
         return strfmt("%s **%s**, declared at line %d:\n```\n%s\n```", kind_word(d->kind),
                       d->name.c_str(), d->line, std::string(line).c_str());
     }
@@ -334,7 +334,8 @@ std::vector<Symbol> document_symbols(const Analysis& a) {
             s.name = token_name(t.code);
             s.section = true;
             s.span.start = start_of(t);
-            s.name_span = {start_of(t), {t.line - 1, t.column - 1 + static_cast<int>(token_length(t))}};
+            s.name_span = {start_of(t),
+                           {t.line - 1, t.column - 1 + static_cast<int>(token_length(t))}};
             sections.push_back(std::move(s));
             continue;
         }

@@ -148,7 +148,8 @@ bool Server::handle(const std::string& body) {
         if (message.is_object() && message.contains("id") &&
             (message.contains("result") || message.contains("error")))
             return true;
-        std::string id = message.is_object() && message.contains("id") ? dump(message["id"]) : "null";
+        std::string id =
+            message.is_object() && message.contains("id") ? dump(message["id"]) : "null";
         respond_error(id, kInvalidRequest, "not a request");
         return true;
     }
