@@ -4,6 +4,7 @@
 include(GNUInstallDirs)
 
 install(TARGETS morvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS morvel-lsp RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET morvel-render)
   install(TARGETS morvel-render RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()

@@ -2,8 +2,10 @@
 # Installs the Debian packages that are missing: the build tools, and with
 # "--tests" also the independent tools the tests compare against.
 set -euo pipefail
-pkgs=(cmake g++ ninja-build libexpat1-dev libgtest-dev libgmock-dev pkg-config libcairo2-dev libfreetype-dev libpng-dev fonts-urw-base35)
+pkgs=(cmake g++ ninja-build libexpat1-dev nlohmann-json3-dev libgtest-dev libgmock-dev pkg-config libcairo2-dev libfreetype-dev libpng-dev fonts-urw-base35)
 if [ "${1:-}" = "--tests" ]; then
+    # The language server test with a real client.
+    pkgs+=(neovim)
     pkgs+=(python3 zbar-tools zxing-cpp-tools libtiff-tools imagemagick libxml2-utils poppler-utils)
     # The format check of CI.
     pkgs+=(clang-format)

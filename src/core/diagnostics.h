@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/check_sink.h"
 #include "core/messages.h"
 
 namespace morvel {
@@ -20,6 +21,10 @@ struct Diagnostics {
     /// expression being evaluated while running.
     int current_line = 0;
     std::string current_file;
+    /// Column of the token the scanner handed out last (0 outside a compile).
+    int current_column = 0;
+    /// A check run collects its messages here instead of writing them (none in a run).
+    CheckSink* check = nullptr;
 
     /// Console streams; tests replace them with memory streams.
     std::FILE* out = stdout;

@@ -72,6 +72,11 @@ void send(Run& run, std::string_view lines, MessageKind kind) {
 // Every message passes here: after kRepeatedMessageLimit identical ones in a row the
 // rest are counted, and the count is written when another message comes.
 void deliver(Run& run, std::string lines, MessageKind kind) {
+    // A check writes information lines only to a log that was asked for.
+    if (run.check) {
+        if (run.check->log_asked) log_line(run, lines);
+        return;
+    }
     MessageLog& log = run.message_log;
     if (lines == log.last) {
         if (++log.repeats >= kRepeatedMessageLimit) {
@@ -93,6 +98,30 @@ std::string finished_line(const Run& run, bool located, std::string_view text) {
     else
         line += '\n';
     return line;
+}
+
+// A check keeps the message with its place instead of writing it.
+void collect(Run& run, CheckSeverity severity, std::string text) {
+    CheckSink& sink = *run.check;
+    CheckMessage m;
+    m.file = run.current_file;
+    if (severity == CheckSeverity::Note && !sink.messages.empty()) {
+        const CheckMessage& before = sink.messages.back();
+        m.file = before.file;
+        m.line = before.line;
+        m.column = before.column;
+    } else if (sink.pinned_line > 0) {
+        m.file = sink.pinned_file;
+        m.line = sink.pinned_line;
+        m.column = sink.pinned_column;
+    } else {
+        m.line = run.current_line;
+        m.column = m.line > 0 ? run.current_column : 0;
+    }
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    m.severity = severity;
+    m.text = std::move(text);
+    sink.add(std::move(m));
 }
 
 }  // namespace
@@ -143,6 +172,12 @@ void report_error(Run& run, int level, const char* fmt, ...) {
     va_end(ap);
     bool system_text = level > 1;
     if (system_text) level -= 2;
+    if (run.check) {
+        if (system_text && saved_errno != 0) appendf(text, ": %s", std::strerror(saved_errno));
+        collect(run, CheckSeverity::Error, std::move(text));
+        errno = saved_errno;
+        return;
+    }
     // The system text is part of the same message, so repeats of the pair are counted.
     std::string lines = finished_line(run, level == 1, text);
     if (system_text && saved_errno != 0)
@@ -156,7 +191,17 @@ void report_warning(Run& run, int level, const char* fmt, ...) {
     va_start(ap, fmt);
     std::string text = vstrfmt_bounded(kWarningSize, fmt, ap);
     va_end(ap);
+    if (run.check) return collect(run, CheckSeverity::Warning, std::move(text));
     deliver(run, finished_line(run, (level & 1) != 0, text), MessageKind::Warning);
+}
+
+void report_note(Run& run, const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    std::string text = vstrfmt_bounded(kInfoSize, fmt, ap);
+    va_end(ap);
+    if (run.check) return collect(run, CheckSeverity::Note, std::move(text));
+    deliver(run, finished_line(run, false, text), MessageKind::Info);
 }
 
 void report_info(Run& run, const char* fmt, ...) {

@@ -34,6 +34,8 @@ inline constexpr long kRepeatedMessageLimit = 100;
 [[gnu::format(printf, 3, 4)]] void report_warning(Run& run, int level, const char* fmt, ...);
 /// Information line, never with position.
 [[gnu::format(printf, 2, 3)]] void report_info(Run& run, const char* fmt, ...);
+/// A hint explaining the message before it: an information line in a run, a note in a check.
+[[gnu::format(printf, 2, 3)]] void report_note(Run& run, const char* fmt, ...);
 /// Information of up to 200000 bytes (DEBUG output, value traces).
 [[gnu::format(printf, 2, 3)]] void log_large_message(Run& run, const char* fmt, ...);
 /// Console-only pause of the trace mode; answers "r" (stop tracing) and "v" (describe a name).

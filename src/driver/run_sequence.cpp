@@ -13,6 +13,7 @@
 #include "core/messages.h"
 #include "core/return_code_file.h"
 #include "driver/banner.h"
+#include "driver/check_command.h"
 #include "driver/command_line.h"
 #include "driver/settings.h"
 #include "driver/stages.h"
@@ -136,6 +137,8 @@ int run_stages(Run& run, int argc, char** argv) {
 }  // namespace
 
 int run_morvel(Run& run, int argc, char** argv) {
+    // A check runs nothing and writes no log: none of the run's stages apply.
+    if (is_check_command(argc, argv)) return run_check_command(run, argc, argv);
     int code = run_stages(run, argc, argv);
     // Every way out finishes what is still open: the -d file (a scanner stop
     // included) and the count of a repeated last message.

@@ -54,6 +54,12 @@ void Parser::expect(Tok code, const char* message) {
     if (t.code == code) return;
     // A word where a block should end is most often a misspelt setting or statement.
     if (code == Tok::RBRACE) {
+        // A check reports the word as the mistake and the brace as what follows from it.
+        if (checking() && t.code == Tok::IDENT) {
+            report_error(run_, 1, "%s", unknown_word_text(t).c_str());
+            report_note(run_, "%s", message);
+            throw CompileAbort{};
+        }
         report_error(run_, 1, "%s", message);
         hint_unknown_word(run_, t);
         throw CompileAbort{};
@@ -125,13 +131,42 @@ void Parser::end_program(const ProgramScope& scope) {
 
 // ---- Names --------------------------------------------------------------------
 
+namespace {
+
+// In a check, the messages about a name being declared name the place of the name.
+struct PinnedToName {
+    PinnedToName(Run& run, const Token& name) : sink(run.check) {
+        if (!sink || name.line == 0) return;
+        sink->pinned_file = run.current_file;
+        sink->pinned_line = name.line;
+        sink->pinned_column = name.column;
+    }
+    ~PinnedToName() {
+        if (sink) sink->unpin();
+    }
+    PinnedToName(const PinnedToName&) = delete;
+    PinnedToName& operator=(const PinnedToName&) = delete;
+    CheckSink* sink;
+};
+
+}  // namespace
+
 void Parser::declare(const Token& name, IdKind kind, const char* refused, int level) {
     if (pass_ != 1) return;
-    if (!define(run_, name.text, kind) && refused) fail(refused, level);
+    record_name(name, true, kind);
+    PinnedToName pin(run_, name);
+    if (define(run_, name.text, kind) || !refused) return;
+    // A check has said "Duplicate definition of"; the refusal only follows from it.
+    if (checking() && run_.error_count > 0) {
+        report_note(run_, "%s", refused);
+        throw CompileAbort{};
+    }
+    fail(refused, level);
 }
 
 Identifier* Parser::find(const Token& name, const char* missing) {
     if (pass_ == 1) {
+        record_name(name, false, IdKind::Reference);
         if (!reference(run_, name.text)) fail("Run out of memory", 3);
         return nullptr;
     }
@@ -254,21 +289,6 @@ int Parser::value_integer(const Value& v, const char* role) {
 
 double Parser::value_number(const Value& v, const char* role) {
     return argument_number(run_, v, role);
-}
-
-// ---- Sections -----------------------------------------------------------------
-
-void Parser::parse_definition() {
-    report_info(run_, "about to parse input section");
-    parse_input_section();
-    report_info(run_, "about to parse extract section");
-    parse_extract_section();
-    report_info(run_, "about to parse delivery section");
-    parse_delivery_section();
-    report_info(run_, "about to parse output section");
-    parse_output_section();
-    report_info(run_, "about to parse reformat section");
-    parse_reformat_section();
 }
 
 }  // namespace morvel

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "language/parse_error.h"
 #include "language/programs.h"
 #include "language/tree.h"
 #include "values/identifiers.h"
@@ -60,6 +61,8 @@ class Parser {
     /// (for the setting being read, when there is one).
     [[noreturn]] void fail_invalid_value(const Token& found, const char* allowed);
     bool pass2() const { return pass_ == 2; }
+    /// A check run: errors are collected and the parse goes on after them.
+    bool checking() const;
     Run& run() { return run_; }
 
     // ---- Names ----
@@ -152,6 +155,22 @@ class Parser {
     std::unique_ptr<Statement> parse_field_declaration();
     std::unique_ptr<Statement> parse_xml_documents();
 
+    // grammar_recovery.cpp: how a check goes on after an error.
+    bool may_recover() const;
+    /// Skips the rest of a broken statement or setting that began on `line`: up to the
+    /// first word on a later line, a closing brace of this level, a section or the end.
+    void skip_statement(int line);
+    /// At a token that ends a list of statements or settings without being its `}`:
+    /// reports it, skips its statement and says true (check only); false otherwise.
+    bool skip_stray_word();
+    /// Runs one program of a section; in a check an error skips to the next program
+    /// header `start` (or the next section).
+    template <class F>
+    void recovering_program(Tok start, F parse);
+    void skip_to_program(Tok start);
+    /// Notes a name's declaration or use for a check.
+    void record_name(const Token& name, bool declaration, IdKind kind);
+
     // grammar_sections.cpp
     void parse_input_section();
     void build_default_input_program();
@@ -228,6 +247,17 @@ T* Parser::object_of(const Token& name, IdKind kind, const char* wrong) {
     T* object = id->as<T>();
     if (id->kind != kind || !object) fail(wrong);
     return object;
+}
+
+template <class F>
+void Parser::recovering_program(Tok start, F parse) {
+    if (!checking()) return parse();
+    try {
+        parse();
+    } catch (const CompileAbort&) {
+        if (!may_recover()) throw;
+        skip_to_program(start);
+    }
 }
 
 /// Keyword-like words of the language (type words, colours, alignment) ignore case.

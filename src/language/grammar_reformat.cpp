@@ -56,7 +56,8 @@ bool is_setting(Tok t) {
 // [REFORMAT] followed by zero or more programs.
 void Parser::parse_reformat_section() {
     if (!accept(Tok::SEC_REFORMAT)) return;
-    while (peek_code() == Tok::REFORMAT) parse_reformat_program();
+    while (peek_code() == Tok::REFORMAT)
+        recovering_program(Tok::REFORMAT, [this] { parse_reformat_program(); });
 }
 
 // REFORMAT = name, type {, parameter} { [MAPPINGS = {...}] [SETTINGS = {...}] statements }
@@ -197,7 +198,24 @@ void Parser::parse_mappings() {
 }
 
 void Parser::parse_reformat_settings() {
-    while (is_setting(peek_code())) parse_reformat_setting(next().code);
+    if (!checking()) {
+        while (is_setting(peek_code())) parse_reformat_setting(next().code);
+        return;
+    }
+    for (;;) {
+        int line = run_.current_line;
+        try {
+            line = peek().line;
+            if (!is_setting(peek_code())) {
+                if (skip_stray_word()) continue;
+                return;
+            }
+            parse_reformat_setting(next().code);
+        } catch (const CompileAbort&) {
+            if (!may_recover()) throw;
+            skip_statement(line);
+        }
+    }
 }
 
 // One setting; the last of a kind wins, except those that add an entry each.

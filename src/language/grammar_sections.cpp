@@ -64,7 +64,8 @@ void Parser::build_default_input_program() {
 void Parser::parse_extract_section() {
     if (!accept(Tok::SEC_EXTRACT)) fail("Missing extract program");
     if (peek_code() != Tok::IDENT) fail("Missing extract program");
-    while (peek_code() == Tok::IDENT) parse_extract_program();
+    while (peek_code() == Tok::IDENT)
+        recovering_program(Tok::END, [this] { parse_extract_program(); });
 }
 
 // name = { [LINES_PER_PAGE = n] [BYTES_PER_PAGE = v] [DISCARD = v] [TAB = v]
@@ -141,7 +142,8 @@ void Parser::parse_delivery_section() {
 void Parser::parse_output_section() {
     if (!accept(Tok::SEC_OUTPUT)) fail("Missing output section");
     if (peek_code() != Tok::OUTPUT) fail("Missing OUTPUT");
-    while (peek_code() == Tok::OUTPUT) parse_output_program();
+    while (peek_code() == Tok::OUTPUT)
+        recovering_program(Tok::OUTPUT, [this] { parse_output_program(); });
 }
 
 // OUTPUT = name INVOCATION = value PARAMETERS = parameters

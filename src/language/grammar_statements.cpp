@@ -60,8 +60,25 @@ StatementList Parser::parse_block(Family family) {
 // caller then expects its closing brace.
 StatementList Parser::parse_statement_list(Family family) {
     StatementList list;
-    while (std::unique_ptr<Statement> s = parse_statement(family)) list.push_back(std::move(s));
-    return list;
+    if (!checking()) {
+        while (std::unique_ptr<Statement> s = parse_statement(family)) list.push_back(std::move(s));
+        return list;
+    }
+    for (;;) {
+        int line = run_.current_line;
+        try {
+            line = peek().line;
+            if (std::unique_ptr<Statement> s = parse_statement(family)) {
+                list.push_back(std::move(s));
+                continue;
+            }
+        } catch (const CompileAbort&) {
+            if (!may_recover()) throw;
+            skip_statement(line);
+            continue;
+        }
+        if (!skip_stray_word()) return list;
+    }
 }
 
 std::unique_ptr<Statement> Parser::parse_statement(Family family) {

@@ -120,26 +120,28 @@ void hint_reserved_word(Run& run, const Token& found) {
     if (found.code == Tok::IDENT) return;
     std::string word = token_text(found);
     if (!is_word(upper(word)) || !keyword_lookup(word)) return;
-    report_info(run, "%s is a reserved word; choose another name", upper(word).c_str());
+    report_note(run, "%s is a reserved word; choose another name", upper(word).c_str());
+}
+
+std::string unknown_word_text(const Token& found) {
+    std::vector<std::string> near = nearest_words(found.text, reserved_words());
+    std::string text = found.text + " is not a setting or statement known here";
+    if (!near.empty()) text += "; did you mean " + joined(near, " or ") + "?";
+    return text;
 }
 
 void hint_unknown_word(Run& run, const Token& found) {
     if (found.code != Tok::IDENT) return;
-    std::vector<std::string> near = nearest_words(found.text, reserved_words());
-    if (near.empty())
-        report_info(run, "%s is not a setting or statement known here", found.text.c_str());
-    else
-        report_info(run, "%s is not a setting or statement known here; did you mean %s?",
-                    found.text.c_str(), joined(near, " or ").c_str());
+    report_note(run, "%s", unknown_word_text(found).c_str());
 }
 
 void hint_allowed_values(Run& run, const Token& found, const char* setting, const char* allowed) {
     std::string what =
         found.code == Tok::END ? std::string("the end of the definition") : token_text(found);
     if (setting)
-        report_info(run, "%s is not allowed here; %s takes %s", what.c_str(), setting, allowed);
+        report_note(run, "%s is not allowed here; %s takes %s", what.c_str(), setting, allowed);
     else
-        report_info(run, "%s is not allowed here; allowed: %s", what.c_str(), allowed);
+        report_note(run, "%s is not allowed here; allowed: %s", what.c_str(), allowed);
 }
 
 void hint_unknown_typefaces(Run& run, const std::vector<std::string>& typeface_names) {
@@ -148,7 +150,7 @@ void hint_unknown_typefaces(Run& run, const std::vector<std::string>& typeface_n
         if (lookup(run, name) || is_default_identifier(name)) continue;
         if (std::find(reported.begin(), reported.end(), upper(name)) != reported.end()) continue;
         reported.push_back(upper(name));
-        report_info(run,
+        report_note(run,
                     "%s is not a typeface Morvel knows; the typefaces known are COURIER, TIMES "
                     "and UNIVERS, or give a PCL typeface number",
                     name.c_str());
@@ -171,12 +173,12 @@ void hint_position_in_dots(Run& run, std::optional<long> number, const Token& fo
     const LengthUnit* unit = length_unit(found);
     if (unit && number) {
         long dots = std::lround(static_cast<double>(*number) * 300.0 / unit->per_inch);
-        report_info(run,
+        report_note(run,
                     "Positions are numbers in dots at the program's resolution (300 per inch by "
                     "default): %ld%s is %ld dots at 300 per inch",
                     *number, found.text.c_str(), dots);
     } else {
-        report_info(run,
+        report_note(run,
                     "Positions are numbers in dots at the program's resolution (300 per inch by "
                     "default), written without a unit or an expression; a variable may stand "
                     "instead");
@@ -194,12 +196,12 @@ void hint_missing_reformat_programs(Run& run, const std::vector<std::string>& ma
         if (lookup(run, name) || is_default_identifier(name)) continue;
         if (!reported.insert(upper(name)).second) continue;
         if (has_reformat_section)
-            report_info(run,
+            report_note(run,
                         "%s is called in a MASK of %s, but its [REFORMAT] section has no "
                         "program REFORMAT = %s",
                         name.c_str(), file, name.c_str());
         else
-            report_info(run,
+            report_note(run,
                         "%s is called in a MASK of %s, which has no [REFORMAT] section: add one "
                         "with the program REFORMAT = %s",
                         name.c_str(), file, name.c_str());

@@ -31,6 +31,10 @@ std::string token_text(const Token& t);
 /// token found is a keyword.
 void hint_reserved_word(Run& run, const Token& found);
 
+/// "MESAGE is not a setting or statement known here; did you mean MESSAGE?" for an
+/// identifier found where a setting or statement should stand.
+std::string unknown_word_text(const Token& found);
+
 /// After a message about a word the parser did not expect (an unknown setting or
 /// statement): the nearest keywords ("did you mean ORIENTATION?").
 void hint_unknown_word(Run& run, const Token& found);

@@ -95,6 +95,10 @@ bool scanner_start_pass(Run& run, int pass) {
     s.source_index = register_source_file(run, run.current_file, false);
 
     if (s.replay) return true;
+    if (s.text) {
+        s.impl->main.data = *s.text;
+        return true;
+    }
     ReadStatus status = read_file(s.definition_path, s.impl->main.data);
     if (status == ReadStatus::CannotOpen) return false;
     // A failed read stops the program at the first token, inside the pass.

@@ -23,8 +23,11 @@ struct SourceFile {
 
 /// The scanner's state for one run (a member of Run).
 struct Scanner {
-    int pass = 0;                     ///< 1 or 2 while compiling
-    std::string definition_path;      ///< file the text is read from
+    int pass = 0;                 ///< 1 or 2 while compiling
+    std::string definition_path;  ///< file the text is read from
+    /// The definition's text when it is given, not read from definition_path (an
+    /// editor's unsaved text); definition_path then only names it.
+    const std::string* text = nullptr;
     std::vector<SourceFile> sources;  ///< source file list, index 0 = the definition
     int source_index = 0;             ///< file being read: 0, or the uses file's index
     bool file_switch_forbidden = false;

@@ -21,6 +21,12 @@ inline constexpr std::size_t kMaxCommentText = 249;
 struct ScanInput {
     std::string data;
     std::size_t pos = 0;
+    std::size_t line_start = 0;  ///< offset of the current line's first byte
+
+    /// Column (from 1) of a byte offset on the current line.
+    int column_of(std::size_t offset) const {
+        return static_cast<int>(offset >= line_start ? offset - line_start + 1 : 1);
+    }
 
     bool at_end() const { return pos >= data.size(); }
     /// The byte `ahead` places after the position, or -1 past the end.

@@ -74,6 +74,7 @@ bool take_read_only_line(Run& run, ScanInput& in) {
     if (line.size() > kMaxPreferenceLine || !equal_ignore_case(line.substr(1), "READ_ONLY"))
         parse_error(run, 1, "Unknown # preference in uses file");
     in.pos = next;
+    in.line_start = next;
     return true;
 }
 
@@ -121,6 +122,7 @@ void switch_input(Run& run, bool uses) {
     impl.outer_line = run.current_line;
     impl.nested.data = std::move(bytes);
     impl.nested.pos = 0;
+    impl.nested.line_start = 0;
     impl.nested_active = true;
     run.current_file = written;
     run.current_line = 1;

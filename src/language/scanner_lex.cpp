@@ -96,6 +96,7 @@ void decode_escape(Run& run, ScanInput& in, std::string& text) {
         case '\n':
             // An escaped line end is kept, and still counted so later positions are right.
             ++run.current_line;
+            in.line_start = in.pos;
             text += '\n';
             return;
         default:
@@ -128,7 +129,13 @@ Lexed scan_string(Run& run, ScanInput& in) {
             parse_error(run, 1, "String to long or missing closing \"");
         int c = in.get();
         if (c == -1 || c == '"') break;
-        if (c == '\n') parse_error(run, 1, "String to long or missing closing \"");
+        if (c == '\n') {
+            report_error(run, 1, "String to long or missing closing \"");
+            // The line end is consumed: count it, so that a check going on has the right lines.
+            ++run.current_line;
+            in.line_start = in.pos;
+            throw CompileAbort{};
+        }
         if (c == '\\')
             decode_escape(run, in, text);
         else
@@ -148,6 +155,7 @@ Lexed scan_comment(Run& run, ScanInput& in, Tok code) {
     if (in.pos < in.data.size()) {
         ++in.pos;
         ++run.current_line;
+        in.line_start = in.pos;
     }
     // A CR before the line end is part of the line end, as a text-mode read would see it.
     if (end > start && in.data[end - 1] == '\r') --end;
@@ -251,6 +259,11 @@ Tok single_char_token(int c) {
 }  // namespace
 
 void scanner_fatal(Run& run, const char* text) {
+    if (run.check) {
+        report_error(run, 1, "%s", text);
+        run.scanner.fatal_exit = 2;
+        throw CompileAbort{};
+    }
     std::fputs(text, run.err);
     std::fputc('\n', run.err);
     std::fflush(run.err);
@@ -260,8 +273,15 @@ void scanner_fatal(Run& run, const char* text) {
     throw CompileAbort{};
 }
 
-Lexed lex_one(Run& run, ScanInput& in) {
+namespace {
+
+// One lexer step; `start` and `line` tell where the last thing looked at began.
+Lexed lex_raw(Run& run, ScanInput& in, std::size_t& token_start, int& line) {
     for (;;) {
+        token_start = in.pos;
+        line = run.current_line;
+        // A message about the token being scanned names its start.
+        run.current_column = in.column_of(in.pos);
         int c = in.peek();
         switch (c) {
             case -1:
@@ -269,6 +289,7 @@ Lexed lex_one(Run& run, ScanInput& in) {
             case '\n':
                 ++in.pos;
                 ++run.current_line;
+                in.line_start = in.pos;
                 continue;
             case ' ':
             case '\t':
@@ -290,6 +311,7 @@ Lexed lex_one(Run& run, ScanInput& in) {
                 }
                 in.pos = static_cast<std::size_t>(nl - in.data.data()) + 1;
                 ++run.current_line;
+                in.line_start = in.pos;
                 continue;
             }
             case '"':
@@ -328,9 +350,34 @@ Lexed lex_one(Run& run, ScanInput& in) {
                 break;
         }
         // No rule knows this character: it is shown on the console and skipped.
-        std::fputc(c, run.out);
+        if (run.check) {
+            run.current_column = in.column_of(in.pos);
+            report_warning(run, 1, "The character %c is not part of the language; it is skipped",
+                           c);
+        } else {
+            std::fputc(c, run.out);
+        }
         ++in.pos;
     }
+}
+
+}  // namespace
+
+Lexed lex_one(Run& run, ScanInput& in) {
+    std::size_t start = 0;
+    int line = 0;
+    Lexed l = lex_raw(run, in, start, line);
+    // Columns are counted here once, from the start of the token's line.
+    int column = static_cast<int>(start >= in.line_start ? start - in.line_start + 1 : 1);
+    if (line != run.current_line) {
+        // A token that spans lines (an escaped line end) starts on an earlier line.
+        std::size_t begin = in.data.rfind('\n', start == 0 ? 0 : start - 1);
+        column = static_cast<int>(begin == std::string::npos ? start + 1 : start - begin);
+    }
+    l.token.line = line;
+    l.token.column = column;
+    run.current_column = column;
+    return l;
 }
 
 }  // namespace morvel

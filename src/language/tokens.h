@@ -28,6 +28,8 @@ static_assert(static_cast<int>(Tok::ARCH_QUERY) == 218);
 struct Token {
     Tok code = Tok::END;
     std::string text;
+    int line = 0;    ///< line of its first character (0: not from a text, e.g. replayed)
+    int column = 0;  ///< column of its first character, counted in bytes from 1
 };
 
 /// Whether tokens of this code carry a text (real, integer, string, identifier, REM, NOTE).

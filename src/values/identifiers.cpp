@@ -212,8 +212,11 @@ bool check_references(Run& run) {
     bool ok = true;
     for (Identifier* used : preorder(run.ids.references.get())) {
         if (lookup(run, used->name) || is_default_identifier(used->name)) continue;
+        // A check names the place of the first use.
+        if (run.check && !run.check->full()) run.check->pin_name(used->name, false);
         report_error(run, 0, "Couldnt find definition of %s at line %d", used->name.c_str(),
                      used->line);
+        if (run.check) run.check->unpin();
         ok = false;
     }
     return ok;
@@ -226,8 +229,10 @@ bool check_unused(Run& run) {
         if (declared->kind == IdKind::Output || is_referenced(run, declared->name) ||
             is_default_identifier(declared->name))
             continue;
+        if (run.check && !run.check->full()) run.check->pin_name(declared->name, true);
         report_warning(run, 0, "%s defined but not used, at line %d", declared->name.c_str(),
                        declared->line);
+        if (run.check) run.check->unpin();
         ok = false;
     }
     return ok;

@@ -252,6 +252,26 @@ TEST_P(ManualExample, RunsClean) {
     }
 }
 
+// A check of every example that runs clean says nothing and exits 0: the check
+// reports no mistake a run does not have.
+TEST_P(ManualExample, ChecksClean) {
+    const Example& ex = examples().at(GetParam());
+    if (ex.must_fail) GTEST_SKIP() << "a definition that must fail";
+    test::TempDir scratch;
+    const fs::path& dir = scratch.path();
+    if (fs::exists(docs_root() / "files"))
+        for (const auto& entry : fs::directory_iterator(docs_root() / "files"))
+            if (entry.is_regular_file()) fs::copy_file(entry.path(), dir / entry.path().filename());
+    scratch.write(ex.definition_name, ex.definition);
+    for (const Attached& part : ex.parts)
+        if (part.kind == "file" && !part.name.empty()) scratch.write(part.name, part.text);
+    int code = run_morvel(dir, {"--check", ex.definition_name});
+    std::string console = test::read_file((dir / ".console").string());
+    EXPECT_EQ(code, 0) << ex.where() << ": the check finds errors:\n" << console;
+    EXPECT_EQ(console, "") << ex.where();
+    EXPECT_FALSE(fs::exists(dir / "morvel.log")) << ex.where() << ": a check wrote a log";
+}
+
 std::string example_name(const ::testing::TestParamInfo<std::size_t>& param) {
     const Example& ex = examples().at(param.param);
     std::string name =
