@@ -1,40 +1,26 @@
 #!/bin/sh
-# Runs the PDF invoices example with the morvel binary given as $1: each invoice of
-# invoices.prn becomes out/invoice-<number>.pdf, written by morvel-render ($2, by
-# default beside morvel), which the definition's output program invokes. The names of
-# the PDF files written are listed in out/pdf-files.txt.
-set -u
-if [ $# -lt 1 ]; then
-    echo "usage: $0 path/to/morvel [path/to/morvel-render]" >&2
-    exit 2
-fi
-morvel=$1
-case $morvel in
-    /*) ;;
-    *) morvel=$(pwd)/$morvel ;;
-esac
-renderer=${2:-$(dirname "$morvel")/morvel-render}
+# Runs the PDF invoices example with the morvel given as $1 (by default the one on
+# PATH): each invoice of invoices.prn becomes out/invoice-<number>.pdf, written by
+# morvel-render ($2, by default beside morvel), which the definition's output
+# program invokes by name. The PDF files written are listed in out/pdf-files.txt.
+definition=pdf_invoices.def spool=invoices.prn log=pdf_invoices.log options=-s
+renderer=${2:-$(dirname "$(command -v "${1:-morvel}" || echo "${1:-morvel}")")/morvel-render}
 case $renderer in
     /*) ;;
     *) renderer=$(pwd)/$renderer ;;
 esac
-here=$(cd "$(dirname "$0")" && pwd)
-cd "$here" || exit 1
-
-rm -rf out
-mkdir out
-# The definition invokes "morvel-render" by name: the one given comes first on the PATH.
+# The definition invokes "morvel-render" by name: the one given comes first on PATH.
 PATH=$(dirname "$renderer"):$PATH
 export PATH
-VAVIRIRODI=$here/out "$morvel" -s -l out/pdf_invoices.log pdf_invoices.def invoices.prn
-status=$?
-if [ $status -ne 0 ]; then
-    echo "morvel failed with exit code $status; its log:" >&2
-    cat out/pdf_invoices.log >&2
-    exit $status
-fi
-(cd out && ls invoice-*.pdf) > out/pdf-files.txt
-echo "PDF files, one per invoice:"
-sed "s|^|  $here/out/|" out/pdf-files.txt
-echo "Log:"
-echo "  $here/out/pdf_invoices.log"
+after_run() { (cd out && ls invoice-*.pdf) > out/pdf-files.txt; }
+report() {
+    echo "PDF files, one per invoice:"
+    sed "s|^|  $here/out/|" out/pdf-files.txt
+    echo "Log:"
+    echo "  $here/out/$log"
+}
+# The shared part: beside the examples, or installed with them beside morvel.
+common=$(dirname "$0")/../run-example.sh
+[ -f "$common" ] || common=$(dirname "$(command -v "${1:-morvel}")")/../share/doc/morvel/examples/run-example.sh
+[ -f "$common" ] || { echo "$0: run-example.sh is neither beside the examples nor installed" >&2; exit 2; }
+. "$common"

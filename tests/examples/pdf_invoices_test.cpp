@@ -21,6 +21,7 @@ TEST(PdfInvoicesExample, EachInvoiceIsAPdfWithItsTitleTextAndFonts) {
     test::TempDir scratch;
     const fs::path dir = scratch.path() / "pdf-invoices";
     fs::copy(source, dir, fs::copy_options::recursive);
+    fs::copy(source.parent_path() / "run-example.sh", scratch.path() / "run-example.sh");
     fs::remove_all(dir / "out");
     std::string console;
     ASSERT_EQ(test::run_command("sh " + test::shell_quote((dir / "run.sh").string()) + " " +
