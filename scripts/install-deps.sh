@@ -18,7 +18,10 @@ if [ "${1:-}" = "--tests" ]; then
     pkgs+=(parallel)
     # The editor tests: Vim and Neovim load the Vim files; npm brings the TextMate
     # grammar tester. Emacs is left out for its size (its test skips).
-    pkgs+=(vim neovim nodejs npm)
+    pkgs+=(vim neovim)
+    # Debian's Node.js only where no other Node.js and npm are installed: its
+    # packages conflict with an npm that came from elsewhere.
+    command -v npm >/dev/null 2>&1 || pkgs+=(nodejs npm)
 fi
 need=()
 for pkg in "${pkgs[@]}"; do
