@@ -115,6 +115,17 @@ void note_unquoted_parameters(Run& run) {
                         "%s in the PARAMETERS of output %s at line %d of %s is not QUOTED: "
                         "the command gets its value split at blanks",
                         item.value.name.c_str(), p->name.c_str(), item.line, file);
+            if (run.check) {
+                // A check shows it where it is written, as a warning an editor marks.
+                run.check->pinned_file = file;
+                run.check->pinned_line = item.line;
+                run.check->pinned_column = 1;
+                report_warning(run, 0,
+                               "%s in the PARAMETERS of output %s is not QUOTED: the command "
+                               "gets its value split at blanks",
+                               item.value.name.c_str(), p->name.c_str());
+                run.check->unpin();
+            }
         }
     }
 }

@@ -103,6 +103,26 @@ TEST(Check, MisspeltStatementHasTheBraceAsNote) {
     EXPECT_EQ(check_line(sink.messages[1]), "payslip.def:30:5: note: Missing }\n");
 }
 
+TEST(Check, SpoolValueSplitAtBlanksIsAWarningWhereItIsWritten) {
+    // name comes from the spool: unquoted, a blank in it makes two words of the command.
+    const std::string unquoted = replaced(payslip(), "PARAMETERS={ OUTPUT_FILE }",
+                                          "PARAMETERS={ OUTPUT_FILE\n name }");
+    CheckSink sink = check_text(unquoted);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    const CheckMessage& m = sink.messages.front();
+    EXPECT_EQ(m.severity, CheckSeverity::Warning);
+    EXPECT_EQ(m.line, 16) << check_line(m);
+    EXPECT_EQ(m.file, "payslip.def");
+    EXPECT_NE(m.text.find("name in the PARAMETERS of output printer is not QUOTED"),
+              std::string::npos)
+        << m.text;
+    EXPECT_FALSE(sink.has_errors());
+
+    EXPECT_TRUE(check_text(replaced(payslip(), "PARAMETERS={ OUTPUT_FILE }",
+                                    "PARAMETERS={ OUTPUT_FILE\n QUOTED name }"))
+                    .messages.empty());
+}
+
 TEST(Check, StopsAtTheMessageLimit) {
     std::string text = payslip();
     std::string many;
