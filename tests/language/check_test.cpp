@@ -105,8 +105,8 @@ TEST(Check, MisspeltStatementHasTheBraceAsNote) {
 
 TEST(Check, SpoolValueSplitAtBlanksIsAWarningWhereItIsWritten) {
     // name comes from the spool: unquoted, a blank in it makes two words of the command.
-    const std::string unquoted = replaced(payslip(), "PARAMETERS={ OUTPUT_FILE }",
-                                          "PARAMETERS={ OUTPUT_FILE\n name }");
+    const std::string unquoted =
+        replaced(payslip(), "PARAMETERS={ OUTPUT_FILE }", "PARAMETERS={ OUTPUT_FILE\n name }");
     CheckSink sink = check_text(unquoted);
     ASSERT_EQ(sink.messages.size(), 1u);
     const CheckMessage& m = sink.messages.front();
