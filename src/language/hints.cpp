@@ -123,6 +123,11 @@ void hint_reserved_word(Run& run, const Token& found) {
     report_note(run, "%s is a reserved word; choose another name", upper(word).c_str());
 }
 
+std::string did_you_mean(std::string_view word, const std::vector<std::string>& known) {
+    std::vector<std::string> near = nearest_words(word, known);
+    return near.empty() ? std::string() : "did you mean " + joined(near, " or ") + "?";
+}
+
 std::string unknown_word_text(const Token& found) {
     std::vector<std::string> near = nearest_words(found.text, reserved_words());
     std::string text = found.text + " is not a setting or statement known here";

@@ -21,6 +21,10 @@ int edit_distance(std::string_view a, std::string_view b);
 std::vector<std::string> nearest_words(std::string_view word,
                                        const std::vector<std::string>& known);
 
+/// "did you mean X?" (or "X or Y") for the known words nearest to word; empty when none
+/// is near enough.
+std::string did_you_mean(std::string_view word, const std::vector<std::string>& known);
+
 /// Every keyword of the definition language, in capitals.
 std::vector<std::string> reserved_words();
 

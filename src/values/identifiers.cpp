@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/messages.h"
+#include "language/hints.h"
 #include "run.h"
 #include "values/text_util.h"
 #include "values/value.h"
@@ -210,6 +211,7 @@ bool is_default_identifier(std::string_view name) {
 
 bool check_references(Run& run) {
     bool ok = true;
+    std::vector<std::string> declared;  // filled at the first name not found
     for (Identifier* used : preorder(run.ids.references.get())) {
         if (lookup(run, used->name) || is_default_identifier(used->name)) continue;
         // A check names the place of the first use.
@@ -217,6 +219,13 @@ bool check_references(Run& run) {
         report_error(run, 0, "Couldnt find definition of %s at line %d", used->name.c_str(),
                      used->line);
         if (run.check) run.check->unpin();
+        if (declared.empty()) {
+            // The names every definition has are declared like the others by then.
+            for (const Identifier* d : preorder(run.ids.definitions.get()))
+                declared.push_back(d->name);
+        }
+        std::string hint = did_you_mean(used->name, declared);
+        if (!hint.empty()) report_note(run, "%s", hint.c_str());
         ok = false;
     }
     return ok;

@@ -103,6 +103,34 @@ TEST(Check, MisspeltStatementHasTheBraceAsNote) {
     EXPECT_EQ(check_line(sink.messages[1]), "payslip.def:30:5: note: Missing }\n");
 }
 
+TEST(Check, UndeclaredNameHasTheNearestDeclaredOneAsNote) {
+    struct Case {
+        const char* from;
+        const char* to;
+        const char* note;  // none: no declared name is near
+    } cases[] = {
+        {"LET count = count + 1", "LET count = cuont + 1", "did you mean count?"},
+        {"REPEAT read_page", "REPEAT read_pag", "did you mean read_page?"},
+        {"LET count = count + 1", "LET count = spool_lin + 1", "did you mean spool_line?"},
+        {"LET count = count + 1", "LET count = zzzzzz + 1", nullptr},
+    };
+    for (const Case& c : cases) {
+        CheckSink sink = check_text(replaced(payslip(), c.from, c.to));
+        ASSERT_FALSE(sink.messages.empty()) << c.to;
+        EXPECT_EQ(sink.errors, 1u) << c.to;
+        const CheckMessage& error = sink.messages.front();
+        if (!c.note) {
+            EXPECT_EQ(sink.messages.size(), 1u) << c.to;
+            continue;
+        }
+        ASSERT_EQ(sink.messages.size(), 2u) << c.to;
+        const CheckMessage& note = sink.messages[1];
+        EXPECT_EQ(note.severity, CheckSeverity::Note);
+        EXPECT_EQ(note.text, c.note);
+        EXPECT_EQ(note.line, error.line);
+    }
+}
+
 TEST(Check, SpoolValueSplitAtBlanksIsAWarningWhereItIsWritten) {
     // name comes from the spool: unquoted, a blank in it makes two words of the command.
     const std::string unquoted =
