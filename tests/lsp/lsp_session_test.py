@@ -116,6 +116,14 @@ def initialise(s):
     s.notify("initialized", {})
 
 
+def shut_down(s, request_id, what):
+    """shutdown is answered with a result, and exit after it ends the server with 0."""
+    s.request(request_id, "shutdown")
+    check("result" in s.answer(request_id), what + ": shutdown answered")
+    s.notify("exit", {})
+    check(s.wait() == 0, what)
+
+
 def normal_session(binary, text):
     s = Session(binary)
     initialise(s)
@@ -156,10 +164,7 @@ def normal_session(binary, text):
     s.request(8, "textDocument/hover", {"textDocument": {"uri": "file:///none"},
                                         "position": {"line": 0, "character": 0}})
     check(s.answer(8).get("result", "x") is None, "a document never opened: null")
-    s.request(9, "shutdown")
-    s.answer(9)
-    s.notify("exit", {})
-    check(s.wait() == 0, "exit after shutdown gives 0")
+    shut_down(s, 9, "exit after shutdown gives 0")
 
 
 def malformed_session(binary):
@@ -184,10 +189,7 @@ def malformed_session(binary):
     check(s.answer(12)["error"]["code"] == -32602, "wrong parameter types: invalid params")
     s.request(13, "no/such/method")
     check(s.answer(13)["error"]["code"] == -32601, "unknown method")
-    s.request(14, "shutdown")
-    check("result" in s.answer(14), "still answering after all that")
-    s.notify("exit", {})
-    check(s.wait() == 0, "malformed session ends cleanly")
+    shut_down(s, 14, "malformed session ends cleanly")
 
 
 def huge_session(binary, text):
@@ -206,10 +208,7 @@ def huge_session(binary, text):
         s.answer(100 + i)
     peak = s.peak_kib()
     check(peak < 400 * 1024, "peak memory bounded: %d KiB" % peak)
-    s.request(2, "shutdown")
-    s.answer(2)
-    s.notify("exit", {})
-    check(s.wait() == 0, "huge session ends cleanly")
+    shut_down(s, 2, "huge session ends cleanly")
 
 
 def vanishing_clients(binary):
