@@ -46,6 +46,10 @@ struct Bitmap {
 /// Reads a whole file as bytes ("" when it cannot be read).
 std::string read_file(const std::string& path);
 
+/// The text with each character other than a letter or digit made '_', as the name of
+/// a parameterised test must be.
+std::string test_name(std::string text);
+
 /// Bytes written out one by one: bytes({0, 0, 0, 0, 76}).
 std::string bytes(std::initializer_list<int> list);
 

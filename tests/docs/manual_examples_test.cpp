@@ -274,11 +274,8 @@ TEST_P(ManualExample, ChecksClean) {
 
 std::string example_name(const ::testing::TestParamInfo<std::size_t>& param) {
     const Example& ex = examples().at(param.param);
-    std::string name =
-        fs::path(ex.doc).lexically_relative("docs").string() + "_" + std::to_string(ex.line);
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-    return name;
+    return test::test_name(fs::path(ex.doc).lexically_relative("docs").string() + "_" +
+                           std::to_string(ex.line));
 }
 
 std::vector<std::size_t> example_indexes() {

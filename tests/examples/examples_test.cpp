@@ -87,10 +87,7 @@ TEST_P(ExampleTest, RunShWritesTheExpectedOutputs) {
 
 INSTANTIATE_TEST_SUITE_P(Examples, ExampleTest, ::testing::ValuesIn(list_examples()),
                          [](const ::testing::TestParamInfo<std::string>& param) {
-                             std::string name = param.param;
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return name;
+                             return test::test_name(param.param);
                          });
 
 }  // namespace

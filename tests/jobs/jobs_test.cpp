@@ -159,10 +159,7 @@ TEST_P(JobTest, Runs) {
 
 INSTANTIATE_TEST_SUITE_P(Jobs, JobTest, ::testing::ValuesIn(list_cases()),
                          [](const ::testing::TestParamInfo<std::string>& param) {
-                             std::string name = param.param;
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return name;
+                             return test::test_name(param.param);
                          });
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(JobTest);
 

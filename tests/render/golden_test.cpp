@@ -75,10 +75,7 @@ TEST_P(GoldenPages, EveryPageAgreesWithTheReference) {
 
 INSTANTIATE_TEST_SUITE_P(Jobs, GoldenPages, ::testing::ValuesIn(golden_jobs()),
                          [](const ::testing::TestParamInfo<std::string>& param) {
-                             std::string name = param.param;
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return name;
+                             return test::test_name(param.param);
                          });
 
 }  // namespace
