@@ -133,10 +133,25 @@ mapfile -d '' runs <"$ledger"
     fail "after a stop these ran: $(printf '%s,' "${runs[@]}")"
 [ -z "$(find "$folder/.work" -mindepth 1)" ] || fail ".work is not empty after a stop"
 
-# --- wrong use ---
-status=0
-MORVEL_DEFINITION="" "$hotfolder" "$folder" 2>/dev/null || status=$?
-[ "$status" -eq 100 ] || fail "no definition: exit code $status, not 100"
+# --- wrong use: exit code 100, and the spool waits in the folder, unclaimed ---
+folder=$tmp/wrong
+mkdir "$folder"
+spool waiting 21 >"$folder/waiting"
+: >"$ledger"
+mkdir "$tmp/a-folder"
+: >"$tmp/unreadable.def"
+chmod 000 "$tmp/unreadable.def"
+wrong_definitions=("" "$tmp/missing.def" "$tmp/a-folder")
+# root reads a file whatever its mode.
+[ "$(id -u)" -eq 0 ] || wrong_definitions+=("$tmp/unreadable.def")
+for definition in "${wrong_definitions[@]}"; do
+    status=0
+    MORVEL_DEFINITION=$definition "$hotfolder" "$folder" 2>/dev/null || status=$?
+    [ "$status" -eq 100 ] || fail "definition '$definition': exit code $status, not 100"
+    [ -f "$folder/waiting" ] || fail "definition '$definition': the spool did not wait in the folder"
+done
+[ ! -s "$ledger" ] || fail "a spool ran without a definition to run it with"
+[ -z "$(find "$folder" -mindepth 1 ! -name waiting)" ] || fail "a scan without a definition claimed or filed"
 
 if [ "$failures" -gt 0 ]; then
     for f in "$tmp"/scan*.err; do echo "== ${f##*/}"; cat "$f"; done

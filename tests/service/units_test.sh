@@ -27,4 +27,11 @@ if ! systemd-analyze verify --man=no ./morvel-hotfolder@.path ./morvel-hotfolder
     echo "FAIL: systemd-analyze verify reports problems"
     exit 1
 fi
+# Every change in the folder starts a scan (a writer's NAME.part and its rename
+# one each), so the service must have no start limit: past one, systemd starts
+# no scan and the path unit fails, and the folder is no longer watched.
+grep -qx 'StartLimitIntervalSec=0' "$tmp/morvel-hotfolder@.service" || {
+    echo "FAIL: the service has a start limit, which a few spools in a few seconds reach"
+    exit 1
+}
 echo "PASS: the hot folder's units verify"
