@@ -7,5 +7,5 @@ results='Printer job (PCL): labels.pcl'
 # The shared part: beside the examples, or installed with them beside morvel.
 common=$(dirname "$0")/../run-example.sh
 [ -f "$common" ] || common=$(dirname "$(command -v "${1:-morvel}")")/../share/doc/morvel/examples/run-example.sh
-[ -f "$common" ] || { echo "$0: run-example.sh is neither beside the examples nor installed" >&2; exit 2; }
+[ -f "$common" ] || { echo "usage: $0 [path/to/morvel]: no run-example.sh beside the examples or beside ${1:-morvel}" >&2; exit 2; }
 . "$common"
