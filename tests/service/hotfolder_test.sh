@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The hot folder script, driven as its units drive it: 50 spools dropped, ten of
 # them still being written (NAME.part) when two scans start at once, and two
-# whose runs fail; then a folder a stopped scan left behind.
+# whose runs fail; then a folder a stopped scan left behind, and a run that leaves
+# a process behind.
 # Usage: hotfolder_test.sh MORVEL SOURCE_DIR
 set -euo pipefail
 morvel=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
@@ -152,6 +153,25 @@ for definition in "${wrong_definitions[@]}"; do
 done
 [ ! -s "$ledger" ] || fail "a spool ran without a definition to run it with"
 [ -z "$(find "$folder" -mindepth 1 ! -name waiting)" ] || fail "a scan without a definition claimed or filed"
+
+# --- a run that leaves a process behind: later scans are not blocked by it ---
+folder=$tmp/behind
+mkdir "$folder"
+cat >"$tmp/morvel-behind" <<EOF
+#!/bin/sh
+sleep 60 </dev/null >/dev/null 2>&1 &
+echo \$! >>"$tmp/behind.pids"
+exec "$morvel" "\$@"
+EOF
+chmod +x "$tmp/morvel-behind"
+spool first 21 >"$folder/first"
+MORVEL=$tmp/morvel-behind "$hotfolder" "$folder" 2>"$tmp/scan5.err" || fail "the scan leaving a process exited with $?"
+spool second 21 >"$folder/second"
+status=0
+timeout 20 "$hotfolder" "$folder" 2>"$tmp/scan6.err" || status=$?
+[ "$status" -eq 0 ] || fail "the scan after a run that left a process behind exited with $status"
+check_filed "$folder" "done" second 0
+xargs kill <"$tmp/behind.pids" 2>/dev/null || true
 
 if [ "$failures" -gt 0 ]; then
     for f in "$tmp"/scan*.err; do echo "== ${f##*/}"; cat "$f"; done
