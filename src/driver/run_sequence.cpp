@@ -54,6 +54,21 @@ bool log_lost_with_q(const Run& run) {
     return run.message_log.failed && run.options.quit_without_log;
 }
 
+// Words after the two file names are not read, options among them: say so, since a
+// -s or -l there does nothing.
+void warn_ignored_words(Run& run, int count, char** words) {
+    if (count <= 0) return;
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0) text += ' ';
+        text += words[i];
+    }
+    report_warning(run, 0,
+                   "Words after the spool file name are ignored: %s; options go before the "
+                   "definition file",
+                   text.c_str());
+}
+
 int run_stages(Run& run, int argc, char** argv) {
     set_locale_from_environment();
     if (const char* dir = std::getenv("VAVIRIRODI")) {
@@ -104,6 +119,7 @@ int run_stages(Run& run, int argc, char** argv) {
 
     write_banner(run, std::time(nullptr));
     warn_unasked_utf8(run);
+    warn_ignored_words(run, argc - scan.first_file - 2, argv + scan.first_file + 2);
     if (log_lost_with_q(run)) return 108;
 
     int pass_result = compile_pass(run, 1);
