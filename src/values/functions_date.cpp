@@ -39,11 +39,9 @@ DateFields fields_of(const std::tm& tm) {
     return f;
 }
 
-// Normalises the fields through mktime (31 February becomes 2 or 3 March); false when the
-// date lies outside what the C library can represent.
-bool normalise(DateFields& f, std::time_t* when = nullptr) {
-    auto fits = [](long long v) { return v >= INT_MIN / 2 && v <= INT_MAX / 2; };
-    if (!fits(f.year - 1900) || !fits(f.mon) || !fits(f.mday)) return false;
+// The fields as the C library's broken-down time (fields checked to fit an int by the caller
+// or by normalise), daylight saving left for mktime to find.
+std::tm tm_of(const DateFields& f) {
     std::tm tm{};
     tm.tm_year = static_cast<int>(f.year - 1900);
     tm.tm_mon = static_cast<int>(f.mon);
@@ -52,6 +50,15 @@ bool normalise(DateFields& f, std::time_t* when = nullptr) {
     tm.tm_min = static_cast<int>(f.min);
     tm.tm_sec = static_cast<int>(f.sec);
     tm.tm_isdst = -1;
+    return tm;
+}
+
+// Normalises the fields through mktime (31 February becomes 2 or 3 March); false when the
+// date lies outside what the C library can represent.
+bool normalise(DateFields& f, std::time_t* when = nullptr) {
+    auto fits = [](long long v) { return v >= INT_MIN / 2 && v <= INT_MAX / 2; };
+    if (!fits(f.year - 1900) || !fits(f.mon) || !fits(f.mday)) return false;
+    std::tm tm = tm_of(f);
     std::time_t t = std::mktime(&tm);
     if (t == static_cast<std::time_t>(-1)) return false;
     f = fields_of(tm);
@@ -79,15 +86,8 @@ DateFields date_or_now(Run& run, std::string_view text) {
 
 // Formats with strftime into the bounded result; false when it does not fit.
 bool format_date(const DateFields& f, const std::string& format, std::string& out) {
-    std::tm tm{};
-    tm.tm_year = static_cast<int>(f.year - 1900);
-    tm.tm_mon = static_cast<int>(f.mon);
-    tm.tm_mday = static_cast<int>(f.mday);
-    tm.tm_hour = static_cast<int>(f.hour);
-    tm.tm_min = static_cast<int>(f.min);
-    tm.tm_sec = static_cast<int>(f.sec);
+    std::tm tm = tm_of(f);
     tm.tm_wday = f.wday;
-    tm.tm_isdst = -1;
     // Normalising again fills the day of the year and the time zone for %j, %Z and the like.
     std::mktime(&tm);
     out.assign(kDateTextSize, '\0');
