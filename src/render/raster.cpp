@@ -275,6 +275,13 @@ void Interpreter::raster_pixels(const std::vector<std::uint8_t>& bytes) {
     if (strip_rows_ >= strip_max) raster_flush();
 }
 
+double Interpreter::tie_shift() const {
+    // A device pixel whose centre lies on the edge between two raster dots takes the later
+    // dot, as a printer does; cairo's nearest sampling would take the earlier one.
+    const double ppp = device_.pixels_per_point();
+    return ppp > 0 ? 0.01 / ppp : 0;
+}
+
 void Interpreter::raster_flush() {
     if (strip_rows_ == 0) return;
     const int w = strip_used_;
@@ -307,7 +314,7 @@ void Interpreter::raster_flush() {
             reinterpret_cast<std::uint32_t*>(pixels + static_cast<std::ptrdiff_t>(y) * stride));
     cairo_surface_mark_dirty(image);
     cairo_save(cr);
-    cairo_translate(cr, raster_x_, strip_y_);
+    cairo_translate(cr, raster_x_ - tie_shift(), strip_y_ - tie_shift());
     cairo_scale(cr, 72 / raster_res_, 72 / raster_res_);
     cairo_set_source_surface(cr, image, 0, 0);
     // Each device pixel takes the raster pixel under its centre, as a printer does.
@@ -341,7 +348,7 @@ void Interpreter::raster_flush_mask(cairo_t* cr, int w) {
         }
         cairo_surface_mark_dirty(mask);
         cairo_save(cr);
-        cairo_translate(cr, raster_x_, strip_y_);
+        cairo_translate(cr, raster_x_ - tie_shift(), strip_y_ - tie_shift());
         cairo_scale(cr, 72 / raster_res_, 72 / raster_res_);
         cairo_set_source_rgba(cr, (strip_ink_ >> 16 & 0xFF) / 255.0,
                               (strip_ink_ >> 8 & 0xFF) / 255.0, (strip_ink_ & 0xFF) / 255.0, 1);
