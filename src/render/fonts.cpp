@@ -66,14 +66,16 @@ long typeface_base(long typeface) {
 
 }  // namespace
 
-const PrinterMetrics* printer_metrics_for(long typeface, bool bold, bool italic) {
-    // The printer's own face when it has the weight and posture; else the same typeface
-    // in the nearest of its variants (weight before posture), as the face that is drawn.
+const PrinterMetrics* printer_metrics_for(long typeface, long weight, long style) {
+    // The printer's own face of that style and weight; else the nearest face of the
+    // typeface, style before weight as a printer chooses: the same width (condensed or
+    // not), then the same posture, then the nearest stroke weight.
     const PrinterMetrics* best = nullptr;
-    int best_cost = 4;
+    long best_cost = 1000;
     for (const PrinterMetrics& m : printer_metrics()) {
         if (typeface_base(m.typeface) != typeface_base(typeface)) continue;
-        int cost = (m.bold != bold ? 2 : 0) + (m.italic != italic ? 1 : 0);
+        long cost = (m.style >> 2 != style >> 2 ? 200 : 0) +
+                    ((m.style & 3) != (style & 3) ? 100 : 0) + std::labs(m.weight - weight);
         if (cost < best_cost) {
             best = &m;
             best_cost = cost;
@@ -305,14 +307,23 @@ const ActiveFont* FontCache::get(const FontRequest& request, std::string& error)
             }
         }
     }
-    // Proportional text advances as the printer's own typeface does, whatever face draws it.
+    // Proportional text advances as the printer's own typeface does, whatever face draws
+    // it; a face narrower than the URW one that draws it (condensed, script faces) is drawn
+    // narrowed by as much, so its letters keep within their advances.
     if (request.proportional) {
         if (const PrinterMetrics* m =
-                printer_metrics_for(request.typeface, request.weight > 0, slanted(request.style))) {
+                printer_metrics_for(request.typeface, request.weight, request.style)) {
+            double printer = 0, drawn = 0;
             for (std::size_t i = 0; i < 256; ++i) {
                 double advance = printer_advance(*m, font->character[i]);
-                if (advance > 0) font->advance[i] = advance;
+                if (advance <= 0) continue;
+                if (font->character[i] >= U'a' && font->character[i] <= U'z') {
+                    printer += advance;
+                    drawn += font->advance[i];
+                }
+                font->advance[i] = advance;
             }
+            if (drawn > 0 && printer / drawn < 0.95) font->x_scale = printer / drawn;
         }
     }
     const ActiveFont* result = font.get();

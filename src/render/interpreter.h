@@ -215,6 +215,7 @@ class Interpreter {
     std::string utf8_;
     double run_size_ = 0;
     cairo_font_face_t* run_face_ = nullptr;
+    double run_x_scale_ = 1;  ///< the run's glyphs drawn this much narrower
     unsigned utf8_pending_ = 0;
     int utf8_needed_ = 0;
     double last_advance_ = 0;

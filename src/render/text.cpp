@@ -92,6 +92,7 @@ void Interpreter::text_byte(int byte, long long offset) {
         if (glyphs_.empty()) {
             run_size_ = size;
             run_face_ = face;
+            run_x_scale_ = font->x_scale;
             underline_start_ = x_;
         }
         glyphs_.push_back(cairo_glyph_t{glyph, x_, y_});
@@ -152,7 +153,10 @@ void Interpreter::flush_text() {
             problems_.report(
                 offset_now_, "huge text",
                 strfmt("text of %.0f points is drawn at %.0f points", run_size_, largest));
-        cairo_set_font_size(cr, std::min(run_size_, largest));
+        const double drawn = std::min(run_size_, largest);
+        cairo_matrix_t matrix;
+        cairo_matrix_init_scale(&matrix, drawn * run_x_scale_, drawn);
+        cairo_set_font_matrix(cr, &matrix);
         show_glyphs(cr, utf8_, glyphs_, clusters_);
         if (underline_) {
             double thickness = 3 * 0.24;

@@ -113,6 +113,9 @@ TEST(RenderFonts, ProportionalTextAdvancesAsThePrintersOwnTypeface) {
         {5, 0, 0, "19U", '+', 0.885},    // the same typeface without its vendor number
         {4148, 0, 0, "19U", 'a', 0.535}, {4148, 0, 1, "19U", 'W', 0.996},
         {4116, 0, 0, "19U", 'a', 0.332},  // only an italic is built in: its widths
+        {4148, 0, 4, "19U", 'a', 0.406},  // condensed
+        {4362, 4, 0, "19U", 'a', 0.498},  // the heavier of two weights of a face
+        {4362, 1, 0, "19U", 'a', 0.461}, {4362, 7, 0, "19U", 'a', 0.498},  // nearest weight
     };
     render::FontCache cache;
     for (const Case& c : cases) {
@@ -128,9 +131,26 @@ TEST(RenderFonts, ProportionalTextAdvancesAsThePrintersOwnTypeface) {
         EXPECT_NEAR(font->advance[c.byte], c.em, 0.002)
             << c.typeface << " " << c.set << " " << static_cast<int>(c.byte);
     }
+    // A face narrower than the URW face that draws it is drawn narrowed; others are not.
+    struct Scale {
+        long typeface;
+        long style;
+        double low, high;
+    };
+    for (const Scale& c :
+         std::vector<Scale>{{4101, 0, 1, 1}, {4148, 0, 1, 1}, {4148, 4, 0.7, 0.9}}) {
+        render::FontRequest request;
+        request.proportional = true;
+        request.typeface = c.typeface;
+        request.style = c.style;
+        std::string error;
+        const render::ActiveFont* font = cache.get(request, error);
+        ASSERT_NE(font, nullptr) << error;
+        EXPECT_GE(font->x_scale, c.low) << c.typeface << " " << c.style;
+        EXPECT_LE(font->x_scale, c.high) << c.typeface << " " << c.style;
+    }
     // A typeface the printer does not have keeps the widths of the face that draws it.
-    EXPECT_EQ(render::printer_metrics_for(4140 + 7, false, false), nullptr);
-    EXPECT_NE(render::printer_metrics_for(16602, true, true), nullptr);
+    EXPECT_EQ(render::printer_metrics_for(4140 + 7, 0, 0), nullptr);
 }
 
 TEST(RenderFonts, PngFilesAreNamedByPage) {
