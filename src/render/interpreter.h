@@ -13,6 +13,7 @@
 #include "render/fonts.h"
 #include "render/input.h"
 #include "render/problems.h"
+#include "render/soft_fonts.h"
 
 namespace morvel::render {
 
@@ -123,6 +124,16 @@ class Interpreter {
     double hmi() const;
     void set_fill_source(cairo_t* cr, int pattern, int id, const Rgb& colour);
 
+    // Downloaded fonts (soft_text.cpp)
+    /// The downloaded font that prints text now, -1 for a built-in one.
+    int current_soft_font();
+    /// Prints a byte in downloaded font `id`; false when the font cannot print (the
+    /// built-in font prints it then).
+    bool soft_text_byte(int id, int byte, long long offset);
+    /// ESC(#X, ESC)#X.
+    void select_soft_font(bool primary, int id, long long offset);
+    void soft_font_data(bool header, const std::string& data, long long offset);
+
     void show_glyphs(cairo_t* cr, const std::string& utf8, const std::vector<cairo_glyph_t>& glyphs,
                      const std::vector<cairo_text_cluster_t>& clusters);
 
@@ -206,6 +217,21 @@ class Interpreter {
     double underline_start_ = 0;
     const ActiveFont* active_ = nullptr;
     bool font_dirty_ = true;
+
+    // Downloaded fonts
+    SoftFonts soft_;
+    int font_id_ = 0;             ///< *c#D
+    unsigned char_code_ = 0;      ///< *c#E
+    int soft_primary_ = -1;       ///< downloaded primary font, -1 none
+    int soft_secondary_ = -1;     ///< downloaded secondary font, -1 none
+    bool primary_by_id_ = false;  ///< chosen by (#X: attributes do not choose again
+    bool shifted_out_ = false;    ///< SO: the secondary font prints
+    // The attributes and fonts the last match by attributes was made for.
+    struct SoftMatch {
+        std::uint64_t generation = ~std::uint64_t{0};
+        FontRequest request;
+        double pitch = 0, height = 0;
+    } soft_match_;
 
     // Text run being collected
     std::vector<cairo_glyph_t> glyphs_;

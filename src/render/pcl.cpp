@@ -328,8 +328,11 @@ void Interpreter::control(int byte, long long offset) {
                 x_ = left_margin_ + (std::floor((x_ - left_margin_) / tab + 1e-9) + 1) * tab;
             return;
         }
-        case 0x0e:
+        case 0x0e:  // shift out: the secondary font prints
         case 0x0f:
+            flush_text();
+            shifted_out_ = byte == 0x0e;
+            return;
         case 0:
             return;
         default: {
@@ -374,6 +377,10 @@ void Interpreter::reset() {
     compression_ = 0;
     overlay_ = -1;
     cursor_stack_.clear();
+    // Temporary downloaded fonts go too, and the built-in font prints again.
+    soft_.reset();
+    soft_primary_ = soft_secondary_ = -1;
+    primary_by_id_ = shifted_out_ = false;
     // Temporary macros go with a reset; permanent ones stay.
     for (auto it = macros_.begin(); it != macros_.end();) {
         if (!it->second.permanent) {

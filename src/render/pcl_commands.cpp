@@ -14,6 +14,8 @@ namespace {
 
 constexpr std::size_t kMaxRasterRowBytes = 1 << 16;
 constexpr int kMaxCopies = 99;
+// A font header or character block larger than this is cut short.
+constexpr std::size_t kMaxSoftFontBlock = 4u << 20;
 
 }  // namespace
 
@@ -58,6 +60,7 @@ struct PclCommands {
         set(k.s, k.v);
         k.s.flush_text();
         k.s.font_dirty_ = true;
+        k.s.primary_by_id_ = false;
         k.s.hmi_override_ = -1;
     }
 };
@@ -270,9 +273,24 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
             {'*', 'c', 'K', F::Value, 0, ignore},
             {'*', 'c', 'L', F::Value, 0, ignore},
             {'*', 'c', 'Q', F::Value, 0, ignore},
-            {'*', 'c', 'D', F::Value, 0, ignore},
-            {'*', 'c', 'E', F::Value, 0, ignore},
-            {'*', 'c', 'F', F::Value, 0, ignore},
+            // Downloaded fonts: font ID, character code, font control.
+            {'*', 'c', 'D', F::Value, 0,
+             [](PclCall& k) { k.s.font_id_ = clamp_int(k.v, 0, 32767); }},
+            {'*', 'c', 'E', F::Value, 0,
+             [](PclCall& k) { k.s.char_code_ = static_cast<unsigned>(clamp_int(k.v, 0, 65535)); }},
+            {'*', 'c', 'F', F::Value, 0,
+             [](PclCall& k) {
+                 Interpreter& s = k.s;
+                 s.flush_text();
+                 const int op = clamp_int(k.v, -1, 100);
+                 if (op == 6) {
+                     s.problems_.report(k.c.offset, "font-control 6",
+                                        "copying the current font (ESC*c6F) is not done");
+                 } else if (!s.soft_.control(op, s.font_id_, s.char_code_)) {
+                     s.problems_.report(k.c.offset, strfmt("font-control %d", op),
+                                        strfmt("unknown font control %d skipped", op));
+                 }
+             }},
             {'*', 'c', 'W', F::Data, 0, ignore},
 
             // Colour and the print model (*v)
@@ -447,19 +465,17 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                  });
              }},
             {')', 's', 'T', F::Value, 0, ignore},
-            {'(', 's', 'W', F::Data, 0,
-             [](PclCall& k) {
-                 k.s.problems_.report(k.c.offset, "soft-font", "downloaded fonts are not drawn");
-             }},
-            {')', 's', 'W', F::Data, 0,
-             [](PclCall& k) {
-                 k.s.problems_.report(k.c.offset, "soft-font", "downloaded fonts are not drawn");
-             }},
+            {'(', 's', 'W', F::Data, kMaxSoftFontBlock,
+             [](PclCall& k) { k.s.soft_font_data(false, k.data, k.c.offset); }},
+            {')', 's', 'W', F::Data, kMaxSoftFontBlock,
+             [](PclCall& k) { k.s.soft_font_data(true, k.data, k.c.offset); }},
             {'(', 'f', 'W', F::Data, 0, ignore},
             {')', 'f', 'W', F::Data, 0, ignore},
-            {'(', 0, 'X', F::Value, 0, ignore},  // font by id
+            {'(', 0, 'X', F::Value, 0,
+             [](PclCall& k) { k.s.select_soft_font(true, clamp_int(k.v, 0, 32767), k.c.offset); }},
             {'(', 0, '@', F::Value, 0, ignore},  // default font
-            {')', 0, 'X', F::Value, 0, ignore},
+            {')', 0, 'X', F::Value, 0,
+             [](PclCall& k) { k.s.select_soft_font(false, clamp_int(k.v, 0, 32767), k.c.offset); }},
             {')', 0, '@', F::Value, 0, ignore},
             {')', 0, 0, F::Value, 0, ignore},
             // Symbol set: the value and the terminator name it ("(8U", "(10U").
@@ -475,6 +491,7 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                                         "symbol set " + set + " drawn as Roman-8");
                  s.font_.symbol_set = set;
                  s.font_dirty_ = true;
+                 s.primary_by_id_ = false;
              }},
 
             // Languages (%)
