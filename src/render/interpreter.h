@@ -63,6 +63,7 @@ struct Hpgl {
     std::vector<std::vector<std::pair<double, double>>> polygon;  ///< plotter units
     std::size_t polygon_points = 0;                               ///< points in `polygon`
     bool relative = false;
+    int rotation = 0;  ///< RO: 0, 90, 180 or 270 degrees counterclockwise
     std::map<int, std::vector<std::uint8_t>> raster_fills;  ///< RF index -> w, h, cells
     std::map<int, std::pair<int, int>> raster_fill_size;
 };
@@ -170,6 +171,10 @@ class Interpreter {
     void frame_scaling_points();
     bool hpgl_instruction(Input& in, char a, char b, long long offset);
     Point plotter_to_page(double x, double y) const;
+    /// The plotter units of a point of the page (logical points), RO taken into account.
+    void page_to_plotter(double px, double py, double& x, double& y) const;
+    /// The frame's width and height in plotter units along the rotated axes.
+    void rotated_frame(double& w, double& h) const;
     void user_to_plotter(double ux, double uy, double& px, double& py) const;
     void plotter_to_user(double px, double py, double& ux, double& uy) const;
     void hpgl_line_to(double px, double py);
@@ -178,6 +183,11 @@ class Interpreter {
     void hpgl_fill_polygon(bool even_odd);
     void hpgl_edge_polygon();
     void hpgl_rectangle(double x2, double y2, bool fill);
+    // Fills (hpgl_fills.cpp)
+    /// Strokes the hatch lines of fill type 3 or 4 across the clip.
+    void hpgl_hatch(cairo_t* cr, const Rgb& colour);
+    /// WG (fill) and EW (edge): a slice of a circle round the pen, angles in degrees.
+    void hpgl_wedge(double radius, double start, double sweep, double chord, bool fill);
     void hpgl_label(const std::string& text);
     Rgb pen_colour(int pen) const;
     cairo_pattern_t* hpgl_fill_source(const Rgb& colour);
