@@ -5,9 +5,11 @@
 #include FT_FREETYPE_H
 #include <iconv.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <tuple>
 
+#include "render/printer_metrics.h"
 #include "render/symbol_sets.h"
 
 namespace morvel::render {
@@ -58,7 +60,35 @@ bool slanted(long style) {
     return (style & 3) != 0;
 }
 
+long typeface_base(long typeface) {
+    return (typeface < 0 ? -typeface : typeface) % 4096;
+}
+
 }  // namespace
+
+const PrinterMetrics* printer_metrics_for(long typeface, bool bold, bool italic) {
+    // The printer's own face when it has the weight and posture; else the same typeface
+    // in the nearest of its variants (weight before posture), as the face that is drawn.
+    const PrinterMetrics* best = nullptr;
+    int best_cost = 4;
+    for (const PrinterMetrics& m : printer_metrics()) {
+        if (typeface_base(m.typeface) != typeface_base(typeface)) continue;
+        int cost = (m.bold != bold ? 2 : 0) + (m.italic != italic ? 1 : 0);
+        if (cost < best_cost) {
+            best = &m;
+            best_cost = cost;
+        }
+    }
+    return best;
+}
+
+double printer_advance(const PrinterMetrics& metrics, char32_t c) {
+    auto it =
+        std::lower_bound(metrics.widths.begin(), metrics.widths.end(), c,
+                         [](const PrinterWidth& w, char32_t key) { return w.character < key; });
+    if (it == metrics.widths.end() || it->character != c) return -1;
+    return it->width / printer_width_unit();
+}
 
 bool FontRequest::operator<(const FontRequest& o) const {
     return std::tie(proportional, typeface, style, weight, symbol_set) <
@@ -272,6 +302,16 @@ const ActiveFont* FontCache::get(const FontRequest& request, std::string& error)
                 font->face_of[i] = alt->cairo;
                 font->missing[i] = false;
                 break;
+            }
+        }
+    }
+    // Proportional text advances as the printer's own typeface does, whatever face draws it.
+    if (request.proportional) {
+        if (const PrinterMetrics* m =
+                printer_metrics_for(request.typeface, request.weight > 0, slanted(request.style))) {
+            for (std::size_t i = 0; i < 256; ++i) {
+                double advance = printer_advance(*m, font->character[i]);
+                if (advance > 0) font->advance[i] = advance;
             }
         }
     }

@@ -48,6 +48,13 @@ struct ActiveFont {
 /// Unknown sets read as Roman-8 and set `known` false.
 std::array<char32_t, 256> symbol_set_table(const std::string& set, bool& known);
 
+struct PrinterMetrics;
+/// The built-in printer font whose widths a request of this typeface, weight and posture
+/// gets: its own, else the nearest variant of the typeface; nullptr for unknown typefaces.
+const PrinterMetrics* printer_metrics_for(long typeface, bool bold, bool italic);
+/// A character's advance in ems in those metrics, negative when they lack it.
+double printer_advance(const PrinterMetrics& metrics, char32_t c);
+
 /// Loads faces on first use and keeps them for the run.
 class FontCache {
   public:

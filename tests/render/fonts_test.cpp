@@ -94,6 +94,45 @@ TEST(RenderFonts, EveryFamilyLoadsWithGlyphsForItsLetters) {
     }
 }
 
+TEST(RenderFonts, ProportionalTextAdvancesAsThePrintersOwnTypeface) {
+    // Widths in ems of the printer's built-in faces, not of the URW face that draws them:
+    // its plus and minus are wider and its comma is wider than Nimbus Roman's.
+    struct Case {
+        long typeface;
+        long weight;
+        long style;
+        const char* set;
+        unsigned char byte;
+        double em;
+    };
+    const std::vector<Case> cases = {
+        {4101, 0, 0, "19U", '+', 0.885}, {4101, 0, 0, "19U", ',', 0.332},
+        {4101, 0, 0, "19U", 'a', 0.443}, {4101, 3, 0, "7J", 0xC0, 0.885},  // bold minus
+        {4101, 0, 0, "7J", 0xAD, 0.553},                                   // fi ligature
+        {4101, 0, 0, "8M", '-', 0.885},  // minus of the mathematics set
+        {5, 0, 0, "19U", '+', 0.885},    // the same typeface without its vendor number
+        {4148, 0, 0, "19U", 'a', 0.535}, {4148, 0, 1, "19U", 'W', 0.996},
+        {4116, 0, 0, "19U", 'a', 0.332},  // only an italic is built in: its widths
+    };
+    render::FontCache cache;
+    for (const Case& c : cases) {
+        render::FontRequest request;
+        request.proportional = true;
+        request.typeface = c.typeface;
+        request.weight = c.weight;
+        request.style = c.style;
+        request.symbol_set = c.set;
+        std::string error;
+        const render::ActiveFont* font = cache.get(request, error);
+        ASSERT_NE(font, nullptr) << error;
+        EXPECT_NEAR(font->advance[c.byte], c.em, 0.002)
+            << c.typeface << " " << c.set << " " << static_cast<int>(c.byte);
+    }
+    // A typeface the printer does not have keeps the widths of the face that draws it.
+    EXPECT_EQ(render::printer_metrics_for(4140 + 7, false, false), nullptr);
+    EXPECT_NE(render::printer_metrics_for(16602, true, true), nullptr);
+}
+
 TEST(RenderFonts, PngFilesAreNamedByPage) {
     struct Case {
         const char* pattern;
