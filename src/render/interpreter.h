@@ -68,6 +68,12 @@ struct Hpgl {
     std::map<int, std::pair<int, int>> raster_fill_size;
 };
 
+/// What a logical operation does to the page under one dot of a mark.
+enum class RopAction : std::uint8_t { Ink, White, Keep, Invert };
+/// The action of logical operation `rop` for a source dot of ink or paper over a
+/// texture dot of ink or paper.
+RopAction rop_action(int rop, bool source_ink, bool texture_ink);
+
 struct PclCommands;
 struct PclCall;
 struct GlCommands;
@@ -147,6 +153,15 @@ class Interpreter {
     cairo_pattern_t* shading_pattern(int level, const Rgb& colour);
     cairo_pattern_t* hatch_pattern(int id, const Rgb& colour);
     Rgb palette_colour(long index) const;
+
+    // The print model (print_model.cpp)
+    /// The current logical operation's action on a source dot of ink or paper.
+    RopAction rop_for(bool source_ink);
+    /// Sets the source of a mark whose logical operation does not draw it in its own
+    /// colour; false when it does (the mark's own source then).
+    bool rop_source(cairo_t* cr);
+    /// The pixel a raster dot of ink (`ink`) or paper puts over the page, 0 for none.
+    std::uint32_t rop_pixel(bool source_ink, std::uint32_t ink);
 
     // Raster graphics (raster.cpp)
     void raster_start(int mode);
@@ -261,6 +276,7 @@ class Interpreter {
     int area_id_ = 0;  ///< *c#G
     bool source_transparent_ = true;
     bool pattern_transparent_ = true;
+    int rop_ = 252;  ///< *l#O logical operation
     double rule_w_ = 0, rule_h_ = 0;
     double palette_work_[3] = {0, 0, 0};  ///< *v#A, #B, #C before *v#I
     int pixel_bits_ = 1;

@@ -370,6 +370,7 @@ void Interpreter::reset() {
     area_id_ = 0;
     source_transparent_ = true;
     pattern_transparent_ = true;
+    rop_ = 252;
     rule_w_ = rule_h_ = 0;
     raster_res_ = 75;
     raster_res_unsupported_ = false;

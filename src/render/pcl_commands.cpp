@@ -418,6 +418,13 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
             // Print quality, logical operations and data blocks not drawn (*o, *l, *m, *g, *i)
             {'*', 'o', 0, F::Value, 0, ignore},
             {'*', 'l', 0, F::Value, 0, ignore},
+            // Logical operation: how source, pattern and page combine.
+            {'*', 'l', 'O', F::Value, 0,
+             [](PclCall& k) {
+                 k.s.flush_text();
+                 k.s.raster_flush();
+                 k.s.rop_ = clamp_int(k.v, 0, 255);
+             }},
             {'*', 'o', 'W', F::Data, 0, ignore},
             {'*', 'l', 'W', F::Data, 0, ignore},
             {'*', 'm', 'W', F::Data, 0, ignore},

@@ -246,7 +246,8 @@ void Interpreter::raster_pixels(const std::vector<std::uint8_t>& bytes) {
         strip_ink_ = argb(foreground_);
     }
     // One ink on transparent paper: the strip can be drawn as a 1-bit mask.
-    if (colour || !source_transparent_ || argb(foreground_) != strip_ink_) strip_mono_ = false;
+    if (colour || !source_transparent_ || rop_ != 252 || argb(foreground_) != strip_ink_)
+        strip_mono_ = false;
     strip_.resize(static_cast<std::size_t>(strip_w_) * static_cast<std::size_t>(strip_rows_ + 1),
                   0);
     std::uint32_t* out = strip_.data() + static_cast<std::size_t>(strip_w_) * strip_rows_;
@@ -260,6 +261,10 @@ void Interpreter::raster_pixels(const std::vector<std::uint8_t>& bytes) {
     } else {
         std::uint32_t ink = argb(foreground_);
         std::uint32_t paper = source_transparent_ ? 0 : 0xFFFFFFFFu;
+        if (rop_ != 252) {
+            paper = rop_pixel(false, ink);
+            ink = rop_pixel(true, ink);
+        }
         for (int x = 0; x < pixels; ++x)
             out[x] = ((*row)[static_cast<std::size_t>(x) / 8] & (0x80 >> (x % 8))) ? ink : paper;
     }
