@@ -173,6 +173,8 @@ class Interpreter {
     void raster_end();
     void raster_flush();
     void raster_flush_mask(cairo_t* cr, int w);
+    /// Moves and scales `cr` so that a strip's pixel (x, row) is at (x, row) of the image.
+    void raster_place(cairo_t* cr);
 
     // Macros (pcl.cpp)
     void macro_control(int op, Input& in, int depth);
@@ -290,6 +292,10 @@ class Interpreter {
     int raster_height_ = 0;
     int compression_ = 0;
     double raster_x_ = 0, raster_y_ = 0;
+    int raster_presentation_ = 0;                         ///< *r#F: 3 rows along the sheet's width
+    double raster_dest_w_ = 0, raster_dest_h_ = 0;        ///< *t#H, *t#V in points, 0 unset
+    double raster_step_x_ = 0.24, raster_step_y_ = 0.24;  ///< points per pixel and per row
+    double raster_anchor_y_ = 0;                          ///< where the first row went
     int raster_rows_ = 0;
     std::vector<std::uint8_t> seed_;
     std::vector<std::uint32_t> strip_;

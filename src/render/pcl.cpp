@@ -375,6 +375,8 @@ void Interpreter::reset() {
     raster_res_ = 75;
     raster_res_unsupported_ = false;
     raster_width_ = raster_height_ = 0;
+    raster_presentation_ = 0;
+    raster_dest_w_ = raster_dest_h_ = 0;
     compression_ = 0;
     overlay_ = -1;
     cursor_stack_.clear();

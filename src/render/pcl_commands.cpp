@@ -380,7 +380,10 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
              [](PclCall& k) { k.s.raster_width_ = clamp_int(k.v, 0, 1 << 16); }},
             {'*', 'r', 'T', F::Value, 0,
              [](PclCall& k) { k.s.raster_height_ = clamp_int(k.v, 0, 1 << 30); }},
-            {'*', 'r', 'F', F::Value, 0, ignore},
+            {'*', 'r', 'F', F::Value, 0,
+             [](PclCall& k) {
+                 if (!k.s.raster_on_) k.s.raster_presentation_ = k.v == 3 ? 3 : 0;
+             }},
             {'*', 't', 'R', F::Value, 0,
              [](PclCall& k) {
                  // A printer has raster at 75, 100, 150, 200, 300 and 600 dpi only; at
@@ -401,8 +404,11 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
              }},
             {'*', 't', 'J', F::Value, 0, ignore},
             {'*', 't', 'K', F::Value, 0, ignore},
-            {'*', 't', 'H', F::Value, 0, ignore},
-            {'*', 't', 'V', F::Value, 0, ignore},
+            // Destination size of scaled raster (decipoints).
+            {'*', 't', 'H', F::Value, 0,
+             [](PclCall& k) { k.s.raster_dest_w_ = std::clamp(k.v, 0.0, 1e5) / 10; }},
+            {'*', 't', 'V', F::Value, 0,
+             [](PclCall& k) { k.s.raster_dest_h_ = std::clamp(k.v, 0.0, 1e5) / 10; }},
             {'*', 't', 'I', F::Value, 0, ignore},
             {'*', 'b', 'M', F::Value, 0,
              [](PclCall& k) { k.s.compression_ = clamp_int(k.v, 0, 10); }},

@@ -153,6 +153,16 @@ void Interpreter::raster_start(int mode) {
     raster_on_ = true;
     raster_x_ = (mode & 1) ? x_ : 0;
     raster_y_ = y_;
+    raster_anchor_y_ = y_;
+    // Modes 2 and 3 scale the image to the destination size, when the source size is
+    // known; one destination side alone keeps the image's proportions.
+    raster_step_x_ = raster_step_y_ = 72 / raster_res_;
+    if (mode >= 2 && raster_width_ > 0 && raster_height_ > 0 &&
+        (raster_dest_w_ > 0 || raster_dest_h_ > 0)) {
+        raster_step_x_ =
+            raster_dest_w_ > 0 ? raster_dest_w_ / raster_width_ : raster_dest_h_ / raster_height_;
+        raster_step_y_ = raster_dest_h_ > 0 ? raster_dest_h_ / raster_height_ : raster_step_x_;
+    }
     raster_rows_ = 0;
     seed_.clear();
     strip_.clear();
@@ -211,7 +221,7 @@ void Interpreter::raster_skip_rows(double rows) {
     // The rows skipped are blank: the seed row starts again from zero.
     raster_flush();
     seed_.clear();
-    raster_y_ += std::clamp(rows, 0.0, 1e5) * 72 / raster_res_;
+    raster_y_ += std::clamp(rows, 0.0, 1e5) * raster_step_y_;
     raster_rows_ += static_cast<int>(std::clamp(rows, 0.0, 1e5));
 }
 
@@ -274,7 +284,7 @@ void Interpreter::raster_pixels(const std::vector<std::uint8_t>& bytes) {
     strip_used_ = std::max(strip_used_, used);
     ++strip_rows_;
     ++raster_rows_;
-    raster_y_ += 72 / raster_res_;
+    raster_y_ += raster_step_y_;
     // Strips end on multiples of 12 rows, whole device pixels at the usual resolutions.
     int strip_max = std::clamp((1 << 20) / strip_w_ / 12 * 12, 12, 300);
     if (strip_rows_ >= strip_max) raster_flush();
@@ -312,8 +322,7 @@ void Interpreter::raster_flush() {
             reinterpret_cast<std::uint32_t*>(pixels + static_cast<std::ptrdiff_t>(y) * stride));
     cairo_surface_mark_dirty(image);
     cairo_save(cr);
-    cairo_translate(cr, raster_x_, strip_y_);
-    cairo_scale(cr, 72 / raster_res_, 72 / raster_res_);
+    raster_place(cr);
     cairo_set_source_surface(cr, image, 0, 0);
     // Each device pixel takes the raster pixel under its centre, as a printer does.
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
@@ -346,8 +355,7 @@ void Interpreter::raster_flush_mask(cairo_t* cr, int w) {
         }
         cairo_surface_mark_dirty(mask);
         cairo_save(cr);
-        cairo_translate(cr, raster_x_, strip_y_);
-        cairo_scale(cr, 72 / raster_res_, 72 / raster_res_);
+        raster_place(cr);
         cairo_set_source_rgba(cr, (strip_ink_ >> 16 & 0xFF) / 255.0,
                               (strip_ink_ >> 8 & 0xFF) / 255.0, (strip_ink_ & 0xFF) / 255.0, 1);
         cairo_pattern_t* pattern = cairo_pattern_create_for_surface(mask);
@@ -359,6 +367,30 @@ void Interpreter::raster_flush_mask(cairo_t* cr, int w) {
     cairo_surface_destroy(mask);
     strip_.clear();
     strip_rows_ = 0;
+}
+
+void Interpreter::raster_place(cairo_t* cr) {
+    // Presentation mode 3 lays rows along the sheet's width whatever the orientation:
+    // on a turned page they run across the logical page and follow each other along it.
+    constexpr double kQuarter = 1.57079632679489661923;
+    const double advanced = strip_y_ - raster_anchor_y_;
+    switch (raster_presentation_ == 3 ? orientation_ : 0) {
+        case 1:
+            cairo_translate(cr, raster_x_ - advanced, raster_anchor_y_);
+            cairo_rotate(cr, kQuarter);
+            break;
+        case 2:
+            cairo_translate(cr, raster_x_, raster_anchor_y_ - advanced);
+            cairo_rotate(cr, 2 * kQuarter);
+            break;
+        case 3:
+            cairo_translate(cr, raster_x_ + advanced, raster_anchor_y_);
+            cairo_rotate(cr, -kQuarter);
+            break;
+        default:
+            cairo_translate(cr, raster_x_, strip_y_);
+    }
+    cairo_scale(cr, raster_step_x_, raster_step_y_);
 }
 
 void Interpreter::raster_end() {
