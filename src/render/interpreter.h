@@ -167,6 +167,8 @@ class Interpreter {
     void raster_start(int mode);
     void raster_row(const std::string& data);
     void raster_adaptive(const std::string& data);
+    /// A colour plane of the row (ESC*b#V), or its last plane (ESC*b#W once planes came).
+    void raster_plane(const std::string& data, bool last);
     void raster_pixels(const std::vector<std::uint8_t>& bytes);
     void raster_skip_rows(double rows);
     void raster_move_to(double y);
@@ -298,6 +300,8 @@ class Interpreter {
     double raster_anchor_y_ = 0;                          ///< where the first row went
     int raster_rows_ = 0;
     std::vector<std::uint8_t> seed_;
+    std::vector<std::vector<std::uint8_t>> planes_;       ///< the row's planes so far
+    std::vector<std::vector<std::uint8_t>> plane_seeds_;  ///< seed row of each plane
     std::vector<std::uint32_t> strip_;
     int strip_w_ = 0, strip_rows_ = 0;
     int strip_used_ = 0;      ///< pixels from the left that hold marks

@@ -291,7 +291,11 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                                         strfmt("unknown font control %d skipped", op));
                  }
              }},
-            {'*', 'c', 'W', F::Data, 0, ignore},
+            {'*', 'c', 'W', F::Data, 0,
+             [](PclCall& k) {
+                 k.s.problems_.report(k.c.offset, "user pattern",
+                                      "user-defined patterns are not drawn: they fill solid");
+             }},
 
             // Colour and the print model (*v)
             // Text placed so far is drawn in the pattern it was placed with.
@@ -362,10 +366,12 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                      s.palette_ = {Rgb{1, 1, 1}, Rgb{0, 0, 0}};
                      return;
                  }
+                 // Negative modes are CMY (index 0 white, 7 black), positive ones RGB
+                 // (0 black, 7 white); the first plane is the index's lowest bit.
                  const Rgb cmy[8] = {{1, 1, 1}, {0, 1, 1}, {1, 0, 1}, {0, 0, 1},
                                      {1, 1, 0}, {0, 1, 0}, {1, 0, 0}, {0, 0, 0}};
                  s.palette_.assign(cmy, cmy + 8);
-                 if (mode < 0) std::reverse(s.palette_.begin(), s.palette_.end());
+                 if (mode > 0) std::reverse(s.palette_.begin(), s.palette_.end());
              }},
 
             // Raster graphics (*r, *t, *b)
@@ -413,13 +419,16 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
             {'*', 'b', 'M', F::Value, 0,
              [](PclCall& k) { k.s.compression_ = clamp_int(k.v, 0, 10); }},
             {'*', 'b', 'W', F::Data, kMaxRasterRowBytes,
-             [](PclCall& k) { k.s.raster_row(k.data); }},
+             [](PclCall& k) {
+                 if (k.s.planes_.empty())
+                     k.s.raster_row(k.data);
+                 else
+                     k.s.raster_plane(k.data, true);
+             }},
             {'*', 'b', 'Y', F::Value, 0,
              [](PclCall& k) { k.s.raster_skip_rows(k.v); }},
-            {'*', 'b', 'V', F::Data, 0,
-             [](PclCall& k) {
-                 k.s.problems_.report(k.c.offset, "planes", "raster colour planes are not drawn");
-             }},
+            {'*', 'b', 'V', F::Data, kMaxRasterRowBytes,
+             [](PclCall& k) { k.s.raster_plane(k.data, false); }},
 
             // Print quality, logical operations and data blocks not drawn (*o, *l, *m, *g, *i)
             {'*', 'o', 0, F::Value, 0, ignore},

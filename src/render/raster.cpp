@@ -165,6 +165,8 @@ void Interpreter::raster_start(int mode) {
     }
     raster_rows_ = 0;
     seed_.clear();
+    plane_seeds_.clear();
+    planes_.clear();
     strip_.clear();
     strip_rows_ = 0;
     strip_used_ = 0;
@@ -221,8 +223,53 @@ void Interpreter::raster_skip_rows(double rows) {
     // The rows skipped are blank: the seed row starts again from zero.
     raster_flush();
     seed_.clear();
+    plane_seeds_.clear();
+    planes_.clear();
     raster_y_ += std::clamp(rows, 0.0, 1e5) * raster_step_y_;
     raster_rows_ += static_cast<int>(std::clamp(rows, 0.0, 1e5));
+}
+
+void Interpreter::raster_plane(const std::string& data, bool last) {
+    if (!raster_on_) raster_start(0);
+    if (compression_ == 5) {
+        problems_.report(offset_now_, "planes adaptive",
+                         "raster colour planes in adaptive compression are not drawn");
+        planes_.clear();
+        return;
+    }
+    constexpr std::size_t kMaxPlanes = 8;
+    if (planes_.size() >= kMaxPlanes) {
+        problems_.report(offset_now_, "planes many", "more than 8 raster colour planes in a row");
+        if (!last) return;
+        planes_.pop_back();
+    }
+    // Each plane has a seed row of its own.
+    const std::size_t p = planes_.size();
+    if (plane_seeds_.size() <= p) plane_seeds_.resize(p + 1);
+    std::vector<std::uint8_t> row;
+    if (!decode_row(compression_, data, plane_seeds_[p], row)) {
+        problems_.report(offset_now_, strfmt("compression %d", compression_),
+                         strfmt("raster compression method %d is not drawn", compression_));
+        row.clear();
+    }
+    planes_.push_back(std::move(row));
+    if (!last) return;
+    // A pixel's palette index has a bit from each plane, the first plane's lowest.
+    std::size_t bytes = 0;
+    for (const auto& plane : planes_) bytes = std::max(bytes, plane.size());
+    std::vector<std::uint8_t> indices(std::min(bytes * 8, static_cast<std::size_t>(kMaxPixels)), 0);
+    for (std::size_t q = 0; q < planes_.size(); ++q)
+        for (std::size_t x = 0; x < indices.size() && x / 8 < planes_[q].size(); ++x)
+            if (planes_[q][x / 8] & (0x80u >> (x % 8)))
+                indices[x] |= static_cast<std::uint8_t>(1u << q);
+    planes_.clear();
+    const bool by_pixel = indexed_by_pixel_;
+    const int bits = pixel_bits_;
+    indexed_by_pixel_ = true;
+    pixel_bits_ = 8;
+    raster_pixels(indices);
+    indexed_by_pixel_ = by_pixel;
+    pixel_bits_ = bits;
 }
 
 void Interpreter::raster_move_to(double y) {

@@ -85,5 +85,45 @@ TEST(RasterPresentation, AlongTheSheetsWidthOnATurnedPage) {
     }
 }
 
+TEST(RasterPresentation, ColourPlanesMakeTheIndex) {
+    struct Case {
+        const char* name;
+        std::string rows;
+        unsigned left, right;  // RGB of the first and the fifth pixel of the first row
+    };
+    const std::string cmy = "\033*r-3U", rgb = "\033*r3U";
+    const std::vector<Case> cases = {
+        {"CMY: all three planes are black", cmy + "\033*b1V\xf0\033*b1V\xf0\033*b1W\xf0"s, 0x000000,
+         0xFFFFFF},
+        {"CMY: cyan alone", cmy + "\033*b1V\xff\033*b1V\x00\033*b1W\x00"s, 0x00FFFF, 0x00FFFF},
+        {"CMY: magenta and yellow are red", cmy + "\033*b1V\x00\033*b1V\xff\033*b1W\xff"s, 0xFF0000,
+         0xFF0000},
+        {"RGB: no plane is black", rgb + "\033*b1V\x00\033*b1V\x00\033*b1W\x0f"s, 0x000000,
+         0x0000FF},
+        {"one plane alone is a plain row", "\033*b1W\xf0"s, 0x000000, 0xFFFFFF},
+    };
+    const int x = static_cast<int>(100 + 71.0 / 3) + 1;  // inside the first pixel
+    for (const Case& c : cases) {
+        test::Rendered r(100);
+        test::render_bytes(r,
+                           "\033E\033&l26A\033*p300x300Y\033*t100R\033*r1A" + c.rows + "\033*rB");
+        EXPECT_EQ(r.device.pixel(x, 100) & 0xFFFFFF, c.left) << c.name;
+        EXPECT_EQ(r.device.pixel(x + 4, 100) & 0xFFFFFF, c.right) << c.name;
+        EXPECT_EQ(r.problems.count(), 0u) << c.name << ": " << r.problems.text();
+    }
+}
+
+TEST(RasterPresentation, EachPlaneKeepsItsSeedRow) {
+    // Delta rows: the second row repeats each plane's seed; cyan and yellow make green.
+    test::Rendered r(100);
+    test::render_bytes(r,
+                       "\033E\033&l26A\033*p300x300Y\033*t100R\033*r-3U\033*r1A\033*b3M"
+                       "\033*b2V\x00\xff\033*b0V\033*b2W\x00\xff"
+                       "\033*b0V\033*b0V\033*b0W\033*rB"s);
+    const int x = static_cast<int>(100 + 71.0 / 3) + 1;
+    EXPECT_EQ(r.device.pixel(x, 100) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(r.device.pixel(x, 101) & 0xFFFFFF, 0x00FF00u);
+}
+
 }  // namespace
 }  // namespace morvel
