@@ -46,12 +46,22 @@ constexpr std::size_t kMaxGlyphBits = 8u << 20;  // bytes of one character's ima
 
 }  // namespace
 
+std::string check_bitmap_character(const std::string& block) {
+    const unsigned format = u8(block, 0), cls = u8(block, 3);
+    if (block.size() < 16 || format != 4 || (cls != 1 && cls != 2))
+        return strfmt("bitmap character (format %u, class %u) not read", format, cls);
+    const unsigned width = u16(block, 10), height = u16(block, 12);
+    if (width > kMaxGlyphDots || height > kMaxGlyphDots ||
+        static_cast<std::size_t>(width + 31) / 32 * 4 * height > kMaxGlyphBits)
+        return strfmt("bitmap character of %u x %u dots is too large", width, height);
+    return "";
+}
+
 bool decode_bitmap_character(const std::string& block, SoftGlyph& glyph) {
-    if (block.size() < 16 || u8(block, 0) != 4) return false;
+    if (!check_bitmap_character(block).empty()) return false;
     const unsigned cls = u8(block, 3);
     const int width = static_cast<int>(u16(block, 10));
     const int height = static_cast<int>(u16(block, 12));
-    if (width > kMaxGlyphDots || height > kMaxGlyphDots || (cls != 1 && cls != 2)) return false;
     glyph.left = s16(block, 6);
     glyph.top = s16(block, 8);
     glyph.width = width;
@@ -263,50 +273,94 @@ std::string SoftFonts::define_font(int id, const std::string& d) {
 
 std::string SoftFonts::define_character(int id, unsigned code, const std::string& d) {
     if (d.size() < 2) return "character block too short";
+    auto it = fonts_.find(id);
     const bool continued = u8(d, 1) != 0;
     if (continued) {
-        if (pending_id_ != id || pending_code_ != code) return "";  // nothing to continue
-        pending_ += d.substr(2);
-    } else {
-        pending_id_ = id;
-        pending_code_ = code;
-        pending_ = d;
-    }
-    auto it = fonts_.find(id);
-    if (it == fonts_.end()) return strfmt("character for font %d, which was not downloaded", id);
-    SoftFont& f = it->second;
-    const std::string& block = pending_;
-    const unsigned format = u8(block, 0);
-    if (f.scalable) {
-        if (format != 15 || block.size() < 4)
-            return strfmt("character format %u in a scalable font", format);
-        std::size_t at = 2 + u8(block, 2);
-        if (at + 4 > block.size()) return "character block too short";
-        std::size_t size = u16(block, at);
-        SoftGlyph g;
-        g.glyph_id = u16(block, at + 2);
-        std::size_t data = at + 4;
-        size = size >= 4 ? std::min(size - 4, block.size() - data) : 0;
-        std::string outline = block.substr(data, size);
-        auto old = f.outlines.find(g.glyph_id);
-        std::size_t before = old == f.outlines.end() ? 0 : old->second.size();
-        if (outline.size() > before && !charge(f, outline.size() - before))
-            return strfmt("downloaded fonts exceed %zu bytes", cap_);
-        f.outlines[g.glyph_id] = std::move(outline);
-        f.glyphs[code] = g;
-        f.face.reset();
-        f.face_failed = false;
+        // More of the character before; nothing when that one was not kept.
+        if (pending_id_ != id || pending_code_ != code || it == fonts_.end()) return "";
+        SoftFont& f = it->second;
+        auto g = f.glyphs.find(code);
+        if (g == f.glyphs.end()) return "";
+        std::string more = d.substr(2);
+        if (f.scalable) {
+            more.resize(std::min(more.size(), g->second.outline_left));
+            g->second.outline_left -= more.size();
+            if (more.empty()) return "";
+            if (!charge(f, more.size())) return strfmt("downloaded fonts exceed %zu bytes", cap_);
+            f.outlines[g->second.glyph_id] += more;
+            f.face.reset();
+            f.face_failed = false;
+            return "";
+        }
+        if (g->second.raw.empty()) return "";  // printed already: the block comes too late
+        if (!charge(f, more.size())) return strfmt("downloaded fonts exceed %zu bytes", cap_);
+        g->second.raw += more;
         return "";
     }
+    pending_id_ = -1;
+    if (it == fonts_.end()) return strfmt("character for font %d, which was not downloaded", id);
+    SoftFont& f = it->second;
+    control(3, id, code);  // a character replaces the one of its code
+    const unsigned format = u8(d, 0);
     SoftGlyph g;
-    if (!decode_bitmap_character(block, g))
-        return strfmt("bitmap character (format %u, class %u) not read", format, u8(block, 3));
-    auto old = f.glyphs.find(code);
-    std::size_t before = old == f.glyphs.end() ? 0 : old->second.bits.size();
-    if (g.bits.size() > before && !charge(f, g.bits.size() - before))
-        return strfmt("downloaded fonts exceed %zu bytes", cap_);
+    if (f.scalable) {
+        if (format != 15 || d.size() < 4)
+            return strfmt("character format %u in a scalable font", format);
+        const std::size_t at = 2 + u8(d, 2);
+        if (at + 4 > d.size()) return "character block too short";
+        const std::size_t declared = u16(d, at) >= 4 ? u16(d, at) - 4 : 0;
+        g.glyph_id = u16(d, at + 2);
+        std::string outline = d.substr(at + 4, declared);
+        g.outline_left = declared - outline.size();
+        auto old = f.outlines.find(g.glyph_id);
+        const std::size_t before = old == f.outlines.end() ? 0 : old->second.size();
+        if (outline.size() > before && !charge(f, outline.size() - before))
+            return strfmt("downloaded fonts exceed %zu bytes", cap_);
+        if (outline.size() < before) {
+            f.bytes -= before - outline.size();
+            bytes_ -= before - outline.size();
+        }
+        f.outlines[g.glyph_id] = std::move(outline);
+        f.face.reset();
+        f.face_failed = false;
+    } else {
+        std::string problem = check_bitmap_character(d);
+        if (!problem.empty()) return problem;
+        if (!charge(f, d.size())) return strfmt("downloaded fonts exceed %zu bytes", cap_);
+        g.raw = d;
+    }
     f.glyphs[code] = std::move(g);
+    pending_id_ = id;
+    pending_code_ = code;
     return "";
+}
+
+const SoftGlyph* SoftFonts::glyph(int id, unsigned code, std::string& error) {
+    auto it = fonts_.find(id);
+    if (it == fonts_.end()) return nullptr;
+    SoftFont& f = it->second;
+    auto g = f.glyphs.find(code);
+    if (g == f.glyphs.end()) return nullptr;
+    SoftGlyph& glyph = g->second;
+    if (glyph.raw.empty()) return &glyph;
+    // Decoded when first printed: the blocks of a character may come in many pieces.
+    std::string raw = std::move(glyph.raw);
+    glyph.raw.clear();
+    f.bytes -= raw.size();
+    bytes_ -= raw.size();
+    if (pending_id_ == id && pending_code_ == code) pending_id_ = -1;
+    if (!decode_bitmap_character(raw, glyph)) {
+        error = strfmt("bitmap character %u of font %d not read", code, id);
+        f.glyphs.erase(g);
+        return nullptr;
+    }
+    if (!charge(f, glyph.bits.size())) {
+        error = strfmt("downloaded fonts exceed %zu bytes", cap_);
+        f.glyphs.erase(g);
+        return nullptr;
+    }
+    glyph.serial = ++serial_;
+    return &glyph;
 }
 
 bool SoftFonts::control(int op, int id, unsigned code) {
@@ -328,7 +382,7 @@ bool SoftFonts::control(int op, int id, unsigned code) {
             if (auto it = fonts_.find(id); it != fonts_.end()) {
                 SoftFont& f = it->second;
                 if (auto g = f.glyphs.find(code); g != f.glyphs.end()) {
-                    std::size_t size = g->second.bits.size();
+                    std::size_t size = g->second.bits.size() + g->second.raw.size();
                     f.bytes -= size;
                     bytes_ -= size;
                     f.glyphs.erase(g);
@@ -373,6 +427,15 @@ cairo_font_face_t* SoftFonts::face(int id, std::string& error) {
     SoftFont& f = it->second;
     if (f.face) return f.face->cairo;
     if (f.face_failed) return nullptr;
+    // A font is made anew after characters were added; a job that adds and prints in
+    // turn many times has its fonts made from at most this many bytes in all.
+    constexpr std::size_t kMaxBuiltBytes = 256u << 20;
+    if (f.bytes > kMaxBuiltBytes - std::min(built_, kMaxBuiltBytes)) {
+        error = "the job changes its TrueType fonts too often";
+        f.face_failed = true;
+        return nullptr;
+    }
+    built_ += f.bytes;
     auto data = std::make_unique<FreeTypeFont>();
     if (!build_truetype(f, data->file, error)) {
         f.face_failed = true;

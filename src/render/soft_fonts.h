@@ -24,9 +24,12 @@ struct SoftGlyph {
     int left = 0, top = 0, width = 0, height = 0;
     int stride = 0;
     std::vector<unsigned char> bits;
-    double advance = 0;  ///< dots (bitmap)
+    double advance = 0;        ///< dots (bitmap)
+    std::string raw;           ///< bitmap block as downloaded, decoded when first printed
+    std::uint64_t serial = 0;  ///< names the decoded image (a PDF keeps it once)
     // Scalable: the glyph the code prints.
     unsigned glyph_id = 0;
+    std::size_t outline_left = 0;  ///< outline bytes still to come in continuation blocks
 };
 
 /// The bytes of a scalable font that FreeType reads and the cairo face drawn from them.
@@ -74,6 +77,9 @@ class SoftFonts {
     void reset() { control(1, 0, 0); }
 
     const SoftFont* find(int id) const;
+    /// The character `code` of font `id` ready to print (a bitmap decoded), nullptr when
+    /// the font lacks it or it cannot be read (`error` says why then).
+    const SoftGlyph* glyph(int id, unsigned code, std::string& error);
     /// The font whose attributes match a selection best, or -1 when none serves it.
     int match(const std::string& symbol_set, bool proportional, double pitch, double height_pt,
               long style, long weight, long typeface) const;
@@ -91,13 +97,16 @@ class SoftFonts {
     std::size_t cap_;
     std::size_t bytes_ = 0;
     std::uint64_t generation_ = 0;
+    std::uint64_t serial_ = 0;
+    std::size_t built_ = 0;  ///< bytes of TrueType files made so far (bounded)
     std::map<int, SoftFont> fonts_;
-    // A character continued in the next block (continuation byte set).
+    // The character the next continuation block adds to.
     int pending_id_ = -1;
     unsigned pending_code_ = 0;
-    std::string pending_;
 };
 
+/// Checks a bitmap character block's descriptor; "" or why it cannot be read.
+std::string check_bitmap_character(const std::string& block);
 /// Decodes a bitmap character block (classes 1 and 2) into `glyph`; false when malformed.
 bool decode_bitmap_character(const std::string& block, SoftGlyph& glyph);
 

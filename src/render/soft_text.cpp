@@ -66,8 +66,10 @@ void Interpreter::soft_font_data(bool header, const std::string& data, long long
 
 bool Interpreter::soft_text_byte(int id, int byte, long long offset) {
     const SoftFont& f = *soft_.find(id);
-    auto it = f.glyphs.find(static_cast<unsigned>(byte));
-    if (it == f.glyphs.end()) {
+    std::string problem;
+    const SoftGlyph* found = soft_.glyph(id, static_cast<unsigned>(byte), problem);
+    if (!problem.empty()) problems_.report(offset, "soft-font-character", problem);
+    if (!found) {
         problems_.report(offset, strfmt("soft-font-glyph %d", id),
                          strfmt("font %d has no character for byte %d; a space is left", id, byte));
         flush_text();
@@ -76,7 +78,7 @@ bool Interpreter::soft_text_byte(int id, int byte, long long offset) {
         last_advance_ = advance;
         return true;
     }
-    const SoftGlyph& g = it->second;
+    const SoftGlyph& g = *found;
     if (f.scalable) {
         std::string error;
         cairo_font_face_t* face = soft_.face(id, error);
@@ -123,6 +125,14 @@ bool Interpreter::soft_text_byte(int id, int byte, long long offset) {
         cairo_surface_t* image =
             cairo_image_surface_create_for_data(const_cast<unsigned char*>(g.bits.data()),
                                                 CAIRO_FORMAT_A1, g.width, g.height, g.stride);
+        // One image per character in a PDF, however often it is printed.
+        auto* name = new std::string(
+            strfmt("morvel-soft-glyph-%llu", static_cast<unsigned long long>(g.serial)));
+        if (cairo_surface_set_mime_data(
+                image, CAIRO_MIME_TYPE_UNIQUE_ID,
+                reinterpret_cast<const unsigned char*>(name->data()), name->size(),
+                [](void* p) { delete static_cast<std::string*>(p); }, name) != CAIRO_STATUS_SUCCESS)
+            delete name;
         cairo_translate(cr, x0, y0);
         cairo_scale(cr, scale, scale);
         cairo_mask_surface(cr, image, 0, 0);

@@ -186,9 +186,16 @@ TEST(SoftFonts, MemoryCapDropsWhatExceedsIt) {
     render::SoftFonts fonts(2000);
     EXPECT_EQ(fonts.define_font(1, bitmap_header()), "");
     EXPECT_EQ(fonts.define_character(1, 'A', square_class2()), "");  // 8 bytes a row
+    std::string error;
+    ASSERT_NE(fonts.glyph(1, 'A', error), nullptr);
+    // Held as downloaded until printed, then as its image: either counts.
     std::string big = bitmap_descriptor(1, 200, 200) + std::string(25 * 200, '\xff');
     EXPECT_NE(fonts.define_character(1, 'B', big).find("exceed 2000 bytes"), std::string::npos);
     EXPECT_EQ(fonts.find(1)->glyphs.count('B'), 0u);
+    std::string wide = bitmap_descriptor(2, 1000, 1000) + "\x00\x00"s;  // small until decoded
+    EXPECT_EQ(fonts.define_character(1, 'C', wide), "");
+    EXPECT_EQ(fonts.glyph(1, 'C', error), nullptr);
+    EXPECT_NE(error.find("exceed 2000 bytes"), std::string::npos);
     const std::size_t held = fonts.bytes();
     EXPECT_LE(held, 2000u);
     // Deleting gives the room back.
@@ -211,6 +218,8 @@ TEST(SoftFonts, CompressedRowsMatchPlainOnes) {
     ASSERT_TRUE(render::decode_bitmap_character(wild, b));
     EXPECT_EQ(b.height, 3);
     EXPECT_FALSE(render::decode_bitmap_character(bitmap_descriptor(1, 20000, 2), b));
+    EXPECT_EQ(render::check_bitmap_character(bitmap_descriptor(1, 16000, 16000)),
+              "bitmap character of 16000 x 16000 dots is too large");
 }
 
 // A TrueType font made the way drivers download one: the tables of a font file in
