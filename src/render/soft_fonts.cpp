@@ -259,7 +259,8 @@ std::string SoftFonts::define_font(int id, const std::string& d) {
             unsigned long size = format == 16 ? u32(d, at + 2) : u16(d, at + 2);
             at += format == 16 ? 6 : 4;
             if (name == 0xFFFF) break;
-            if (size > d.size() - at) return "font header segment runs past the header";
+            if (at > d.size() || size > d.size() - at)
+                return "font header segment runs past the header";
             if (name == 0x4754) f.tables = d.substr(at, size);  // "GT"
             at += size;
         }

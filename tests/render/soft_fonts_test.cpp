@@ -296,6 +296,36 @@ TEST(SoftFonts, TrueTypeCharactersPrintInTheirOutlines) {
     EXPECT_EQ(ink_in(r.device, x + 26, 135, x + 50, 155), 0);
 }
 
+TEST(SoftFonts, MalformedHeadersAreRefused) {
+    auto scalable = [](int format, const std::string& segments) {
+        std::string h(72, '\0');
+        put16(h, 0, 72);
+        h[2] = static_cast<char>(format);
+        return h + segments;
+    };
+    struct Case {
+        const char* name;
+        std::string header;
+        const char* problem;
+    };
+    const std::vector<Case> cases = {
+        {"Intellifont", scalable(10, ""), "font header format 10 is not drawn"},
+        {"segment size cut short (format 16)", scalable(16, "GT\0\0"s),
+         "font header segment runs past the header"},
+        {"segment longer than the header", scalable(15, "GT\x10\x00"s + "abc"),
+         "font header segment runs past the header"},
+        {"no segments", scalable(15, "\xff\xff\0\0"s),
+         "scalable font header without TrueType tables"},
+        {"bitmap header too short", std::string(63, '\0'), "font header too short"},
+    };
+    for (const Case& c : cases) {
+        render::SoftFonts fonts;
+        EXPECT_EQ(fonts.define_font(1, c.header), c.problem) << c.name;
+        EXPECT_EQ(fonts.find(1), nullptr) << c.name;
+        EXPECT_EQ(fonts.bytes(), 0u) << c.name;
+    }
+}
+
 TEST(SoftFonts, BrokenTrueTypeFallsBackWithAReport) {
     std::string h(72, '\0');
     put16(h, 0, 72);
