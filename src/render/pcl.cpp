@@ -328,8 +328,11 @@ void Interpreter::control(int byte, long long offset) {
                 x_ = left_margin_ + (std::floor((x_ - left_margin_) / tab + 1e-9) + 1) * tab;
             return;
         }
-        case 0x0e:
+        case 0x0e:  // shift out: the secondary font prints
         case 0x0f:
+            flush_text();
+            shifted_out_ = byte == 0x0e;
+            return;
         case 0:
             return;
         default: {
@@ -367,13 +370,20 @@ void Interpreter::reset() {
     area_id_ = 0;
     source_transparent_ = true;
     pattern_transparent_ = true;
+    rop_ = 252;
     rule_w_ = rule_h_ = 0;
     raster_res_ = 75;
     raster_res_unsupported_ = false;
     raster_width_ = raster_height_ = 0;
+    raster_presentation_ = 0;
+    raster_dest_w_ = raster_dest_h_ = 0;
     compression_ = 0;
     overlay_ = -1;
     cursor_stack_.clear();
+    // Temporary downloaded fonts go too, and the built-in font prints again.
+    soft_.reset();
+    soft_primary_ = soft_secondary_ = -1;
+    primary_by_id_ = shifted_out_ = false;
     // Temporary macros go with a reset; permanent ones stay.
     for (auto it = macros_.begin(); it != macros_.end();) {
         if (!it->second.permanent) {

@@ -52,6 +52,7 @@ double Interpreter::hmi() const {
 
 void Interpreter::text_byte(int byte, long long offset) {
     if (raster_on_) raster_end();
+    if (int soft = current_soft_font(); soft >= 0 && soft_text_byte(soft, byte, offset)) return;
     const ActiveFont* font = current_font();
     double size = font_size_pt();
     char32_t character = static_cast<char32_t>(byte);
