@@ -40,6 +40,7 @@ struct ActiveFont {
     std::array<bool, 256> missing{};
     bool utf8 = false;   ///< symbol set 18N: bytes are UTF-8
     double x_scale = 1;  ///< glyphs drawn this much narrower than the face's own
+    double y_scale = 1;  ///< and this much taller than its size says
     void* ft_face = nullptr;
     /// Glyph and advance of a character outside the byte table (UTF-8 jobs).
     unsigned glyph_of(char32_t c, double& advance_em) const;

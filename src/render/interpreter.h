@@ -272,6 +272,7 @@ class Interpreter {
     double run_size_ = 0;
     cairo_font_face_t* run_face_ = nullptr;
     double run_x_scale_ = 1;  ///< the run's glyphs drawn this much narrower
+    double run_y_scale_ = 1;  ///< and this much taller
     unsigned utf8_pending_ = 0;
     int utf8_needed_ = 0;
     double last_advance_ = 0;

@@ -94,6 +94,7 @@ void Interpreter::text_byte(int byte, long long offset) {
             run_size_ = size;
             run_face_ = face;
             run_x_scale_ = font->x_scale;
+            run_y_scale_ = font->y_scale;
             underline_start_ = x_;
         }
         glyphs_.push_back(cairo_glyph_t{glyph, x_, y_});
@@ -156,7 +157,7 @@ void Interpreter::flush_text() {
                 strfmt("text of %.0f points is drawn at %.0f points", run_size_, largest));
         const double drawn = std::min(run_size_, largest);
         cairo_matrix_t matrix;
-        cairo_matrix_init_scale(&matrix, drawn * run_x_scale_, drawn);
+        cairo_matrix_init_scale(&matrix, drawn * run_x_scale_, drawn * run_y_scale_);
         cairo_set_font_matrix(cr, &matrix);
         show_glyphs(cr, utf8_, glyphs_, clusters_);
         if (underline_) {
