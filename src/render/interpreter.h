@@ -240,6 +240,9 @@ class Interpreter {
     double x_ = 0, y_ = 0;
     double vmi_ = 12;
     double hmi_override_ = -1;
+    int line_termination_ = 0;
+    bool wrap_ = false;  ///< &s0C: text wraps at the right edge of the logical page  ///< &k#G: 1
+                         ///< CR adds LF, 2 LF and FF add CR, 3 both
     std::vector<Point> cursor_stack_;
 
     // Font

@@ -87,6 +87,12 @@ void Interpreter::text_byte(int byte, long long offset) {
                                     static_cast<unsigned>(character), font_.symbol_set.c_str()));
     }
     double advance = (hmi_override_ >= 0 || !font_.proportional) ? hmi() : advance_em * size;
+    // With end-of-line wrap a character that would pass the right edge starts a new line.
+    if (wrap_ && x_ > left_margin_ && x_ + advance > logical_width() + 1e-6) {
+        flush_text();
+        x_ = left_margin_;
+        y_ += vmi_;
+    }
     if (font) {
         // A glyph from another face starts a run of its own.
         if (!glyphs_.empty() && face != run_face_) flush_text();
