@@ -11,6 +11,7 @@
 
 #include "render/device.h"
 #include "render/fonts.h"
+#include "render/inked_faces.h"
 #include "render/input.h"
 #include "render/problems.h"
 #include "render/soft_fonts.h"
@@ -217,6 +218,7 @@ class Interpreter {
 
     Device& device_;
     FontCache& fonts_;
+    InkedFaces inked_;  ///< text on pixels
     Problems& problems_;
     cairo_t* cr_ = nullptr;  ///< current page, nullptr until something is drawn
     bool marked_ = false;

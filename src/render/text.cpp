@@ -125,18 +125,22 @@ void Interpreter::show_glyphs(cairo_t* cr, const std::string& utf8,
                                static_cast<int>(clusters.size()), cairo_text_cluster_flags_t{});
         return;
     }
-    cairo_glyph_path(cr, glyphs.data(), static_cast<int>(glyphs.size()));
     if (large) {
+        cairo_glyph_path(cr, glyphs.data(), static_cast<int>(glyphs.size()));
         cairo_fill(cr);
         return;
     }
-    // On pixels a printer's toner spreads: thin strokes get a fifth of a pixel more on
-    // each side, so they stay visible at low resolutions.
-    cairo_fill_preserve(cr);
-    double dx = 0.2, dy = 0;
-    cairo_device_to_user_distance(cr, &dx, &dy);
-    cairo_set_line_width(cr, std::hypot(dx, dy));
-    cairo_stroke(cr);
+    // On pixels a printer's toner spreads: the inked face draws each glyph once per size
+    // with its strokes a little wider, and cairo keeps the image.
+    cairo_font_face_t* inked = inked_.get(cairo_get_font_face(cr));
+    if (!inked) {
+        cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+        return;
+    }
+    std::vector<cairo_glyph_t> placed = glyphs;
+    InkedFaces::place(cr, placed);
+    cairo_set_font_face(cr, inked);
+    cairo_show_glyphs(cr, placed.data(), static_cast<int>(placed.size()));
 }
 
 void Interpreter::flush_text() {
