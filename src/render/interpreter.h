@@ -201,6 +201,8 @@ class Interpreter {
     void hpgl_polygon_path(cairo_t* cr);
     void hpgl_fill_polygon(bool even_odd);
     void hpgl_edge_polygon();
+    /// How far (points) raster images move up and left so sampling ties go to the later dot.
+    double tie_shift() const;
     void hpgl_rectangle(double x2, double y2, bool fill);
     // Fills (hpgl_fills.cpp)
     /// Strokes the hatch lines of fill type 3 or 4 across the clip.

@@ -454,6 +454,11 @@ cairo_t* Interpreter::page() {
     // Registration moves the whole page image on the sheet.
     m.x0 += registration_x_;
     m.y0 += registration_y_;
+    // On pixels the logical page starts on a whole dot, as a printer's does.
+    if (double ppp = device_.pixels_per_point(); ppp > 0) {
+        m.x0 = std::round(m.x0 * ppp) / ppp;
+        m.y0 = std::round(m.y0 * ppp) / ppp;
+    }
     cairo_transform(cr_, &m);
     orientation_matrix_ = m;
     marked_ = true;

@@ -337,6 +337,13 @@ void Interpreter::raster_pixels(const std::vector<std::uint8_t>& bytes) {
     if (strip_rows_ >= strip_max) raster_flush();
 }
 
+double Interpreter::tie_shift() const {
+    // A device pixel whose centre lies on the edge between two raster dots takes the later
+    // dot, as a printer does; cairo's nearest sampling would take the earlier one.
+    const double ppp = device_.pixels_per_point();
+    return ppp > 0 ? 0.01 / ppp : 0;
+}
+
 void Interpreter::raster_flush() {
     if (strip_rows_ == 0) return;
     const int w = strip_used_;
@@ -421,6 +428,7 @@ void Interpreter::raster_place(cairo_t* cr) {
     // on a turned page they run across the logical page and follow each other along it.
     constexpr double kQuarter = 1.57079632679489661923;
     const double advanced = strip_y_ - raster_anchor_y_;
+    cairo_translate(cr, -tie_shift(), -tie_shift());
     switch (raster_presentation_ == 3 ? orientation_ : 0) {
         case 1:
             cairo_translate(cr, raster_x_ - advanced, raster_anchor_y_);

@@ -113,6 +113,38 @@ TEST(DriverJobs, RegistrationMovesThePageImage) {
     EXPECT_EQ(ink_in(moved.device, px(303), 101, px(597), 105), 0);
 }
 
+TEST(DriverJobs, ThePageStartsOnAWholeDotAndRasterTiesTakeTheLaterDot) {
+    // The A4 logical page starts 23.67 pixels in at 100 dpi; a printer starts it on pixel
+    // 24. A 600 dpi raster dot row then puts six dots on a pixel, whose centre lies on the
+    // edge between dots 2 and 3: the pixel shows dot 3.
+    struct Case {
+        const char* name;
+        std::string marks;
+        int inked_column;  // the one column with ink, -1 for none
+    };
+    // Six rows of one byte: a whole pixel high.
+    auto raster = [](const std::string& byte) {
+        std::string rows = "\033*p0x300Y\033*t600R\033*r1A";
+        for (int i = 0; i < 6; ++i) rows += "\033*b1W" + byte;
+        return rows + "\033*rB";
+    };
+    const std::vector<Case> cases = {
+        {"a one-dot rule at the left edge", "\033*p0x300Y\033*c1a30b0P", 24},
+        {"raster dot 3 of a pixel", raster("\x10"), 24},
+        {"raster dot 2 of a pixel", raster("\x20"), -1},
+        {"raster dot 5 of a pixel", raster("\x04"), -1},
+    };
+    for (const Case& c : cases) {
+        test::Rendered r(100);
+        test::render_bytes(r, kSetup + c.marks);
+        std::vector<int> inked;
+        for (int x = 0; x < 40; ++x)
+            if (ink_in(r.device, x, 95, x + 1, 115) > 0) inked.push_back(x);
+        EXPECT_EQ(inked, c.inked_column < 0 ? std::vector<int>{} : std::vector<int>{c.inked_column})
+            << c.name;
+    }
+}
+
 TEST(DriverJobs, SymbolsFromOtherFacesAndMissingCharactersReportedOnce) {
     struct Case {
         const char* name;
