@@ -20,8 +20,7 @@ cairo_font_face_t* inner_of(cairo_scaled_font_t* scaled) {
 
 // cairo calls these with `cr` in ems (one unit to the em, scaled to the device) and
 // keeps what render_glyph draws as the glyph's image at that size.
-cairo_status_t init_font(cairo_scaled_font_t* scaled, cairo_t* cr,
-                         cairo_font_extents_t* extents) {
+cairo_status_t init_font(cairo_scaled_font_t* scaled, cairo_t* cr, cairo_font_extents_t* extents) {
     cairo_set_font_face(cr, inner_of(scaled));
     cairo_font_extents(cr, extents);
     return cairo_status(cr);
@@ -70,9 +69,10 @@ cairo_font_face_t* InkedFaces::get(cairo_font_face_t* face) {
     cairo_user_font_face_set_init_func(inked, init_font);
     cairo_user_font_face_set_render_glyph_func(inked, render_glyph);
     cairo_font_face_reference(face);
-    if (cairo_font_face_set_user_data(inked, &kInner, face, [](void* f) {
-            cairo_font_face_destroy(static_cast<cairo_font_face_t*>(f));
-        }) != CAIRO_STATUS_SUCCESS ||
+    if (cairo_font_face_set_user_data(
+            inked, &kInner, face,
+            [](void* f) { cairo_font_face_destroy(static_cast<cairo_font_face_t*>(f)); }) !=
+            CAIRO_STATUS_SUCCESS ||
         cairo_font_face_status(inked) != CAIRO_STATUS_SUCCESS) {
         cairo_font_face_destroy(face);
         cairo_font_face_destroy(inked);

@@ -1,7 +1,8 @@
 #pragma once
 // Faces for drawing text on pixels as a printer's toner lays it: every glyph filled and
-// outlined a little wider, so that thin strokes stay visible at low resolutions. Each glyph is drawn once per size and orientation and kept by cairo as a
-// glyph image, so a page of text costs one composite per glyph.
+// outlined a little wider, so that thin strokes stay visible at low resolutions. Each glyph is
+// drawn once per size and orientation and kept by cairo as a glyph image, so a page of text costs
+// one composite per glyph.
 #include <cairo.h>
 
 #include <map>

@@ -24,10 +24,10 @@ TEST(RenderInkedFaces, GlyphsGoToTheWholePixelAndCarryTheRest) {
     };
     const std::vector<Case> cases = {
         {10.0, 20.0, 10, 20, 3 * 4},
-        {10.3, 20.0, 10, 20, 3 * 4 + 1},     // nearer the half than the whole
+        {10.3, 20.0, 10, 20, 3 * 4 + 1},      // nearer the half than the whole
         {10.5, 20.5, 10, 20, 3 * 4 + 2 + 1},  // half across and down
-        {10.8, 20.2, 11, 20, 3 * 4},         // rounds up to the next pixel
-        {-0.6, -0.2, -1, 0, 3 * 4 + 1},      // left of the page
+        {10.8, 20.2, 11, 20, 3 * 4},          // rounds up to the next pixel
+        {-0.6, -0.2, -1, 0, 3 * 4 + 1},       // left of the page
     };
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, 4, 4);
     cairo_t* cr = cairo_create(surface);
