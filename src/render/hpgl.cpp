@@ -87,7 +87,54 @@ void Interpreter::plotter_to_user(double px, double py, double& ux, double& uy) 
 }
 
 Point Interpreter::plotter_to_page(double x, double y) const {
-    return Point{frame_x_ + x * kPlu, frame_y_ + frame_h_ - y * kPlu};
+    // RO turns the axes about the frame: the origin moves to another corner.
+    const double w = frame_w_ / kPlu, h = frame_h_ / kPlu;
+    double ux = x, uy = y;
+    switch (gl_.rotation) {
+        case 90:
+            ux = w - y;
+            uy = x;
+            break;
+        case 180:
+            ux = w - x;
+            uy = h - y;
+            break;
+        case 270:
+            ux = y;
+            uy = h - x;
+            break;
+        default:
+            break;
+    }
+    return Point{frame_x_ + ux * kPlu, frame_y_ + frame_h_ - uy * kPlu};
+}
+
+void Interpreter::page_to_plotter(double px, double py, double& x, double& y) const {
+    const double w = frame_w_ / kPlu, h = frame_h_ / kPlu;
+    const double ux = (px - frame_x_) / kPlu, uy = (frame_y_ + frame_h_ - py) / kPlu;
+    switch (gl_.rotation) {
+        case 90:
+            x = uy;
+            y = w - ux;
+            return;
+        case 180:
+            x = w - ux;
+            y = h - uy;
+            return;
+        case 270:
+            x = h - uy;
+            y = ux;
+            return;
+        default:
+            x = ux;
+            y = uy;
+    }
+}
+
+void Interpreter::rotated_frame(double& w, double& h) const {
+    w = frame_w_ / kPlu;
+    h = frame_h_ / kPlu;
+    if (gl_.rotation == 90 || gl_.rotation == 270) std::swap(w, h);
 }
 
 Rgb Interpreter::pen_colour(int pen) const {
@@ -239,6 +286,15 @@ void Interpreter::hpgl_fill_polygon(bool even_odd) {
     if (gl_.fill_type == 10 && gl_.fill_a <= 0) c = Rgb{1, 1, 1};
     if (c.white() && gl_.transparent) return;
     cairo_t* cr = page();
+    if (gl_.fill_type == 3 || gl_.fill_type == 4) {
+        cairo_save(cr);
+        hpgl_polygon_path(cr);
+        cairo_set_fill_rule(cr, even_odd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+        cairo_clip(cr);
+        hpgl_hatch(cr, c);
+        cairo_restore(cr);
+        return;
+    }
     cairo_pattern_t* source = hpgl_fill_source(c);
     if (!source) return;
     cairo_save(cr);
@@ -320,7 +376,7 @@ void Interpreter::hpgl_label(const std::string& text) {
     double dx = origin <= 3 ? 0 : origin <= 6 ? width / 2 : width;
     int row = (origin - 1) % 3;  // 0 bottom, 1 centre, 2 top
     double dy = row == 0 ? 0 : row == 1 ? cap / 2 : cap;
-    double angle = std::atan2(gl_.dir_rise, gl_.dir_run);
+    double angle = std::atan2(gl_.dir_rise, gl_.dir_run) + gl_.rotation * kPi / 180;
     Point at = plotter_to_page(gl_.pen_x, gl_.pen_y);
 
     Rgb colour = pen_colour(gl_.pen);
@@ -344,15 +400,13 @@ void Interpreter::hpgl_label(const std::string& text) {
     // The pen ends where the next character would go.
     double ex = at.x + std::cos(-angle) * (x - dx) - std::sin(-angle) * (y + dy);
     double ey = at.y + std::sin(-angle) * (x - dx) + std::cos(-angle) * (y + dy);
-    gl_.pen_x = (ex - frame_x_) / kPlu;
-    gl_.pen_y = (frame_y_ + frame_h_ - ey) / kPlu;
+    page_to_plotter(ex, ey, gl_.pen_x, gl_.pen_y);
 }
 
 void Interpreter::hpgl_run(Input& in, int mode, long long offset) {
     (void)offset;
     if (mode == 1 || mode == 3) {
-        gl_.pen_x = (x_ - frame_x_) / kPlu;
-        gl_.pen_y = (frame_y_ + frame_h_ - y_) / kPlu;
+        page_to_plotter(x_, y_, gl_.pen_x, gl_.pen_y);
     }
     for (;;) {
         int b = in.peek();

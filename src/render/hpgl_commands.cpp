@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cmath>
 
+#include "core/strfmt.h"
 #include "render/interpreter.h"
 #include "render/params.h"
 
@@ -239,6 +240,11 @@ struct GlCommands {
         }
         k.s.hpgl_arc(cx, cy, p[2], p.size() > 3 ? p[3] : 5);
     }
+    static void wedge(GlCall& k, bool fill) {
+        const auto& p = k.p;
+        if (p.size() < 3) return;
+        k.s.hpgl_wedge(p[0], p[1], p[2], p.size() > 3 ? p[3] : 5, fill);
+    }
     static void rectangle(GlCall& k, bool relative, bool fill) {
         const auto& p = k.p;
         if (p.size() < 2) return;
@@ -256,7 +262,8 @@ struct GlCommands {
     static void input_window(GlCall& k, bool relative) {
         const auto& p = k.p;
         Hpgl& gl = k.gl();
-        double fw = k.s.frame_w_ / kPlu, fh = k.s.frame_h_ / kPlu;
+        double fw = 0, fh = 0;
+        k.s.rotated_frame(fw, fh);
         double f = relative ? 0.01 : 0;
         if (p.empty()) {
             gl.p1x = gl.p1y = 0;
@@ -396,6 +403,9 @@ const std::vector<GlCommands::Row>& GlCommands::rows() {
             {'E', 'A', F::Numbers, 2, [](GlCall& k) { rectangle(k, false, false); }},
             {'E', 'R', F::Numbers, 2, [](GlCall& k) { rectangle(k, true, false); }},
             {'R', 'A', F::Numbers, 2, [](GlCall& k) { rectangle(k, false, true); }},
+            // Wedges: radius, start angle, sweep angle[, chord angle].
+            {'W', 'G', F::Numbers, 4, [](GlCall& k) { wedge(k, true); }},
+            {'E', 'W', F::Numbers, 4, [](GlCall& k) { wedge(k, false); }},
             {'R', 'R', F::Numbers, 2, [](GlCall& k) { rectangle(k, true, true); }},
 
             // Polygons and fills
@@ -549,7 +559,24 @@ const std::vector<GlCommands::Row>& GlCommands::rows() {
             {'S', 'L', F::Skip, 0, skip},
             {'E', 'S', F::Skip, 0, skip},
             {'I', 'W', F::Skip, 0, skip},
-            {'R', 'O', F::Skip, 0, skip},
+            // Rotated coordinate system: the pen stays where it is on the page and P1
+            // and P2 move to the corners of the turned frame.
+            {'R', 'O', F::Numbers, 1,
+             [](GlCall& k) {
+                 Interpreter& s = k.s;
+                 Hpgl& gl = k.gl();
+                 const int angle = k.p.empty() ? 0 : to_int(k.p[0]);
+                 if (angle != 0 && angle != 90 && angle != 180 && angle != 270) {
+                     s.problems_.report(k.offset, "RO angle",
+                                        strfmt("RO %d is not a right angle; ignored", angle));
+                     return;
+                 }
+                 const Point pen = s.plotter_to_page(gl.pen_x, gl.pen_y);
+                 gl.rotation = angle;
+                 s.page_to_plotter(pen.x, pen.y, gl.pen_x, gl.pen_y);
+                 gl.p1x = gl.p1y = 0;
+                 s.rotated_frame(gl.p2x, gl.p2y);
+             }},
             {'P', 'C', F::Skip, 0, skip},
             {'C', 'R', F::Skip, 0, skip},
             {'M', 'C', F::Skip, 0, skip},

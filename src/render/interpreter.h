@@ -11,8 +11,10 @@
 
 #include "render/device.h"
 #include "render/fonts.h"
+#include "render/inked_faces.h"
 #include "render/input.h"
 #include "render/problems.h"
+#include "render/soft_fonts.h"
 
 namespace morvel::render {
 
@@ -62,9 +64,16 @@ struct Hpgl {
     std::vector<std::vector<std::pair<double, double>>> polygon;  ///< plotter units
     std::size_t polygon_points = 0;                               ///< points in `polygon`
     bool relative = false;
+    int rotation = 0;  ///< RO: 0, 90, 180 or 270 degrees counterclockwise
     std::map<int, std::vector<std::uint8_t>> raster_fills;  ///< RF index -> w, h, cells
     std::map<int, std::pair<int, int>> raster_fill_size;
 };
+
+/// What a logical operation does to the page under one dot of a mark.
+enum class RopAction : std::uint8_t { Ink, White, Keep, Invert };
+/// The action of logical operation `rop` for a source dot of ink or paper over a
+/// texture dot of ink or paper.
+RopAction rop_action(int rop, bool source_ink, bool texture_ink);
 
 struct PclCommands;
 struct PclCall;
@@ -123,6 +132,16 @@ class Interpreter {
     double hmi() const;
     void set_fill_source(cairo_t* cr, int pattern, int id, const Rgb& colour);
 
+    // Downloaded fonts (soft_text.cpp)
+    /// The downloaded font that prints text now, -1 for a built-in one.
+    int current_soft_font();
+    /// Prints a byte in downloaded font `id`; false when the font cannot print (the
+    /// built-in font prints it then).
+    bool soft_text_byte(int id, int byte, long long offset);
+    /// ESC(#X, ESC)#X.
+    void select_soft_font(bool primary, int id, long long offset);
+    void soft_font_data(bool header, const std::string& data, long long offset);
+
     void show_glyphs(cairo_t* cr, const std::string& utf8, const std::vector<cairo_glyph_t>& glyphs,
                      const std::vector<cairo_text_cluster_t>& clusters);
 
@@ -136,16 +155,29 @@ class Interpreter {
     cairo_pattern_t* hatch_pattern(int id, const Rgb& colour);
     Rgb palette_colour(long index) const;
 
+    // The print model (print_model.cpp)
+    /// The current logical operation's action on a source dot of ink or paper.
+    RopAction rop_for(bool source_ink);
+    /// Sets the source of a mark whose logical operation does not draw it in its own
+    /// colour; false when it does (the mark's own source then).
+    bool rop_source(cairo_t* cr);
+    /// The pixel a raster dot of ink (`ink`) or paper puts over the page, 0 for none.
+    std::uint32_t rop_pixel(bool source_ink, std::uint32_t ink);
+
     // Raster graphics (raster.cpp)
     void raster_start(int mode);
     void raster_row(const std::string& data);
     void raster_adaptive(const std::string& data);
+    /// A colour plane of the row (ESC*b#V), or its last plane (ESC*b#W once planes came).
+    void raster_plane(const std::string& data, bool last);
     void raster_pixels(const std::vector<std::uint8_t>& bytes);
     void raster_skip_rows(double rows);
     void raster_move_to(double y);
     void raster_end();
     void raster_flush();
     void raster_flush_mask(cairo_t* cr, int w);
+    /// Moves and scales `cr` so that a strip's pixel (x, row) is at (x, row) of the image.
+    void raster_place(cairo_t* cr);
 
     // Macros (pcl.cpp)
     void macro_control(int op, Input& in, int depth);
@@ -159,6 +191,10 @@ class Interpreter {
     void frame_scaling_points();
     bool hpgl_instruction(Input& in, char a, char b, long long offset);
     Point plotter_to_page(double x, double y) const;
+    /// The plotter units of a point of the page (logical points), RO taken into account.
+    void page_to_plotter(double px, double py, double& x, double& y) const;
+    /// The frame's width and height in plotter units along the rotated axes.
+    void rotated_frame(double& w, double& h) const;
     void user_to_plotter(double ux, double uy, double& px, double& py) const;
     void plotter_to_user(double px, double py, double& ux, double& uy) const;
     void hpgl_line_to(double px, double py);
@@ -166,7 +202,15 @@ class Interpreter {
     void hpgl_polygon_path(cairo_t* cr);
     void hpgl_fill_polygon(bool even_odd);
     void hpgl_edge_polygon();
+    /// How far (device pixels) raster images move up and left so sampling ties go to the
+    /// later dot.
+    double tie_shift() const;
     void hpgl_rectangle(double x2, double y2, bool fill);
+    // Fills (hpgl_fills.cpp)
+    /// Strokes the hatch lines of fill type 3 or 4 across the clip.
+    void hpgl_hatch(cairo_t* cr, const Rgb& colour);
+    /// WG (fill) and EW (edge): a slice of a circle round the pen, angles in degrees.
+    void hpgl_wedge(double radius, double start, double sweep, double chord, bool fill);
     void hpgl_label(const std::string& text);
     Rgb pen_colour(int pen) const;
     cairo_pattern_t* hpgl_fill_source(const Rgb& colour);
@@ -174,6 +218,7 @@ class Interpreter {
 
     Device& device_;
     FontCache& fonts_;
+    InkedFaces inked_;  ///< text on pixels
     Problems& problems_;
     cairo_t* cr_ = nullptr;  ///< current page, nullptr until something is drawn
     bool marked_ = false;
@@ -197,6 +242,9 @@ class Interpreter {
     double x_ = 0, y_ = 0;
     double vmi_ = 12;
     double hmi_override_ = -1;
+    int line_termination_ = 0;
+    bool wrap_ = false;  ///< &s0C: text wraps at the right edge of the logical page  ///< &k#G: 1
+                         ///< CR adds LF, 2 LF and FF add CR, 3 both
     std::vector<Point> cursor_stack_;
 
     // Font
@@ -207,12 +255,29 @@ class Interpreter {
     const ActiveFont* active_ = nullptr;
     bool font_dirty_ = true;
 
+    // Downloaded fonts
+    SoftFonts soft_;
+    int font_id_ = 0;             ///< *c#D
+    unsigned char_code_ = 0;      ///< *c#E
+    int soft_primary_ = -1;       ///< downloaded primary font, -1 none
+    int soft_secondary_ = -1;     ///< downloaded secondary font, -1 none
+    bool primary_by_id_ = false;  ///< chosen by (#X: attributes do not choose again
+    bool shifted_out_ = false;    ///< SO: the secondary font prints
+    // The attributes and fonts the last match by attributes was made for.
+    struct SoftMatch {
+        std::uint64_t generation = ~std::uint64_t{0};
+        FontRequest request;
+        double pitch = 0, height = 0;
+    } soft_match_;
+
     // Text run being collected
     std::vector<cairo_glyph_t> glyphs_;
     std::vector<cairo_text_cluster_t> clusters_;
     std::string utf8_;
     double run_size_ = 0;
     cairo_font_face_t* run_face_ = nullptr;
+    double run_x_scale_ = 1;  ///< the run's glyphs drawn this much narrower
+    double run_y_scale_ = 1;  ///< and this much taller
     unsigned utf8_pending_ = 0;
     int utf8_needed_ = 0;
     double last_advance_ = 0;
@@ -225,6 +290,7 @@ class Interpreter {
     int area_id_ = 0;  ///< *c#G
     bool source_transparent_ = true;
     bool pattern_transparent_ = true;
+    int rop_ = 252;  ///< *l#O logical operation
     double rule_w_ = 0, rule_h_ = 0;
     double palette_work_[3] = {0, 0, 0};  ///< *v#A, #B, #C before *v#I
     int pixel_bits_ = 1;
@@ -238,8 +304,14 @@ class Interpreter {
     int raster_height_ = 0;
     int compression_ = 0;
     double raster_x_ = 0, raster_y_ = 0;
+    int raster_presentation_ = 0;                         ///< *r#F: 3 rows along the sheet's width
+    double raster_dest_w_ = 0, raster_dest_h_ = 0;        ///< *t#H, *t#V in points, 0 unset
+    double raster_step_x_ = 0.24, raster_step_y_ = 0.24;  ///< points per pixel and per row
+    double raster_anchor_y_ = 0;                          ///< where the first row went
     int raster_rows_ = 0;
     std::vector<std::uint8_t> seed_;
+    std::vector<std::vector<std::uint8_t>> planes_;       ///< the row's planes so far
+    std::vector<std::vector<std::uint8_t>> plane_seeds_;  ///< seed row of each plane
     std::vector<std::uint32_t> strip_;
     int strip_w_ = 0, strip_rows_ = 0;
     int strip_used_ = 0;      ///< pixels from the left that hold marks

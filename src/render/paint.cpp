@@ -115,6 +115,7 @@ cairo_pattern_t* Interpreter::hatch_pattern(int id, const Rgb& colour) {
 }
 
 void Interpreter::set_fill_source(cairo_t* cr, int pattern, int id, const Rgb& colour) {
+    if (rop_ != 252 && rop_source(cr)) return;
     cairo_pattern_t* p = nullptr;
     if (pattern == 2)
         p = shading_pattern(id, colour);

@@ -307,9 +307,11 @@ void Interpreter::control(int byte, long long offset) {
         case '\r':
             flush_text();
             x_ = left_margin_;
+            if (line_termination_ & 1) y_ += vmi_;
             return;
         case '\n':
             flush_text();
+            if (line_termination_ & 2) x_ = left_margin_;
             y_ += vmi_;
             return;
         case '\f':
@@ -328,8 +330,11 @@ void Interpreter::control(int byte, long long offset) {
                 x_ = left_margin_ + (std::floor((x_ - left_margin_) / tab + 1e-9) + 1) * tab;
             return;
         }
-        case 0x0e:
+        case 0x0e:  // shift out: the secondary font prints
         case 0x0f:
+            flush_text();
+            shifted_out_ = byte == 0x0e;
+            return;
         case 0:
             return;
         default: {
@@ -353,6 +358,8 @@ void Interpreter::reset() {
     top_margin_ = 36;
     left_margin_ = 0;
     hmi_override_ = -1;
+    line_termination_ = 0;
+    wrap_ = false;
     font_ = FontRequest{};
     pitch_ = 10;
     height_ = 12;
@@ -367,13 +374,20 @@ void Interpreter::reset() {
     area_id_ = 0;
     source_transparent_ = true;
     pattern_transparent_ = true;
+    rop_ = 252;
     rule_w_ = rule_h_ = 0;
     raster_res_ = 75;
     raster_res_unsupported_ = false;
     raster_width_ = raster_height_ = 0;
+    raster_presentation_ = 0;
+    raster_dest_w_ = raster_dest_h_ = 0;
     compression_ = 0;
     overlay_ = -1;
     cursor_stack_.clear();
+    // Temporary downloaded fonts go too, and the built-in font prints again.
+    soft_.reset();
+    soft_primary_ = soft_secondary_ = -1;
+    primary_by_id_ = shifted_out_ = false;
     // Temporary macros go with a reset; permanent ones stay.
     for (auto it = macros_.begin(); it != macros_.end();) {
         if (!it->second.permanent) {
@@ -444,6 +458,11 @@ cairo_t* Interpreter::page() {
     // Registration moves the whole page image on the sheet.
     m.x0 += registration_x_;
     m.y0 += registration_y_;
+    // On pixels the logical page starts on a whole dot, as a printer's does.
+    if (double ppp = device_.pixels_per_point(); ppp > 0) {
+        m.x0 = std::round(m.x0 * ppp) / ppp;
+        m.y0 = std::round(m.y0 * ppp) / ppp;
+    }
     cairo_transform(cr_, &m);
     orientation_matrix_ = m;
     marked_ = true;

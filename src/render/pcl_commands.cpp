@@ -14,6 +14,8 @@ namespace {
 
 constexpr std::size_t kMaxRasterRowBytes = 1 << 16;
 constexpr int kMaxCopies = 99;
+// A font header or character block larger than this is cut short.
+constexpr std::size_t kMaxSoftFontBlock = 4u << 20;
 
 }  // namespace
 
@@ -58,6 +60,7 @@ struct PclCommands {
         set(k.s, k.v);
         k.s.flush_text();
         k.s.font_dirty_ = true;
+        k.s.primary_by_id_ = false;
         k.s.hmi_override_ = -1;
     }
 };
@@ -188,8 +191,19 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                  k.s.flush_text();
                  if (k.v >= 0 && k.v <= 1e4) k.s.hmi_override_ = k.v * 0.6;
              }},
-            {'&', 'k', 'G', F::Value, 0, ignore},
-            {'&', 'k', 'S', F::Value, 0, ignore},
+            {'&', 'k', 'G', F::Value, 0,
+             [](PclCall& k) {
+                 if (k.v >= 0 && k.v <= 3) k.s.line_termination_ = static_cast<int>(k.v);
+             }},
+            // Pitch mode: 10, 16.67 (compressed) or 12 (elite) characters an inch.
+            {'&', 'k', 'S', F::Value, 0,
+             [](PclCall& k) {
+                 font_attribute(k, [](Interpreter& s, double v) {
+                     if (v == 0) s.pitch_ = 10;
+                     if (v == 2) s.pitch_ = 16.67;
+                     if (v == 4) s.pitch_ = 12;
+                 });
+             }},
             {'&', 'f', 'S', F::Value, 0,
              [](PclCall& k) {
                  Interpreter& s = k.s;
@@ -225,7 +239,8 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
              [](PclCall& k) {
                  for (char ch : k.data) k.s.text_byte(static_cast<unsigned char>(ch), k.c.offset);
              }},
-            {'&', 's', 'C', F::Value, 0, ignore},  // end-of-line wrap
+            // End-of-line wrap: 0 wraps text at the right edge, 1 (the default) does not.
+            {'&', 's', 'C', F::Value, 0, [](PclCall& k) { k.s.wrap_ = k.v == 0; }},
             {'&', 'n', 'W', F::Data, 0, ignore},
             {'&', 'b', 'W', F::Data, 0, ignore},
 
@@ -270,10 +285,29 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
             {'*', 'c', 'K', F::Value, 0, ignore},
             {'*', 'c', 'L', F::Value, 0, ignore},
             {'*', 'c', 'Q', F::Value, 0, ignore},
-            {'*', 'c', 'D', F::Value, 0, ignore},
-            {'*', 'c', 'E', F::Value, 0, ignore},
-            {'*', 'c', 'F', F::Value, 0, ignore},
-            {'*', 'c', 'W', F::Data, 0, ignore},
+            // Downloaded fonts: font ID, character code, font control.
+            {'*', 'c', 'D', F::Value, 0,
+             [](PclCall& k) { k.s.font_id_ = clamp_int(k.v, 0, 32767); }},
+            {'*', 'c', 'E', F::Value, 0,
+             [](PclCall& k) { k.s.char_code_ = static_cast<unsigned>(clamp_int(k.v, 0, 65535)); }},
+            {'*', 'c', 'F', F::Value, 0,
+             [](PclCall& k) {
+                 Interpreter& s = k.s;
+                 s.flush_text();
+                 const int op = clamp_int(k.v, -1, 100);
+                 if (op == 6) {
+                     s.problems_.report(k.c.offset, "font-control 6",
+                                        "copying the current font (ESC*c6F) is not done");
+                 } else if (!s.soft_.control(op, s.font_id_, s.char_code_)) {
+                     s.problems_.report(k.c.offset, strfmt("font-control %d", op),
+                                        strfmt("unknown font control %d skipped", op));
+                 }
+             }},
+            {'*', 'c', 'W', F::Data, 0,
+             [](PclCall& k) {
+                 k.s.problems_.report(k.c.offset, "user pattern",
+                                      "user-defined patterns are not drawn: they fill solid");
+             }},
 
             // Colour and the print model (*v)
             // Text placed so far is drawn in the pattern it was placed with.
@@ -344,10 +378,12 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                      s.palette_ = {Rgb{1, 1, 1}, Rgb{0, 0, 0}};
                      return;
                  }
+                 // Negative modes are CMY (index 0 white, 7 black), positive ones RGB
+                 // (0 black, 7 white); the first plane is the index's lowest bit.
                  const Rgb cmy[8] = {{1, 1, 1}, {0, 1, 1}, {1, 0, 1}, {0, 0, 1},
                                      {1, 1, 0}, {0, 1, 0}, {1, 0, 0}, {0, 0, 0}};
                  s.palette_.assign(cmy, cmy + 8);
-                 if (mode < 0) std::reverse(s.palette_.begin(), s.palette_.end());
+                 if (mode > 0) std::reverse(s.palette_.begin(), s.palette_.end());
              }},
 
             // Raster graphics (*r, *t, *b)
@@ -362,7 +398,11 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
              [](PclCall& k) { k.s.raster_width_ = clamp_int(k.v, 0, 1 << 16); }},
             {'*', 'r', 'T', F::Value, 0,
              [](PclCall& k) { k.s.raster_height_ = clamp_int(k.v, 0, 1 << 30); }},
-            {'*', 'r', 'F', F::Value, 0, ignore},
+            {'*', 'r', 'Q', F::Value, 0, ignore},  // raster quality: all the same on paper
+            {'*', 'r', 'F', F::Value, 0,
+             [](PclCall& k) {
+                 if (!k.s.raster_on_) k.s.raster_presentation_ = k.v == 3 ? 3 : 0;
+             }},
             {'*', 't', 'R', F::Value, 0,
              [](PclCall& k) {
                  // A printer has raster at 75, 100, 150, 200, 300 and 600 dpi only; at
@@ -383,23 +423,36 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
              }},
             {'*', 't', 'J', F::Value, 0, ignore},
             {'*', 't', 'K', F::Value, 0, ignore},
-            {'*', 't', 'H', F::Value, 0, ignore},
-            {'*', 't', 'V', F::Value, 0, ignore},
+            // Destination size of scaled raster (decipoints).
+            {'*', 't', 'H', F::Value, 0,
+             [](PclCall& k) { k.s.raster_dest_w_ = std::clamp(k.v, 0.0, 1e5) / 10; }},
+            {'*', 't', 'V', F::Value, 0,
+             [](PclCall& k) { k.s.raster_dest_h_ = std::clamp(k.v, 0.0, 1e5) / 10; }},
             {'*', 't', 'I', F::Value, 0, ignore},
             {'*', 'b', 'M', F::Value, 0,
              [](PclCall& k) { k.s.compression_ = clamp_int(k.v, 0, 10); }},
             {'*', 'b', 'W', F::Data, kMaxRasterRowBytes,
-             [](PclCall& k) { k.s.raster_row(k.data); }},
+             [](PclCall& k) {
+                 if (k.s.planes_.empty())
+                     k.s.raster_row(k.data);
+                 else
+                     k.s.raster_plane(k.data, true);
+             }},
             {'*', 'b', 'Y', F::Value, 0,
              [](PclCall& k) { k.s.raster_skip_rows(k.v); }},
-            {'*', 'b', 'V', F::Data, 0,
-             [](PclCall& k) {
-                 k.s.problems_.report(k.c.offset, "planes", "raster colour planes are not drawn");
-             }},
+            {'*', 'b', 'V', F::Data, kMaxRasterRowBytes,
+             [](PclCall& k) { k.s.raster_plane(k.data, false); }},
 
             // Print quality, logical operations and data blocks not drawn (*o, *l, *m, *g, *i)
             {'*', 'o', 0, F::Value, 0, ignore},
             {'*', 'l', 0, F::Value, 0, ignore},
+            // Logical operation: how source, pattern and page combine.
+            {'*', 'l', 'O', F::Value, 0,
+             [](PclCall& k) {
+                 k.s.flush_text();
+                 k.s.raster_flush();
+                 k.s.rop_ = clamp_int(k.v, 0, 255);
+             }},
             {'*', 'o', 'W', F::Data, 0, ignore},
             {'*', 'l', 'W', F::Data, 0, ignore},
             {'*', 'm', 'W', F::Data, 0, ignore},
@@ -447,19 +500,20 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                  });
              }},
             {')', 's', 'T', F::Value, 0, ignore},
-            {'(', 's', 'W', F::Data, 0,
-             [](PclCall& k) {
-                 k.s.problems_.report(k.c.offset, "soft-font", "downloaded fonts are not drawn");
-             }},
-            {')', 's', 'W', F::Data, 0,
-             [](PclCall& k) {
-                 k.s.problems_.report(k.c.offset, "soft-font", "downloaded fonts are not drawn");
-             }},
+            // Print quality of the primary and secondary fonts: the same characters.
+            {'(', 's', 'Q', F::Value, 0, ignore},
+            {')', 's', 'Q', F::Value, 0, ignore},
+            {'(', 's', 'W', F::Data, kMaxSoftFontBlock,
+             [](PclCall& k) { k.s.soft_font_data(false, k.data, k.c.offset); }},
+            {')', 's', 'W', F::Data, kMaxSoftFontBlock,
+             [](PclCall& k) { k.s.soft_font_data(true, k.data, k.c.offset); }},
             {'(', 'f', 'W', F::Data, 0, ignore},
             {')', 'f', 'W', F::Data, 0, ignore},
-            {'(', 0, 'X', F::Value, 0, ignore},  // font by id
+            {'(', 0, 'X', F::Value, 0,
+             [](PclCall& k) { k.s.select_soft_font(true, clamp_int(k.v, 0, 32767), k.c.offset); }},
             {'(', 0, '@', F::Value, 0, ignore},  // default font
-            {')', 0, 'X', F::Value, 0, ignore},
+            {')', 0, 'X', F::Value, 0,
+             [](PclCall& k) { k.s.select_soft_font(false, clamp_int(k.v, 0, 32767), k.c.offset); }},
             {')', 0, '@', F::Value, 0, ignore},
             {')', 0, 0, F::Value, 0, ignore},
             // Symbol set: the value and the terminator name it ("(8U", "(10U").
@@ -475,6 +529,7 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                                         "symbol set " + set + " drawn as Roman-8");
                  s.font_.symbol_set = set;
                  s.font_dirty_ = true;
+                 s.primary_by_id_ = false;
              }},
 
             // Languages (%)

@@ -4,6 +4,12 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <string>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/strfmt.h"
 #include "render/interpreter.h"
@@ -153,8 +159,20 @@ void Interpreter::raster_start(int mode) {
     raster_on_ = true;
     raster_x_ = (mode & 1) ? x_ : 0;
     raster_y_ = y_;
+    raster_anchor_y_ = y_;
+    // Modes 2 and 3 scale the image to the destination size, when the source size is
+    // known; one destination side alone keeps the image's proportions.
+    raster_step_x_ = raster_step_y_ = 72 / raster_res_;
+    if (mode >= 2 && raster_width_ > 0 && raster_height_ > 0 &&
+        (raster_dest_w_ > 0 || raster_dest_h_ > 0)) {
+        raster_step_x_ =
+            raster_dest_w_ > 0 ? raster_dest_w_ / raster_width_ : raster_dest_h_ / raster_height_;
+        raster_step_y_ = raster_dest_h_ > 0 ? raster_dest_h_ / raster_height_ : raster_step_x_;
+    }
     raster_rows_ = 0;
     seed_.clear();
+    plane_seeds_.clear();
+    planes_.clear();
     strip_.clear();
     strip_rows_ = 0;
     strip_used_ = 0;
@@ -211,8 +229,53 @@ void Interpreter::raster_skip_rows(double rows) {
     // The rows skipped are blank: the seed row starts again from zero.
     raster_flush();
     seed_.clear();
-    raster_y_ += std::clamp(rows, 0.0, 1e5) * 72 / raster_res_;
+    plane_seeds_.clear();
+    planes_.clear();
+    raster_y_ += std::clamp(rows, 0.0, 1e5) * raster_step_y_;
     raster_rows_ += static_cast<int>(std::clamp(rows, 0.0, 1e5));
+}
+
+void Interpreter::raster_plane(const std::string& data, bool last) {
+    if (!raster_on_) raster_start(0);
+    if (compression_ == 5) {
+        problems_.report(offset_now_, "planes adaptive",
+                         "raster colour planes in adaptive compression are not drawn");
+        planes_.clear();
+        return;
+    }
+    constexpr std::size_t kMaxPlanes = 8;
+    if (planes_.size() >= kMaxPlanes) {
+        problems_.report(offset_now_, "planes many", "more than 8 raster colour planes in a row");
+        if (!last) return;
+        planes_.pop_back();
+    }
+    // Each plane has a seed row of its own.
+    const std::size_t p = planes_.size();
+    if (plane_seeds_.size() <= p) plane_seeds_.resize(p + 1);
+    std::vector<std::uint8_t> row;
+    if (!decode_row(compression_, data, plane_seeds_[p], row)) {
+        problems_.report(offset_now_, strfmt("compression %d", compression_),
+                         strfmt("raster compression method %d is not drawn", compression_));
+        row.clear();
+    }
+    planes_.push_back(std::move(row));
+    if (!last) return;
+    // A pixel's palette index has a bit from each plane, the first plane's lowest.
+    std::size_t bytes = 0;
+    for (const auto& plane : planes_) bytes = std::max(bytes, plane.size());
+    std::vector<std::uint8_t> indices(std::min(bytes * 8, static_cast<std::size_t>(kMaxPixels)), 0);
+    for (std::size_t q = 0; q < planes_.size(); ++q)
+        for (std::size_t x = 0; x < indices.size() && x / 8 < planes_[q].size(); ++x)
+            if (planes_[q][x / 8] & (0x80u >> (x % 8)))
+                indices[x] |= static_cast<std::uint8_t>(1u << q);
+    planes_.clear();
+    const bool by_pixel = indexed_by_pixel_;
+    const int bits = pixel_bits_;
+    indexed_by_pixel_ = true;
+    pixel_bits_ = 8;
+    raster_pixels(indices);
+    indexed_by_pixel_ = by_pixel;
+    pixel_bits_ = bits;
 }
 
 void Interpreter::raster_move_to(double y) {
@@ -246,7 +309,8 @@ void Interpreter::raster_pixels(const std::vector<std::uint8_t>& bytes) {
         strip_ink_ = argb(foreground_);
     }
     // One ink on transparent paper: the strip can be drawn as a 1-bit mask.
-    if (colour || !source_transparent_ || argb(foreground_) != strip_ink_) strip_mono_ = false;
+    if (colour || !source_transparent_ || rop_ != 252 || argb(foreground_) != strip_ink_)
+        strip_mono_ = false;
     strip_.resize(static_cast<std::size_t>(strip_w_) * static_cast<std::size_t>(strip_rows_ + 1),
                   0);
     std::uint32_t* out = strip_.data() + static_cast<std::size_t>(strip_w_) * strip_rows_;
@@ -260,8 +324,16 @@ void Interpreter::raster_pixels(const std::vector<std::uint8_t>& bytes) {
     } else {
         std::uint32_t ink = argb(foreground_);
         std::uint32_t paper = source_transparent_ ? 0 : 0xFFFFFFFFu;
-        for (int x = 0; x < pixels; ++x)
-            out[x] = ((*row)[static_cast<std::size_t>(x) / 8] & (0x80 >> (x % 8))) ? ink : paper;
+        if (rop_ != 252) {
+            paper = rop_pixel(false, ink);
+            ink = rop_pixel(true, ink);
+        }
+        for (int x = 0; x < pixels; x += 8) {
+            const std::uint8_t byte = (*row)[static_cast<std::size_t>(x) / 8];
+            if (byte == 0 && paper == 0) continue;  // the new row is already clear
+            for (int i = 0; i < 8 && x + i < pixels; ++i)
+                out[x + i] = (byte & (0x80 >> i)) ? ink : paper;
+        }
     }
     // The strip is drawn only as wide as its widest mark: drivers' rows end in blanks.
     int used = pixels;
@@ -269,10 +341,45 @@ void Interpreter::raster_pixels(const std::vector<std::uint8_t>& bytes) {
     strip_used_ = std::max(strip_used_, used);
     ++strip_rows_;
     ++raster_rows_;
-    raster_y_ += 72 / raster_res_;
+    raster_y_ += raster_step_y_;
     // Strips end on multiples of 12 rows, whole device pixels at the usual resolutions.
     int strip_max = std::clamp((1 << 20) / strip_w_ / 12 * 12, 12, 300);
     if (strip_rows_ >= strip_max) raster_flush();
+}
+
+namespace {
+
+/// Names an image by its content, so a PDF holds a strip that recurs (a form, a page
+/// a spooler repeats) once and compresses it once.
+void mark_unique(cairo_surface_t* image, const unsigned char* data, std::size_t size) {
+    // Two independent 64-bit FNV-1a hashes with the size: 128 bits against a collision.
+    // Eight bytes at a time.
+    std::uint64_t a = 0xcbf29ce484222325ull, b = 0x84222325cbf29ce4ull;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t v;
+        std::memcpy(&v, data + i, 8);
+        a = (a ^ v) * 0x100000001b3ull;
+        b = (b ^ (v >> 29 | v << 35)) * 0x100000001b3ull + 0x9e3779b97f4a7c15ull;
+    }
+    for (; i < size; ++i) {
+        a = (a ^ data[i]) * 0x100000001b3ull;
+        b = (b ^ data[i]) * 0x100000001b3ull + 0x9e3779b97f4a7c15ull;
+    }
+    std::string id = strfmt("morvel-raster-%zu-%016llx-%016llx", size,
+                            static_cast<unsigned long long>(a), static_cast<unsigned long long>(b));
+    auto* owned = new std::string(std::move(id));
+    cairo_surface_set_mime_data(
+        image, CAIRO_MIME_TYPE_UNIQUE_ID, reinterpret_cast<const unsigned char*>(owned->data()),
+        owned->size(), [](void* p) { delete static_cast<std::string*>(p); }, owned);
+}
+
+}  // namespace
+
+double Interpreter::tie_shift() const {
+    // A device pixel whose centre lies on the edge between two raster dots takes the later
+    // dot, as a printer does; cairo's nearest sampling would take the earlier one.
+    return device_.pixels_per_point() > 0 ? 0.01 : 0;
 }
 
 void Interpreter::raster_flush() {
@@ -307,8 +414,7 @@ void Interpreter::raster_flush() {
             reinterpret_cast<std::uint32_t*>(pixels + static_cast<std::ptrdiff_t>(y) * stride));
     cairo_surface_mark_dirty(image);
     cairo_save(cr);
-    cairo_translate(cr, raster_x_, strip_y_);
-    cairo_scale(cr, 72 / raster_res_, 72 / raster_res_);
+    raster_place(cr);
     cairo_set_source_surface(cr, image, 0, 0);
     // Each device pixel takes the raster pixel under its centre, as a printer does.
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
@@ -331,18 +437,36 @@ void Interpreter::raster_flush_mask(cairo_t* cr, int w) {
             const std::uint32_t* in = strip_.data() + static_cast<std::size_t>(y) * strip_w_;
             auto* out =
                 reinterpret_cast<std::uint32_t*>(bits + static_cast<std::ptrdiff_t>(y) * stride);
-            std::fill_n(out, (w + 31) / 32, 0u);
             // A1 packs pixels into 32-bit words in the machine's bit order.
-            for (int x = 0; x < w; ++x)
-                if (in[x])
-                    out[x / 32] |= std::endian::native == std::endian::little
-                                       ? 1u << (x % 32)
-                                       : 0x80000000u >> (x % 32);
+            for (int x0 = 0; x0 < w; x0 += 32) {
+                std::uint32_t word = 0, any = 0;
+                const int n = std::min(32, w - x0);
+                for (int i = 0; i < n; ++i) any |= in[x0 + i];
+                if (any == 0) {
+                    out[x0 / 32] = 0;
+                    continue;
+                }
+                int i = 0;
+#if defined(__SSE2__)
+                // Four pixels at a time: little-endian A1 puts pixel i at bit i.
+                for (; i + 4 <= n; i += 4) {
+                    const __m128i v =
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x0 + i));
+                    const int blank =
+                        _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(v, _mm_setzero_si128())));
+                    word |= static_cast<std::uint32_t>(~blank & 0xF) << i;
+                }
+#endif
+                for (; i < n; ++i)
+                    word |= static_cast<std::uint32_t>(in[x0 + i] != 0)
+                            << (std::endian::native == std::endian::little ? i : 31 - i);
+                out[x0 / 32] = word;
+            }
         }
         cairo_surface_mark_dirty(mask);
+        mark_unique(mask, bits, static_cast<std::size_t>(stride) * strip_rows_);
         cairo_save(cr);
-        cairo_translate(cr, raster_x_, strip_y_);
-        cairo_scale(cr, 72 / raster_res_, 72 / raster_res_);
+        raster_place(cr);
         cairo_set_source_rgba(cr, (strip_ink_ >> 16 & 0xFF) / 255.0,
                               (strip_ink_ >> 8 & 0xFF) / 255.0, (strip_ink_ & 0xFF) / 255.0, 1);
         cairo_pattern_t* pattern = cairo_pattern_create_for_surface(mask);
@@ -354,6 +478,33 @@ void Interpreter::raster_flush_mask(cairo_t* cr, int w) {
     cairo_surface_destroy(mask);
     strip_.clear();
     strip_rows_ = 0;
+}
+
+void Interpreter::raster_place(cairo_t* cr) {
+    // Presentation mode 3 lays rows along the sheet's width whatever the orientation:
+    // on a turned page they run across the logical page and follow each other along it.
+    constexpr double kQuarter = 1.57079632679489661923;
+    const double advanced = strip_y_ - raster_anchor_y_;
+    double tie_x = tie_shift(), tie_y = tie_shift();
+    cairo_device_to_user_distance(cr, &tie_x, &tie_y);
+    cairo_translate(cr, -tie_x, -tie_y);
+    switch (raster_presentation_ == 3 ? orientation_ : 0) {
+        case 1:
+            cairo_translate(cr, raster_x_ - advanced, raster_anchor_y_);
+            cairo_rotate(cr, kQuarter);
+            break;
+        case 2:
+            cairo_translate(cr, raster_x_, raster_anchor_y_ - advanced);
+            cairo_rotate(cr, 2 * kQuarter);
+            break;
+        case 3:
+            cairo_translate(cr, raster_x_ + advanced, raster_anchor_y_);
+            cairo_rotate(cr, -kQuarter);
+            break;
+        default:
+            cairo_translate(cr, raster_x_, strip_y_);
+    }
+    cairo_scale(cr, raster_step_x_, raster_step_y_);
 }
 
 void Interpreter::raster_end() {
