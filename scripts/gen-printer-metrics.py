@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Writes src/render/printer_metrics.cpp: the advance widths of a LaserJet's built-in
-proportional typefaces, per typeface, weight and posture, by Unicode character.
+proportional typefaces, per typeface, stroke weight and style, by Unicode character.
 
 Source: the font description files of groff's lj4 device (Debian package groff-base,
 /usr/share/groff/current/font/devlj4), which list each built-in font's widths as the
@@ -94,8 +94,6 @@ def main():
         header, body = charset_lines(path)
         if "pcltypeface" not in header or header.get("pclproportional") != "1":
             continue
-        if int(header["pclstyle"]) not in (0, 1):
-            continue  # condensed and other widths are not told apart by the renderer
         widths, last = {}, None
         for fields in body:
             if len(fields) < 2:
@@ -106,8 +104,7 @@ def main():
             c = character(fields[0], code, tables)
             if c is not None and c >= 0x20:
                 widths.setdefault(c, width)
-        key = (int(header["pcltypeface"]), int(header["pclweight"]) > 0,
-               int(header["pclstyle"]) & 1 == 1)
+        key = (int(header["pcltypeface"]), int(header["pclweight"]), int(header["pclstyle"]))
         if header.get("name") == "-" or name == "S":
             special = (key, widths)  # groff's special font prints in this typeface
             continue
@@ -137,8 +134,8 @@ def main():
               "std::span<const PrinterMetrics> printer_metrics() {\n"
               "    static constexpr PrinterMetrics kMetrics[] = {\n")
     for i, (key, _) in enumerate(sorted(fonts.items())):
-        t, bold, italic = key
-        out.write(f"        {{{t}, {str(bold).lower()}, {str(italic).lower()}, kFont{i}}},\n")
+        t, weight, style = key
+        out.write(f"        {{{t}, {weight}, {style}, kFont{i}}},\n")
     out.write("    };\n    return kMetrics;\n}\n\n"
               f"double printer_width_unit() {{\n    return {em!r};\n}}\n\n"
               "}  // namespace morvel::render\n")

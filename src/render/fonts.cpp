@@ -66,14 +66,16 @@ long typeface_base(long typeface) {
 
 }  // namespace
 
-const PrinterMetrics* printer_metrics_for(long typeface, bool bold, bool italic) {
-    // The printer's own face when it has the weight and posture; else the same typeface
-    // in the nearest of its variants (weight before posture), as the face that is drawn.
+const PrinterMetrics* printer_metrics_for(long typeface, long weight, long style) {
+    // The printer's own face of that style and weight; else the nearest face of the
+    // typeface, style before weight as a printer chooses: the same width (condensed or
+    // not), then the same posture, then the nearest stroke weight.
     const PrinterMetrics* best = nullptr;
-    int best_cost = 4;
+    long best_cost = 1000;
     for (const PrinterMetrics& m : printer_metrics()) {
         if (typeface_base(m.typeface) != typeface_base(typeface)) continue;
-        int cost = (m.bold != bold ? 2 : 0) + (m.italic != italic ? 1 : 0);
+        long cost = (m.style >> 2 != style >> 2 ? 200 : 0) +
+                    ((m.style & 3) != (style & 3) ? 100 : 0) + std::labs(m.weight - weight);
         if (cost < best_cost) {
             best = &m;
             best_cost = cost;
@@ -110,25 +112,20 @@ Family family_for(long typeface, bool proportional) {
             break;
     }
     if (!proportional) return Family::Mono;
+    // A proportional request: spacing comes before typeface, so a typeface that has only
+    // fixed-pitch faces (line printer, Courier, Letter Gothic) gets the printer's default
+    // proportional face, a serif one, as does a typeface the printer does not know.
     switch (base) {
-        case 0:  // line printer
-        case 3:  // courier
-        case 6:  // letter gothic
-        case 8:  // prestige
-        case 11:
-            return Family::Mono;
-        case 5:    // times
-        case 101:  // garamond
-        case 517:  // times new
-        case 20:   // coronet
-        case 44:   // clarendon
-        case 201:  // marigold
-        case 47:
-        case 23:
-        case 15:
-            return Family::Serif;
-        default:
+        case 4:    // helvetica
+        case 17:   // cg omega
+        case 31:   // avant garde
+        case 52:   // univers
+        case 72:   // antique olive
+        case 218:  // arial
+        case 266:  // albertus
             return Family::Sans;
+        default:
+            return Family::Serif;
     }
 }
 
@@ -256,6 +253,7 @@ const ActiveFont* FontCache::get(const FontRequest& request, std::string& error)
     auto it = fonts_.find(request);
     if (it != fonts_.end()) return it->second.get();
     Family family = family_for(request.typeface, request.proportional);
+    const bool line_printer = !request.proportional && typeface_base(request.typeface) == 0;
     Face* f = face(family, request.weight > 0, slanted(request.style), error);
     if (!f) {
         fonts_[request] = nullptr;
@@ -305,16 +303,35 @@ const ActiveFont* FontCache::get(const FontRequest& request, std::string& error)
             }
         }
     }
-    // Proportional text advances as the printer's own typeface does, whatever face draws it.
+    // Proportional text advances as the printer's own typeface does, whatever face draws
+    // it; a face narrower than the URW one that draws it (condensed, script faces) is drawn
+    // narrowed by as much, so its letters keep within their advances.
     if (request.proportional) {
-        if (const PrinterMetrics* m =
-                printer_metrics_for(request.typeface, request.weight > 0, slanted(request.style))) {
+        // A typeface without widths of its own takes those of the face the printer puts in
+        // its place: Arial's for Helvetica (they share them), CG Times' for the serif default.
+        const PrinterMetrics* m =
+            printer_metrics_for(request.typeface, request.weight, request.style);
+        if (!m && family == Family::Serif)
+            m = printer_metrics_for(4101, request.weight, request.style);
+        if (!m && typeface_base(request.typeface) == 4)
+            m = printer_metrics_for(16602, request.weight, request.style);
+        if (m) {
+            double printer = 0, drawn = 0;
             for (std::size_t i = 0; i < 256; ++i) {
                 double advance = printer_advance(*m, font->character[i]);
-                if (advance > 0) font->advance[i] = advance;
+                if (advance <= 0) continue;
+                if (font->character[i] >= U'a' && font->character[i] <= U'z') {
+                    printer += advance;
+                    drawn += font->advance[i];
+                }
+                font->advance[i] = advance;
             }
+            if (drawn > 0 && printer / drawn < 0.95) font->x_scale = printer / drawn;
         }
     }
+    // The line printer face is taller than Courier at its pitch: 8.5 points at 16.67 characters
+    // an inch, where Courier would be 7.2.
+    if (line_printer) font->y_scale = 8.5 / 7.2;
     const ActiveFont* result = font.get();
     fonts_[request] = std::move(font);
     return result;

@@ -38,7 +38,9 @@ struct ActiveFont {
     std::array<cairo_font_face_t*, 256> face_of{};
     /// Bytes whose character no face has (drawn as the face's missing glyph).
     std::array<bool, 256> missing{};
-    bool utf8 = false;  ///< symbol set 18N: bytes are UTF-8
+    bool utf8 = false;   ///< symbol set 18N: bytes are UTF-8
+    double x_scale = 1;  ///< glyphs drawn this much narrower than the face's own
+    double y_scale = 1;  ///< and this much taller than its size says
     void* ft_face = nullptr;
     /// Glyph and advance of a character outside the byte table (UTF-8 jobs).
     unsigned glyph_of(char32_t c, double& advance_em) const;
@@ -49,9 +51,10 @@ struct ActiveFont {
 std::array<char32_t, 256> symbol_set_table(const std::string& set, bool& known);
 
 struct PrinterMetrics;
-/// The built-in printer font whose widths a request of this typeface, weight and posture
-/// gets: its own, else the nearest variant of the typeface; nullptr for unknown typefaces.
-const PrinterMetrics* printer_metrics_for(long typeface, bool bold, bool italic);
+/// The built-in printer font whose widths a request of this typeface, stroke weight and
+/// style gets: its own, else the nearest variant of the typeface; nullptr for typefaces
+/// whose widths are unknown.
+const PrinterMetrics* printer_metrics_for(long typeface, long weight, long style);
 /// A character's advance in ems in those metrics, negative when they lack it.
 double printer_advance(const PrinterMetrics& metrics, char32_t c);
 

@@ -11,6 +11,7 @@
 
 #include "render/device.h"
 #include "render/fonts.h"
+#include "render/inked_faces.h"
 #include "render/input.h"
 #include "render/problems.h"
 #include "render/soft_fonts.h"
@@ -201,7 +202,8 @@ class Interpreter {
     void hpgl_polygon_path(cairo_t* cr);
     void hpgl_fill_polygon(bool even_odd);
     void hpgl_edge_polygon();
-    /// How far (points) raster images move up and left so sampling ties go to the later dot.
+    /// How far (device pixels) raster images move up and left so sampling ties go to the
+    /// later dot.
     double tie_shift() const;
     void hpgl_rectangle(double x2, double y2, bool fill);
     // Fills (hpgl_fills.cpp)
@@ -216,6 +218,7 @@ class Interpreter {
 
     Device& device_;
     FontCache& fonts_;
+    InkedFaces inked_;  ///< text on pixels
     Problems& problems_;
     cairo_t* cr_ = nullptr;  ///< current page, nullptr until something is drawn
     bool marked_ = false;
@@ -239,6 +242,9 @@ class Interpreter {
     double x_ = 0, y_ = 0;
     double vmi_ = 12;
     double hmi_override_ = -1;
+    int line_termination_ = 0;
+    bool wrap_ = false;  ///< &s0C: text wraps at the right edge of the logical page  ///< &k#G: 1
+                         ///< CR adds LF, 2 LF and FF add CR, 3 both
     std::vector<Point> cursor_stack_;
 
     // Font
@@ -270,6 +276,8 @@ class Interpreter {
     std::string utf8_;
     double run_size_ = 0;
     cairo_font_face_t* run_face_ = nullptr;
+    double run_x_scale_ = 1;  ///< the run's glyphs drawn this much narrower
+    double run_y_scale_ = 1;  ///< and this much taller
     unsigned utf8_pending_ = 0;
     int utf8_needed_ = 0;
     double last_advance_ = 0;

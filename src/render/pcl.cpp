@@ -307,9 +307,11 @@ void Interpreter::control(int byte, long long offset) {
         case '\r':
             flush_text();
             x_ = left_margin_;
+            if (line_termination_ & 1) y_ += vmi_;
             return;
         case '\n':
             flush_text();
+            if (line_termination_ & 2) x_ = left_margin_;
             y_ += vmi_;
             return;
         case '\f':
@@ -356,6 +358,8 @@ void Interpreter::reset() {
     top_margin_ = 36;
     left_margin_ = 0;
     hmi_override_ = -1;
+    line_termination_ = 0;
+    wrap_ = false;
     font_ = FontRequest{};
     pitch_ = 10;
     height_ = 12;

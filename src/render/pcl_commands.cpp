@@ -191,8 +191,19 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                  k.s.flush_text();
                  if (k.v >= 0 && k.v <= 1e4) k.s.hmi_override_ = k.v * 0.6;
              }},
-            {'&', 'k', 'G', F::Value, 0, ignore},
-            {'&', 'k', 'S', F::Value, 0, ignore},
+            {'&', 'k', 'G', F::Value, 0,
+             [](PclCall& k) {
+                 if (k.v >= 0 && k.v <= 3) k.s.line_termination_ = static_cast<int>(k.v);
+             }},
+            // Pitch mode: 10, 16.67 (compressed) or 12 (elite) characters an inch.
+            {'&', 'k', 'S', F::Value, 0,
+             [](PclCall& k) {
+                 font_attribute(k, [](Interpreter& s, double v) {
+                     if (v == 0) s.pitch_ = 10;
+                     if (v == 2) s.pitch_ = 16.67;
+                     if (v == 4) s.pitch_ = 12;
+                 });
+             }},
             {'&', 'f', 'S', F::Value, 0,
              [](PclCall& k) {
                  Interpreter& s = k.s;
@@ -228,7 +239,8 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
              [](PclCall& k) {
                  for (char ch : k.data) k.s.text_byte(static_cast<unsigned char>(ch), k.c.offset);
              }},
-            {'&', 's', 'C', F::Value, 0, ignore},  // end-of-line wrap
+            // End-of-line wrap: 0 wraps text at the right edge, 1 (the default) does not.
+            {'&', 's', 'C', F::Value, 0, [](PclCall& k) { k.s.wrap_ = k.v == 0; }},
             {'&', 'n', 'W', F::Data, 0, ignore},
             {'&', 'b', 'W', F::Data, 0, ignore},
 
@@ -386,6 +398,7 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
              [](PclCall& k) { k.s.raster_width_ = clamp_int(k.v, 0, 1 << 16); }},
             {'*', 'r', 'T', F::Value, 0,
              [](PclCall& k) { k.s.raster_height_ = clamp_int(k.v, 0, 1 << 30); }},
+            {'*', 'r', 'Q', F::Value, 0, ignore},  // raster quality: all the same on paper
             {'*', 'r', 'F', F::Value, 0,
              [](PclCall& k) {
                  if (!k.s.raster_on_) k.s.raster_presentation_ = k.v == 3 ? 3 : 0;
@@ -487,6 +500,9 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                  });
              }},
             {')', 's', 'T', F::Value, 0, ignore},
+            // Print quality of the primary and secondary fonts: the same characters.
+            {'(', 's', 'Q', F::Value, 0, ignore},
+            {')', 's', 'Q', F::Value, 0, ignore},
             {'(', 's', 'W', F::Data, kMaxSoftFontBlock,
              [](PclCall& k) { k.s.soft_font_data(false, k.data, k.c.offset); }},
             {')', 's', 'W', F::Data, kMaxSoftFontBlock,

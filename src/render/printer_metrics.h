@@ -12,9 +12,9 @@ struct PrinterWidth {
 };
 
 struct PrinterMetrics {
-    long typeface;  ///< PCL typeface number
-    bool bold;
-    bool italic;
+    long typeface;                         ///< PCL typeface number
+    int weight;                            ///< stroke weight, -7..7
+    int style;                             ///< posture + 4 * width + 32 * structure
     std::span<const PrinterWidth> widths;  ///< sorted by character
 };
 

@@ -93,6 +93,7 @@ bool Interpreter::soft_text_byte(int id, int byte, long long offset) {
         if (glyphs_.empty()) {
             run_size_ = size;
             run_face_ = face;
+            run_x_scale_ = run_y_scale_ = 1;  // a downloaded font is drawn as it comes
             underline_start_ = x_;
         }
         glyphs_.push_back(cairo_glyph_t{g.glyph_id, x_, y_});

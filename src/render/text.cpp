@@ -87,12 +87,20 @@ void Interpreter::text_byte(int byte, long long offset) {
                                     static_cast<unsigned>(character), font_.symbol_set.c_str()));
     }
     double advance = (hmi_override_ >= 0 || !font_.proportional) ? hmi() : advance_em * size;
+    // With end-of-line wrap a character that would pass the right edge starts a new line.
+    if (wrap_ && x_ > left_margin_ && x_ + advance > logical_width() + 1e-6) {
+        flush_text();
+        x_ = left_margin_;
+        y_ += vmi_;
+    }
     if (font) {
         // A glyph from another face starts a run of its own.
         if (!glyphs_.empty() && face != run_face_) flush_text();
         if (glyphs_.empty()) {
             run_size_ = size;
             run_face_ = face;
+            run_x_scale_ = font->x_scale;
+            run_y_scale_ = font->y_scale;
             underline_start_ = x_;
         }
         glyphs_.push_back(cairo_glyph_t{glyph, x_, y_});
@@ -117,18 +125,22 @@ void Interpreter::show_glyphs(cairo_t* cr, const std::string& utf8,
                                static_cast<int>(clusters.size()), cairo_text_cluster_flags_t{});
         return;
     }
-    cairo_glyph_path(cr, glyphs.data(), static_cast<int>(glyphs.size()));
     if (large) {
+        cairo_glyph_path(cr, glyphs.data(), static_cast<int>(glyphs.size()));
         cairo_fill(cr);
         return;
     }
-    // On pixels a printer's toner spreads: thin strokes get a fifth of a pixel more on
-    // each side, so they stay visible at low resolutions.
-    cairo_fill_preserve(cr);
-    double dx = 0.2, dy = 0;
-    cairo_device_to_user_distance(cr, &dx, &dy);
-    cairo_set_line_width(cr, std::hypot(dx, dy));
-    cairo_stroke(cr);
+    // On pixels a printer's toner spreads: the inked face draws each glyph once per size
+    // with its strokes a little wider, and cairo keeps the image.
+    cairo_font_face_t* inked = inked_.get(cairo_get_font_face(cr));
+    if (!inked) {
+        cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+        return;
+    }
+    std::vector<cairo_glyph_t> placed = glyphs;
+    InkedFaces::place(cr, placed);
+    cairo_set_font_face(cr, inked);
+    cairo_show_glyphs(cr, placed.data(), static_cast<int>(placed.size()));
 }
 
 void Interpreter::flush_text() {
@@ -153,7 +165,10 @@ void Interpreter::flush_text() {
             problems_.report(
                 offset_now_, "huge text",
                 strfmt("text of %.0f points is drawn at %.0f points", run_size_, largest));
-        cairo_set_font_size(cr, std::min(run_size_, largest));
+        const double drawn = std::min(run_size_, largest);
+        cairo_matrix_t matrix;
+        cairo_matrix_init_scale(&matrix, drawn * run_x_scale_, drawn * run_y_scale_);
+        cairo_set_font_matrix(cr, &matrix);
         show_glyphs(cr, utf8_, glyphs_, clusters_);
         if (underline_) {
             double thickness = 3 * 0.24;

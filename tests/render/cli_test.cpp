@@ -52,6 +52,32 @@ TEST(RenderCli, PngPagesAreNumberedAndAPipeGivesAPdf) {
     EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
 }
 
+TEST(RenderCli, ARasterPageThatRecursIsHeldOnceInThePdf) {
+    // A page of raster noise (which does not compress): four copies of the same page cost
+    // little more than one, four different pages four times as much.
+    auto page = [](unsigned seed) {
+        std::string p = "\033E\033*p0x0Y\033*t300R\033*r1A";
+        for (int row = 0; row < 200; ++row) {
+            p += "\033*b300W";
+            for (int i = 0; i < 300; ++i) {
+                seed = seed * 1103515245u + 12345u;
+                p += static_cast<char>(seed >> 16);
+            }
+        }
+        return p + "\033*rB\f";
+    };
+    test::TempDir dir;
+    auto pdf_size = [&](const std::string& job) {
+        std::string pdf;
+        EXPECT_EQ(test::run_command(kRender + " -o - - < " + dir.write("job.pcl", job), &pdf), 0);
+        return static_cast<double>(pdf.size());
+    };
+    const double one = pdf_size(page(1));
+    EXPECT_GT(one, 200 * 300 * 0.9);
+    EXPECT_LT(pdf_size(page(1) + page(1) + page(1) + page(1)), one * 1.3);
+    EXPECT_GT(pdf_size(page(1) + page(2) + page(3) + page(4)), one * 3.5);
+}
+
 TEST(RenderCli, PdfTextIsSearchableAndItsFontsEmbedded) {
     if (!test::tool_on_path("pdftotext") || !test::tool_on_path("pdffonts"))
         GTEST_SKIP() << "poppler-utils missing";

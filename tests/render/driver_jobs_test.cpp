@@ -145,6 +145,72 @@ TEST(DriverJobs, ThePageStartsOnAWholeDotAndRasterTiesTakeTheLaterDot) {
     }
 }
 
+// The rows of ink bands on the page and the leftmost ink of each.
+std::vector<std::pair<int, int>> text_lines(const render::ImageDevice& d) {
+    std::vector<std::pair<int, int>> lines;
+    bool in_band = false;
+    for (int y = 0; y < d.height(); ++y) {
+        int left = -1;
+        for (int x = 0; x < d.width() && left < 0; ++x)
+            if (d.ink(x, y)) left = x;
+        if (left >= 0 && !in_band) lines.push_back({y, left});
+        if (left >= 0 && in_band) lines.back().second = std::min(lines.back().second, left);
+        in_band = left >= 0;
+    }
+    return lines;
+}
+
+TEST(DriverJobs, CommandsThatChangeHowTextFollows) {
+    // Each job prints two or more lines of capitals; the cases say how many lines come out,
+    // whether the later lines start at the left margin, and how wide the first line is.
+    struct Case {
+        const char* name;
+        std::string job;
+        std::size_t lines;
+        bool at_margin;  // later lines start where the first does
+    };
+    const std::string start = "\033E\033&l0E\033*p0x100Y";
+    const std::vector<Case> cases = {
+        {"LF alone stays in its column", start + "AAAA\nBBBB", 2, false},
+        {"line termination 2: LF is CR LF", start + "\033&k2GAAAA\nBBBB", 2, true},
+        {"line termination 1: CR is CR LF", start + "\033&k1GAAAA\rBBBB", 2, true},
+        {"CR alone overprints", start + "AAAA\rBBBB", 1, true},
+        {"a reset ends line termination", start + "\033&k3G\033E\033*p0x100YAAAA\rBBBB", 1, true},
+        {"wrap at the right edge", start + "\033&s0C" + std::string(100, 'W'), 2, true},
+        {"no wrap by default", start + std::string(100, 'W'), 1, true},
+        {"print and raster quality change nothing",
+         start + "\033(s2Q\033)s1Q\033*r2Q\033*o1QAAAA\r\nBBBB", 2, true},
+    };
+    for (const Case& c : cases) {
+        test::Rendered r(100);
+        test::render_bytes(r, c.job);
+        auto lines = text_lines(r.device);
+        ASSERT_EQ(lines.size(), c.lines) << c.name;
+        for (std::size_t i = 1; i < lines.size(); ++i)
+            EXPECT_EQ(std::abs(lines[i].second - lines[0].second) < 3, c.at_margin) << c.name;
+        // Only the line that runs off the page is reported.
+        EXPECT_EQ(r.problems.count(), c.name == std::string("no wrap by default") ? 1u : 0u)
+            << c.name << ": " << r.problems.text();
+    }
+    // Pitch mode sets the fixed font's pitch: 16.67 and 12 characters an inch.
+    auto width = [](const std::string& mode) {
+        test::Rendered r(100);
+        test::render_bytes(r, "\033E\033*p0x100Y" + mode + std::string(50, 'H'));
+        int left = r.device.width(), right = 0;
+        for (int y = 0; y < r.device.height(); ++y)
+            for (int x = 0; x < r.device.width(); ++x)
+                if (r.device.ink(x, y)) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        return right - left;
+    };
+    const double ten = width("");
+    EXPECT_NEAR(width("\033&k2S") / ten, 10 / 16.67, 0.03);
+    EXPECT_NEAR(width("\033&k4S") / ten, 10 / 12.0, 0.03);
+    EXPECT_NEAR(width("\033&k4S\033&k0S") / ten, 1, 0.01);
+}
+
 TEST(DriverJobs, SymbolsFromOtherFacesAndMissingCharactersReportedOnce) {
     struct Case {
         const char* name;

@@ -27,9 +27,16 @@ TEST(RenderFonts, TypefacesMapToTheirUrwFamilies) {
         {4101, true, Family::Serif},   // times
         {16901, true, Family::Serif},  // times new
         {4197, true, Family::Serif},   // garamond
-        {16686, true, Family::Symbol}, {31402, true, Family::Dingbats},
+        {16686, true, Family::Symbol},
+        {31402, true, Family::Dingbats},
         {4148, false, Family::Mono},  // a fixed-pitch request is always drawn fixed
         {-5, true, Family::Serif},    // negative numbers count by their size
+        // Spacing before typeface: a proportional request of a fixed-only typeface, or of
+        // one the printer lacks, gets the default proportional face.
+        {4099, true, Family::Serif},
+        {0, true, Family::Serif},
+        {9999, true, Family::Serif},
+        {24580, true, Family::Sans},  // helvetica
     };
     for (const Case& c : cases)
         EXPECT_EQ(render::family_for(c.typeface, c.proportional), c.family) << c.typeface;
@@ -106,13 +113,19 @@ TEST(RenderFonts, ProportionalTextAdvancesAsThePrintersOwnTypeface) {
         double em;
     };
     const std::vector<Case> cases = {
-        {4101, 0, 0, "19U", '+', 0.885}, {4101, 0, 0, "19U", ',', 0.332},
-        {4101, 0, 0, "19U", 'a', 0.443}, {4101, 3, 0, "7J", 0xC0, 0.885},  // bold minus
-        {4101, 0, 0, "7J", 0xAD, 0.553},                                   // fi ligature
+        {4101, 0, 0, "19U", '+', 0.885},  {4101, 0, 0, "19U", ',', 0.332},
+        {4101, 0, 0, "19U", 'a', 0.443},  {4101, 3, 0, "7J", 0xC0, 0.885},  // bold minus
+        {4101, 0, 0, "7J", 0xAD, 0.553},                                    // fi ligature
         {4101, 0, 0, "8M", '-', 0.885},  // minus of the mathematics set
         {5, 0, 0, "19U", '+', 0.885},    // the same typeface without its vendor number
-        {4148, 0, 0, "19U", 'a', 0.535}, {4148, 0, 1, "19U", 'W', 0.996},
-        {4116, 0, 0, "19U", 'a', 0.332},  // only an italic is built in: its widths
+        {4148, 0, 0, "19U", 'a', 0.535},  {4148, 0, 1, "19U", 'W', 0.996},
+        {4116, 0, 0, "19U", 'a', 0.332},   // only an italic is built in: its widths
+        {4148, 0, 4, "19U", 'a', 0.406},   // condensed
+        {4362, 4, 0, "19U", 'a', 0.498},   // the heavier of two weights of a face
+        {9999, 0, 0, "19U", '+', 0.885},   // unknown: the serif default's widths
+        {4099, 0, 0, "19U", 'i', 0.277},   // courier asked proportional: the same
+        {24580, 0, 0, "19U", 'a', 0.556},  // helvetica shares arial's widths
+        {4362, 1, 0, "19U", 'a', 0.461},  {4362, 7, 0, "19U", 'a', 0.498},  // nearest weight
     };
     render::FontCache cache;
     for (const Case& c : cases) {
@@ -128,9 +141,35 @@ TEST(RenderFonts, ProportionalTextAdvancesAsThePrintersOwnTypeface) {
         EXPECT_NEAR(font->advance[c.byte], c.em, 0.002)
             << c.typeface << " " << c.set << " " << static_cast<int>(c.byte);
     }
+    // A face narrower than the URW face that draws it is drawn narrowed; others are not.
+    struct Scale {
+        long typeface;
+        long style;
+        double low, high;
+    };
+    for (const Scale& c :
+         std::vector<Scale>{{4101, 0, 1, 1}, {4148, 0, 1, 1}, {4148, 4, 0.7, 0.9}}) {
+        render::FontRequest request;
+        request.proportional = true;
+        request.typeface = c.typeface;
+        request.style = c.style;
+        std::string error;
+        const render::ActiveFont* font = cache.get(request, error);
+        ASSERT_NE(font, nullptr) << error;
+        EXPECT_GE(font->x_scale, c.low) << c.typeface << " " << c.style;
+        EXPECT_LE(font->x_scale, c.high) << c.typeface << " " << c.style;
+    }
+    // The line printer face is drawn taller than Courier at its pitch; Courier is not.
+    for (long typeface : {0L, 4099L}) {
+        render::FontRequest request;
+        request.typeface = typeface;
+        std::string error;
+        const render::ActiveFont* font = cache.get(request, error);
+        ASSERT_NE(font, nullptr) << error;
+        EXPECT_NEAR(font->y_scale, typeface == 0 ? 8.5 / 7.2 : 1, 1e-9) << typeface;
+    }
     // A typeface the printer does not have keeps the widths of the face that draws it.
-    EXPECT_EQ(render::printer_metrics_for(4140 + 7, false, false), nullptr);
-    EXPECT_NE(render::printer_metrics_for(16602, true, true), nullptr);
+    EXPECT_EQ(render::printer_metrics_for(4140 + 7, 0, 0), nullptr);
 }
 
 TEST(RenderFonts, PngFilesAreNamedByPage) {
