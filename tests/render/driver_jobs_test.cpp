@@ -13,19 +13,10 @@ namespace {
 
 using namespace std::string_literals;
 
-const std::string kSetup = "\033E\033&l26A\033&l0O\033&l0E\033&u300D";
-constexpr double kLeft = 71.0 / 3;  // the A4 logical page's left edge at 100 dpi
-
-int ink_in(const render::ImageDevice& d, int x0, int y0, int x1, int y1) {
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) n += d.ink(x, y) ? 1 : 0;
-    return n;
-}
-
-int px(double units) {
-    return static_cast<int>(units / 3 + kLeft);
-}
+using test::ink_in;
+using test::kLeft;
+using test::kSetup;
+using test::px;
 
 std::string pjl(const std::string& language, const std::string& body) {
     return "\033%-12345X@PJL JOB NAME=\"t\"\r\n@PJL SET RESOLUTION=600\r\n@PJL ENTER LANGUAGE=" +

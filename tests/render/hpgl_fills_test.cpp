@@ -10,18 +10,13 @@
 namespace morvel {
 namespace {
 
+using test::ink_in;
+
 const std::string kSetup = "\033E\033&l26A\033&l0O\033&l0E";
 constexpr double kLeft = 71.0 / 3;    // the A4 logical page's left edge at 100 dpi
 constexpr double kPx = 100.0 / 1016;  // pixels per plotter unit
 // The frame's height in pixels: the logical page less the half inches above and below.
 constexpr double kHeight = 1000 + 1000 * kPx;
-
-int ink_in(const render::ImageDevice& d, int x0, int y0, int x1, int y1) {
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) n += d.ink(x, y) ? 1 : 0;
-    return n;
-}
 
 int px(double x) {
     return static_cast<int>(x * kPx + kLeft);

@@ -20,7 +20,7 @@ namespace morvel {
 namespace {
 
 const std::string kRender = MORVEL_RENDER_BINARY;
-const std::string kSetup = "\033E\033&l26A\033&l0O\033&l0E\033&u300D";
+using test::kSetup;
 
 // A 25 % shaded band, 900 x 300 dots, drawn `layers` times at the same place, then once
 // more half a dot lower and one dot to the right (positions a printer rounds apart).

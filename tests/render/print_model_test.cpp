@@ -10,6 +10,8 @@
 namespace morvel {
 namespace {
 
+using test::ink_in;
+
 using namespace std::string_literals;
 using render::RopAction;
 
@@ -34,13 +36,6 @@ TEST(PrintModel, LogicalOperationsComeDownToFourActions) {
     }
     // A white texture: the texture copy marks white.
     EXPECT_EQ(render::rop_action(240, true, false), RopAction::White);
-}
-
-int ink_in(const render::ImageDevice& d, int x0, int y0, int x1, int y1) {
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) n += d.ink(x, y) ? 1 : 0;
-    return n;
 }
 
 TEST(PrintModel, MarksOverABlackRule) {

@@ -9,6 +9,17 @@
 
 namespace morvel::test {
 
+int px(double units) {
+    return static_cast<int>(units / 3 + kLeft);
+}
+
+int ink_in(const render::ImageDevice& d, int x0, int y0, int x1, int y1) {
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) n += d.ink(x, y) ? 1 : 0;
+    return n;
+}
+
 void render_bytes(Rendered& r, std::string_view job) {
     static render::FontCache fonts;
     render::MemoryInput in(job);

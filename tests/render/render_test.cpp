@@ -12,21 +12,10 @@ namespace {
 
 using namespace std::string_literals;
 
-// An A4 portrait job at 300 units per inch; at 100 dpi a unit is a third of a pixel and
-// the logical page starts 71/3 pixels from the left edge of the sheet.
-const std::string kSetup = "\033E\033&l26A\033&l0O\033&l0E\033&u300D";
-constexpr double kLeft = 71.0 / 3;
-
-int ink_in(const render::ImageDevice& d, int x0, int y0, int x1, int y1) {
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) n += d.ink(x, y) ? 1 : 0;
-    return n;
-}
-
-int px(double units) {
-    return static_cast<int>(units / 3 + kLeft);
-}
+using test::ink_in;
+using test::kLeft;
+using test::kSetup;
+using test::px;
 
 TEST(Render, RulesLandWhereTheCursorAndSizeSayAndWhiteRulesErase) {
     struct Case {

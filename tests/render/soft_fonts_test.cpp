@@ -18,15 +18,9 @@ namespace {
 
 using namespace std::string_literals;
 
-const std::string kSetup = "\033E\033&l26A\033&l0O\033&l0E\033&u300D";
-constexpr double kLeft = 71.0 / 3;  // the A4 logical page's left edge at 100 dpi
-
-int ink_in(const render::ImageDevice& d, int x0, int y0, int x1, int y1) {
-    int n = 0;
-    for (int y = y0; y < y1; ++y)
-        for (int x = x0; x < x1; ++x) n += d.ink(x, y) ? 1 : 0;
-    return n;
-}
+using test::ink_in;
+using test::kLeft;
+using test::kSetup;
 
 void put16(std::string& s, std::size_t at, unsigned v) {
     s[at] = static_cast<char>(v >> 8 & 0xFF);
