@@ -18,7 +18,7 @@ struct FontRequest {
     long typeface = 4099;
     long style = 0;   ///< 0 upright; odd values slant
     long weight = 0;  ///< stroke weight, -7..7
-    std::string symbol_set = "8U";
+    std::string symbol_set = "10U";  ///< PC-8, what printers select after a reset
     bool operator<(const FontRequest& o) const;
 };
 

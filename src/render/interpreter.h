@@ -299,7 +299,6 @@ class Interpreter {
     // Raster
     bool raster_on_ = false;
     double raster_res_ = 75;
-    bool raster_res_unsupported_ = false;  ///< *t#R named a resolution printers lack
     int raster_width_ = 0;
     int raster_height_ = 0;
     int compression_ = 0;

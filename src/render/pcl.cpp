@@ -377,7 +377,6 @@ void Interpreter::reset() {
     rop_ = 252;
     rule_w_ = rule_h_ = 0;
     raster_res_ = 75;
-    raster_res_unsupported_ = false;
     raster_width_ = raster_height_ = 0;
     raster_presentation_ = 0;
     raster_dest_w_ = raster_dest_h_ = 0;

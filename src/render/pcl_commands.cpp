@@ -405,21 +405,22 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
              }},
             {'*', 't', 'R', F::Value, 0,
              [](PclCall& k) {
-                 // A printer has raster at 75, 100, 150, 200, 300 and 600 dpi only; at
-                 // any other resolution it prints no raster until one of those is set.
-                 const bool supported = k.v == 75 || k.v == 100 || k.v == 150 || k.v == 200 ||
-                                        k.v == 300 || k.v == 600;
-                 k.s.raster_res_unsupported_ = !supported;
-                 if (!supported) {
+                 // A printer has raster at 75, 100, 150, 200, 300 and 600 dpi only; any
+                 // other value selects the next of those above it, and 600 past the last.
+                 double res = 600;
+                 for (const double r : {75.0, 100.0, 150.0, 200.0, 300.0, 600.0})
+                     if (k.v <= r) {
+                         res = r;
+                         break;
+                     }
+                 if (res != k.v)
                      k.s.problems_.report(
                          k.c.offset, "raster resolution",
                          strfmt("raster resolution %g dpi is not one a printer has (75, 100, "
-                                "150, 200, 300, 600): its raster graphics are not printed",
-                                k.v));
-                     return;
-                 }
+                                "150, 200, 300, 600): drawn at %g dpi",
+                                k.v, res));
                  // A printer draws raster finer than its own resolution at its own.
-                 k.s.raster_res_ = std::min(k.v, k.s.resolution_);
+                 k.s.raster_res_ = std::min(res, k.s.resolution_);
              }},
             {'*', 't', 'J', F::Value, 0, ignore},
             {'*', 't', 'K', F::Value, 0, ignore},

@@ -285,7 +285,6 @@ void Interpreter::raster_move_to(double y) {
 }
 
 void Interpreter::raster_pixels(const std::vector<std::uint8_t>& bytes) {
-    if (raster_res_unsupported_) return;
     // Rows past the height given by *r#T are not drawn.
     if (raster_height_ > 0 && raster_rows_ >= raster_height_) return;
     const std::vector<std::uint8_t>* row = &bytes;

@@ -65,6 +65,14 @@ TEST(Render, TextSitsOnTheBaselineAtTheCursorAndLandscapeTurnsThePage) {
     EXPECT_EQ(ink_in(portrait.device, 0, 0, 80, 80), 0);
 }
 
+TEST(Render, AResetSelectsPc8) {
+    // 0xDB is a full block in PC-8, the symbol set a printer selects after a reset; in
+    // Roman-8 it is a letter. Four blocks in a row ink most of their cells.
+    test::Rendered r(100);
+    test::render_bytes(r, kSetup + "\033*p300x300Y\xdb\xdb\xdb\xdb");
+    EXPECT_GT(ink_in(r.device, px(300), 92, px(420), 100), 8 * 30);
+}
+
 TEST(Render, EveryRasterCompressionGivesTheSameImage) {
     // Two rows of 16 pixels at 100 dpi: F0 0F and 3C C3.
     const std::vector<std::pair<std::string, std::string>> encodings = {
