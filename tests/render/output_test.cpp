@@ -108,29 +108,6 @@ TEST(RenderOutput, PagesAndCopiesStopAtThePageLimit) {
     }
 }
 
-TEST(RenderOutput, RasterAtAResolutionPrintersLackIsNotPrinted) {
-    // 8 rows of 16 black pixels, unencoded, at the cursor.
-    std::string rows;
-    for (int i = 0; i < 8; ++i) rows += "\033*b2W\xff\xff";
-    struct Case {
-        int dpi;
-        bool printed;
-    };
-    for (const Case& c :
-         {Case{75, true}, Case{150, true}, Case{600, true}, Case{120, false}, Case{1200, false}}) {
-        test::Rendered r(100);
-        test::render_bytes(r, kSetup + "\033*p300x300Y\033*t" + std::to_string(c.dpi) +
-                                  "R\033*r1A" + rows + "\033*rC\033*p300x600Y\033*c30a30b0P");
-        int ink = 0;
-        for (int y = 95; y < 110; ++y)
-            for (int x = 120; x < 130; ++x) ink += r.device.ink(x, y) ? 1 : 0;
-        EXPECT_EQ(ink > 0, c.printed) << c.dpi << " dpi";
-        EXPECT_EQ(r.problems.text().find("not one a printer has") == std::string::npos, c.printed)
-            << c.dpi;
-        EXPECT_TRUE(r.device.ink(130, 205)) << "what follows prints, " << c.dpi << " dpi";
-    }
-}
-
 // An image device that keeps few marks per page, as the PDF device keeps many.
 class FewMarks : public render::ImageDevice {
   public:
