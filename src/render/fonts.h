@@ -16,8 +16,8 @@ namespace morvel::render {
 struct FontRequest {
     bool proportional = false;
     long typeface = 4099;
-    long style = 0;   ///< 0 upright; odd values slant
-    long weight = 0;  ///< stroke weight, -7..7
+    long style = 0;                  ///< 0 upright; odd values slant
+    long weight = 0;                 ///< stroke weight, -7..7
     std::string symbol_set = "10U";  ///< PC-8, what printers select after a reset
     bool operator<(const FontRequest& o) const;
 };

@@ -301,6 +301,7 @@ void Interpreter::hpgl_fill_polygon(bool even_odd) {
     hpgl_polygon_path(cr);
     cairo_set_fill_rule(cr, even_odd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
     cairo_set_source(cr, source);
+    if (gl_.fill_type == 10) layer_blend(cr, gl_.transparent);
     cairo_fill(cr);
     cairo_restore(cr);
     cairo_pattern_destroy(source);

@@ -152,6 +152,10 @@ class Interpreter {
     /// Reports once per page a mark whose extent (logical points) leaves the page.
     void check_on_page(double x0, double y0, double x1, double y1);
     cairo_pattern_t* shading_pattern(int level, const Rgb& colour);
+    /// Whether patterns paint white between their dots (PDF) or leave it clear (pixels).
+    bool opaque_patterns() const;
+    /// Makes a transparent fill in PDF blend by the darker colour, so layers do not add up.
+    void layer_blend(cairo_t* cr, bool transparent) const;
     cairo_pattern_t* hatch_pattern(int id, const Rgb& colour);
     Rgb palette_colour(long index) const;
 

@@ -21,19 +21,21 @@ std::uint32_t argb(const Rgb& c) {
     return 0xFF000000u | channel(c.r) << 16 | channel(c.g) << 8 | channel(c.b);
 }
 
-/// A repeating pattern from rows of '#' (ink) and '.' (no ink).
+/// A repeating pattern from rows of '#' (ink) and '.' (no ink: transparent, or white when
+/// `opaque`).
 cairo_pattern_t* tile(const std::vector<const char*>& rows, const Rgb& colour,
-                      const cairo_matrix_t& orientation) {
+                      const cairo_matrix_t& orientation, bool opaque) {
     int h = static_cast<int>(rows.size());
     int w = static_cast<int>(std::char_traits<char>::length(rows[0]));
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
     cairo_surface_flush(s);
     unsigned char* data = cairo_image_surface_get_data(s);
     int stride = cairo_image_surface_get_stride(s);
-    std::uint32_t ink = argb(colour);
+    const std::uint32_t ink = argb(colour), paper = opaque ? 0xFFFFFFFFu : 0;
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(data + y * stride);
-        for (int x = 0; x < w; ++x) row[x] = rows[static_cast<std::size_t>(y)][x] == '#' ? ink : 0;
+        for (int x = 0; x < w; ++x)
+            row[x] = rows[static_cast<std::size_t>(y)][x] == '#' ? ink : paper;
     }
     cairo_surface_mark_dirty(s);
     cairo_pattern_t* p = cairo_pattern_create_for_surface(s);
@@ -50,6 +52,18 @@ cairo_pattern_t* tile(const std::vector<const char*>& rows, const Rgb& colour,
 
 }  // namespace
 
+bool Interpreter::opaque_patterns() const {
+    // A viewer smooths a pattern's dots into grey: a transparent pattern drawn twice
+    // would add up there. In PDF the cells between the dots are white, and transparent
+    // fills blend by the darker colour (layer_blend), so a second layer changes nothing.
+    return device_.pixels_per_point() <= 0;
+}
+
+void Interpreter::layer_blend(cairo_t* cr, bool transparent) const {
+    if (transparent && device_.pixels_per_point() <= 0)
+        cairo_set_operator(cr, CAIRO_OPERATOR_DARKEN);
+}
+
 Rgb Interpreter::palette_colour(long index) const {
     if (index >= 0 && index < static_cast<long>(palette_.size()))
         return palette_[static_cast<std::size_t>(index)];
@@ -58,6 +72,7 @@ Rgb Interpreter::palette_colour(long index) const {
 
 cairo_pattern_t* Interpreter::shading_pattern(int level, const Rgb& colour) {
     if (level <= 0) return nullptr;
+    const bool opaque = opaque_patterns();
     if (level >= 100) return cairo_pattern_create_rgb(colour.r, colour.g, colour.b);
     if (!device_.printer_shading()) {
         // For reading on screen: the grey the halftone looks like from a distance.
@@ -68,49 +83,53 @@ cairo_pattern_t* Interpreter::shading_pattern(int level, const Rgb& colour) {
     if (level <= 2)
         return tile({"#.......", "........", "........", "........", "....#...", "........",
                      "........", "........"},
-                    colour, orientation_matrix_);
+                    colour, orientation_matrix_, opaque);
     if (level <= 10)
         return tile({"##......", "##......", "........", "........", "....##..", "....##..",
                      "........", "........"},
-                    colour, orientation_matrix_);
+                    colour, orientation_matrix_, opaque);
     if (level <= 20)
         return tile({"##......", "........", "........", "....##..", "....##..", "........",
                      "........", "##......"},
-                    colour, orientation_matrix_);
-    if (level <= 35) return tile({"##..", "##..", "....", "...."}, colour, orientation_matrix_);
-    if (level <= 55) return tile({"##..", "##..", "..##", "..##"}, colour, orientation_matrix_);
-    if (level <= 80) return tile({"####", "####", "..##", "..##"}, colour, orientation_matrix_);
+                    colour, orientation_matrix_, opaque);
+    if (level <= 35)
+        return tile({"##..", "##..", "....", "...."}, colour, orientation_matrix_, opaque);
+    if (level <= 55)
+        return tile({"##..", "##..", "..##", "..##"}, colour, orientation_matrix_, opaque);
+    if (level <= 80)
+        return tile({"####", "####", "..##", "..##"}, colour, orientation_matrix_, opaque);
     return tile({"########", "########", "######..", "######..", "########", "########", "..######",
                  "..######"},
-                colour, orientation_matrix_);
+                colour, orientation_matrix_, opaque);
 }
 
 cairo_pattern_t* Interpreter::hatch_pattern(int id, const Rgb& colour) {
+    const bool opaque = opaque_patterns();
     switch (id) {
         case 1:
             return tile({"########", "........", "........", "........", "........", "........",
                          "........", "........"},
-                        colour, orientation_matrix_);
+                        colour, orientation_matrix_, opaque);
         case 2:
             return tile({"#.......", "#.......", "#.......", "#.......", "#.......", "#.......",
                          "#.......", "#......."},
-                        colour, orientation_matrix_);
+                        colour, orientation_matrix_, opaque);
         case 3:
             return tile({".......#", "......#.", ".....#..", "....#...", "...#....", "..#.....",
                          ".#......", "#......."},
-                        colour, orientation_matrix_);
+                        colour, orientation_matrix_, opaque);
         case 4:
             return tile({"#.......", ".#......", "..#.....", "...#....", "....#...", ".....#..",
                          "......#.", ".......#"},
-                        colour, orientation_matrix_);
+                        colour, orientation_matrix_, opaque);
         case 5:
             return tile({"########", "#.......", "#.......", "#.......", "#.......", "#.......",
                          "#.......", "#......."},
-                        colour, orientation_matrix_);
+                        colour, orientation_matrix_, opaque);
         default:
             return tile({"#......#", ".#....#.", "..#..#..", "...##...", "...##...", "..#..#..",
                          ".#....#.", "#......#"},
-                        colour, orientation_matrix_);
+                        colour, orientation_matrix_, opaque);
     }
 }
 
@@ -139,10 +158,10 @@ void Interpreter::set_fill_source(cairo_t* cr, int pattern, int id, const Rgb& c
         cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_NONE);
         cairo_set_font_options(cr, options);
         cairo_font_options_destroy(options);
-    } else if (pattern_transparent_) {
+    } else {
         // A viewer smooths the edges; blending by the darker colour keeps layers of the
         // same shading (and a flat grey) from adding up, and lets what lies beneath show.
-        cairo_set_operator(cr, CAIRO_OPERATOR_DARKEN);
+        layer_blend(cr, pattern_transparent_);
     }
 }
 

@@ -237,10 +237,14 @@ TEST(RenderOutputCli, PdfShadingLayersDoNotDarken) {
             images.push_back(ppm);
         }
         // As flat grey the layers give the same pixels; the halftone's dots, smoothed by
-        // the viewer where they meet the band's edges, may differ there.
+        // the viewer where they meet the band's edges, may differ there, not inside.
         if (option.empty()) {
             EXPECT_TRUE(images[0] == images[1]);
         }
+        for (int y = 110; y < 190; y += 3)
+            for (int x = 150; x < 400; x += 7)
+                ASSERT_EQ(grey_at(images[0], x, y), grey_at(images[1], x, y))
+                    << option << "at " << x << "," << y;
         // Inside the band: flat grey by default, black and white dots as printed.
         std::set<int> levels;
         for (int y = 140; y < 150; ++y)
@@ -252,6 +256,28 @@ TEST(RenderOutputCli, PdfShadingLayersDoNotDarken) {
         } else {
             EXPECT_TRUE(levels.count(255) && *levels.begin() < 100);
         }
+    }
+}
+
+// Text under a shaded HP-GL/2 polygon (a rounded box drawn after it) shows through, as on
+// paper, in both kinds of PDF shading.
+TEST(RenderOutputCli, PdfTextShowsThroughAShadedPolygon) {
+    if (!test::tool_on_path("pdftoppm")) GTEST_SKIP() << "poppler-utils missing";
+    test::TempDir dir;
+    std::string job = dir.write(
+        "text.pcl", kSetup +
+                        "\033*p0x0Y\033*c0T\033*c20000x20000Y\033%1BINSP1SC0,3.386667,0,-3.386667,"
+                        "2IR0,100,0,100PU0,0;\033%1A\033(s0p10h12v0s3b4099T\033*p300x400YHHHHHHHHHH"
+                        "\033%1BPU250,350PM0;PD1000,350,1000,450,250,450;PM2;FT10,30;FP;\033%1A\f");
+    for (const std::string option : {"", "--printer-shading "}) {
+        std::string pdf = job + ".pdf", ppm;
+        ASSERT_EQ(test::run_command(kRender + " " + option + "-o " + pdf + " " + job), 0);
+        ASSERT_EQ(test::run_command("pdftoppm -r 100 -gray " + pdf, &ppm), 0);
+        int black = 0;
+        for (int y = 125; y < 133; ++y)
+            for (int x = test::px(300); x < test::px(600); ++x)
+                black += grey_at(ppm, x, y) < 60 ? 1 : 0;
+        EXPECT_GT(black, 150) << option;
     }
 }
 

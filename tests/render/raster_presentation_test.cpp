@@ -63,15 +63,15 @@ TEST(RasterPresentation, ResolutionsPrintersLackTakeTheNextAbove) {
         bool reported;
     };
     const std::vector<Case> cases = {
-        {"75", 80, false}, {"50", 80, true},  {"90", 60, true},  {"120", 40, true},
+        {"75", 80, false}, {"50", 80, true},   {"90", 60, true},  {"120", 40, true},
         {"270", 20, true}, {"300", 20, false}, {"301", 10, true}, {"2400", 10, true},
     };
     for (const Case& c : cases) {
         std::string rows;
         for (int i = 0; i < 12; ++i) rows += "\033*b8W\xff\xff\xff\xff\xff\xff\xff\xf0"s;
         test::Rendered r(100);
-        test::render_bytes(r, "\033E\033&l26A\033*p300x300Y\033*t"s + c.value + "R\033*r1A" +
-                                  rows + "\033*rB");
+        test::render_bytes(
+            r, "\033E\033&l26A\033*p300x300Y\033*t"s + c.value + "R\033*r1A" + rows + "\033*rB");
         Box b = ink_box(r.device);
         EXPECT_NEAR(b.x1 - b.x0 + 1, c.width, 1) << c.value;
         EXPECT_EQ(r.problems.count() == 1, c.reported) << c.value << ": " << r.problems.text();
