@@ -17,10 +17,12 @@ constexpr double kPi = 3.14159265358979323846;
 }  // namespace
 
 void Interpreter::hpgl_default_frame() {
+    // The logical page's width and its text length (half an inch less than the page
+    // below the top margin), from the top margin down.
     frame_x_ = 0;
-    frame_y_ = 0;
+    frame_y_ = top_margin_;
     frame_w_ = logical_width();
-    frame_h_ = logical_height();
+    frame_h_ = std::max(logical_height() - top_margin_ - kDefaultTopMargin, 1.0);
     gl_.p1x = gl_.p1y = 0;
     gl_.p2x = frame_w_ / kPlu;
     gl_.p2y = frame_h_ / kPlu;

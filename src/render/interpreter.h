@@ -18,6 +18,9 @@
 
 namespace morvel::render {
 
+/// The top margin after a reset or a change of paper or orientation: half an inch.
+inline constexpr double kDefaultTopMargin = 36;
+
 struct Rgb {
     double r = 0, g = 0, b = 0;
     bool white() const { return r >= 1 && g >= 1 && b >= 1; }
@@ -117,7 +120,8 @@ class Interpreter {
     void reset();
     void eject(bool always);
     cairo_t* page();
-    void set_page_size(int code);
+    /// Selects a paper size by its PCL code; false for a code the printer does not know.
+    bool set_page_size(int code);
     void set_orientation(int o);
     void default_cursor();
     void clamp_cursor();
@@ -236,7 +240,7 @@ class Interpreter {
     int orientation_ = 0;
     cairo_matrix_t orientation_matrix_{1, 0, 0, 1, 0, 0};  ///< logical page to sheet, points
     int copies_ = 1;
-    double top_margin_ = 36;
+    double top_margin_ = kDefaultTopMargin;
     double left_margin_ = 0;
     double units_per_inch_ = 300;
     double resolution_ = 600;                         ///< dots per inch, as PJL set it

@@ -355,7 +355,7 @@ void Interpreter::reset() {
     units_per_inch_ = 300;
     registration_x_ = registration_y_ = 0;
     vmi_ = 12;
-    top_margin_ = 36;
+    top_margin_ = kDefaultTopMargin;
     left_margin_ = 0;
     hmi_override_ = -1;
     line_termination_ = 0;
@@ -421,15 +421,16 @@ double Interpreter::logical_height() const {
     return orientation_ % 2 == 0 ? paper_h_ : paper_w_;
 }
 
-void Interpreter::set_page_size(int code) {
+bool Interpreter::set_page_size(int code) {
     for (const PaperSize& p : kPapers) {
         if (p.code != code) continue;
         paper_w_ = p.width;
         paper_h_ = p.height;
         offset_portrait_ = p.off_portrait;
         offset_landscape_ = p.off_land;
-        return;
+        return true;
     }
+    return false;
 }
 
 void Interpreter::set_orientation(int o) {

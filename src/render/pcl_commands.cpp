@@ -84,6 +84,7 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                  s.flush_text();
                  if (s.marked_) s.eject(true);
                  s.set_orientation(o);
+                 s.top_margin_ = kDefaultTopMargin;
                  s.default_cursor();
                  s.hpgl_default_frame();
              }},
@@ -93,8 +94,14 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                  int code = clamp_int(k.v, 0, 1000);
                  s.flush_text();
                  double w = s.paper_w_, h = s.paper_h_;
-                 s.set_page_size(code);
-                 if ((w != s.paper_w_ || h != s.paper_h_) && s.marked_) s.eject(true);
+                 // A paper size, even the one in use, sets the margins and the picture
+                 // frame anew; every page size command puts the cursor at the page's start.
+                 if (s.set_page_size(code)) {
+                     if ((w != s.paper_w_ || h != s.paper_h_) && s.marked_) s.eject(true);
+                     s.top_margin_ = kDefaultTopMargin;
+                     s.hpgl_default_frame();
+                 }
+                 s.default_cursor();
              }},
             {'&', 'l', 'E', F::Value, 0,
              [](PclCall& k) { k.s.top_margin_ = std::clamp(k.v, 0.0, 1000.0) * k.s.vmi_; }},
@@ -135,7 +142,8 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
             {'&', 'a', 'V', F::Value, 0,
              [](PclCall& k) {
                  k.s.flush_text();
-                 k.s.y_ = k.moved(k.s.y_, k.v / 10);
+                 // Absolute vertical positions count from the top margin.
+                 k.s.y_ = k.moved(k.s.y_ - k.s.top_margin_, k.v / 10) + k.s.top_margin_;
                  k.s.clamp_cursor();
              }},
             {'&', 'a', 'C', F::Value, 0,
@@ -171,7 +179,8 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                  Interpreter& s = k.s;
                  s.flush_text();
                  // In raster graphics the cursor is where the next row goes.
-                 s.y_ = k.moved(s.raster_on_ ? s.raster_y_ : s.y_, k.v * k.unit());
+                 const double from = s.raster_on_ ? s.raster_y_ : s.y_;
+                 s.y_ = k.moved(from - s.top_margin_, k.v * k.unit()) + s.top_margin_;
                  s.clamp_cursor();
                  if (s.raster_on_) s.raster_move_to(s.y_);
              }},

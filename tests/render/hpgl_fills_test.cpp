@@ -15,8 +15,9 @@ using test::ink_in;
 const std::string kSetup = "\033E\033&l26A\033&l0O\033&l0E";
 constexpr double kLeft = 71.0 / 3;    // the A4 logical page's left edge at 100 dpi
 constexpr double kPx = 100.0 / 1016;  // pixels per plotter unit
-// The frame's height in pixels: the logical page less the half inches above and below.
-constexpr double kHeight = 1000 + 1000 * kPx;
+// The default frame's foot in pixels: the foot of the text length, half an inch above the
+// A4 sheet's foot.
+constexpr double kHeight = 297 / 25.4 * 100 - 50;
 
 int px(double x) {
     return static_cast<int>(x * kPx + kLeft);
@@ -106,7 +107,7 @@ TEST(HpglFills, RotatedCoordinateSystem) {
         double x, y;  // where the square lands, unrotated plotter units of its lower left
     };
     const double w = 210 / 25.4 * 1016 - 2 * 71.0 / 300 * 1016;  // the frame's width
-    const double h = kHeight / kPx;
+    const double h = (kHeight - 50) / kPx;  // the frame hangs from the top margin
     const std::vector<Case> cases = {
         {"not rotated", "", 1000, 1000},
         {"90: the origin at the lower right, x up", "RO90;", w - 3000, 1000},

@@ -46,6 +46,49 @@ TEST(Render, RulesLandWhereTheCursorAndSizeSayAndWhiteRulesErase) {
     }
 }
 
+TEST(Render, VerticalPositionsCountFromTheTopMargin) {
+    // A 10-pixel square rule; where its top edge lands on an A4 sheet at 100 dpi. The top
+    // margin is half an inch after a reset and after any paper size or orientation
+    // command, and &l#E lines of the VMI when set; a paper size command also puts the
+    // cursor at the margin's first line (0.75 of the VMI below it).
+    struct Case {
+        const char* name;
+        std::string job;
+        int top;
+    };
+    const std::string rule = "\033*c30a30b0P";
+    const std::vector<Case> cases = {
+        {"after a reset", "\033*p300x300Y", 150},
+        {"decipoints", "\033&a720V", 150},
+        {"margin of 0", "\033&l0E\033*p300x300Y", 100},
+        {"2 lines of 6 per inch", "\033&l2E\033*p300x300Y", 133},
+        {"2 lines of 8 per inch", "\033&l8D\033&l2E\033&l6D\033*p300x300Y", 125},
+        {"above the margin", "\033*p0Y\033*p-90Y", 20},
+        {"paper size again", "\033&l0E\033&l26A\033*p300x300Y", 150},
+        {"cursor after a paper size", "\033&l0E\033*p300x300Y\033&l26A", 62},
+        {"same orientation again", "\033&l0E\033&l0O\033*p300x300Y", 100},
+    };
+    for (const Case& c : cases) {
+        test::Rendered r(100);
+        test::render_bytes(r, "\033E\033&l26A\033&u300D" + c.job + rule);
+        int top = -1;
+        for (int y = 0; y < r.device.height() && top < 0; ++y)
+            if (ink_in(r.device, 0, y, r.device.width(), y + 1) > 0) top = y;
+        EXPECT_NEAR(top, c.top, 1) << c.name;
+    }
+}
+
+TEST(Render, TheDefaultPictureFrameHangsFromTheTopMargin) {
+    // HP-GL/2 without a picture frame of its own: y counts up from the bottom of the text
+    // length, half an inch above the sheet's foot below a top margin of half an inch.
+    test::Rendered r(100);
+    test::render_bytes(r,
+                       "\033E\033&l26A\033%0BIN;SP1;PU600,600;PD;PR3000,0,0,1500,-3000,0,"
+                       "0,-1500;\033%0A");
+    EXPECT_GT(ink_in(r.device, px(300), 1057, px(600), 1063), 90);
+    EXPECT_EQ(ink_in(r.device, 0, 1066, r.device.width(), r.device.height()), 0);
+}
+
 TEST(Render, TextSitsOnTheBaselineAtTheCursorAndLandscapeTurnsThePage) {
     test::Rendered portrait(100);
     test::render_bytes(portrait, kSetup + "\033(s0p10h0s0b4099T\033*p300x300YHHHH");
@@ -55,7 +98,7 @@ TEST(Render, TextSitsOnTheBaselineAtTheCursorAndLandscapeTurnsThePage) {
     EXPECT_EQ(ink_in(portrait.device, px(300) - 6, 92, px(300) - 1, 100), 0);
 
     test::Rendered landscape(100);
-    test::render_bytes(landscape, "\033E\033&l26A\033&l1O\033&u300D\033*p300x300YHHHH");
+    test::render_bytes(landscape, "\033E\033&l26A\033&l1O\033&l0E\033&u300D\033*p300x300YHHHH");
     // Logical x runs up the sheet from its bottom-left corner, logical y to the right.
     const int sheet_h = landscape.device.height();
     const double left = 59.0 / 3;
@@ -137,7 +180,8 @@ TEST(Render, MacrosRunWhenExecutedAndAsOverlays) {
     for (bool permanent : {false, true}) {
         test::Rendered reset(100);
         test::render_bytes(reset, kSetup + "\033&f7y0X" + rule + "\033&f1X" +
-                                      (permanent ? "\033&f10X" : "") + "\033E\033&l26A\033&f7y2X");
+                                      (permanent ? "\033&f10X" : "") +
+                                      "\033E\033&l26A\033&l0E\033&f7y2X");
         EXPECT_EQ(ink_in(reset.device, px(303), 101, px(597), 109) > 0, permanent);
         EXPECT_EQ(reset.problems.text().find("macro 7 is not defined") == std::string::npos,
                   permanent);
