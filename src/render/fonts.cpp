@@ -164,6 +164,18 @@ std::array<char32_t, 256> symbol_set_table(const std::string& set, bool& known) 
     iconv_close(cd);
     if (pc8_family(set))
         for (const SymbolSetEntry& e : pc8_low_codes()) table[e.code] = e.character;
+    // Where a printer's sets part from the code pages they are named after: Roman-8 has
+    // typographic single quotes for the apostrophe and the grave accent, and the ISO and
+    // PC sets have the small tilde accent, ISO Latin 1 also the small circumflex.
+    if (set == "8U") {
+        table[0x27] = U'\u2019';
+        table[0x60] = U'\u2018';
+    }
+    static constexpr std::string_view kSmallTilde[] = {"0N",  "2N",  "5N",  "9N",  "9U",
+                                                       "10U", "11U", "12U", "13U", "17U"};
+    if (std::find(std::begin(kSmallTilde), std::end(kSmallTilde), set) != std::end(kSmallTilde))
+        table[0x7E] = U'\u02DC';
+    if (set == "0N") table[0x5E] = U'\u02C6';
     return table;
 }
 

@@ -74,6 +74,14 @@ TEST(RenderFonts, SymbolSetsGiveTheirCharacters) {
         {"10U", 0x14, U'\u00B6', true},
         {"12U", 0x7F, U'\u2302', true},
         {"0N", 0x10, U'\u0010', true},
+        // Where the printer's sets part from the code pages of the same name.
+        {"10U", '~', U'\u02DC', true},
+        {"0N", '~', U'\u02DC', true},
+        {"0N", '^', U'\u02C6', true},
+        {"19U", '~', U'~', true},
+        {"8U", '~', U'~', true},
+        {"8U", '\'', U'\u2019', true},
+        {"8U", '`', U'\u2018', true},
     };
     for (const Case& c : cases) {
         bool known = !c.known;
