@@ -94,16 +94,23 @@ def main():
         header, body = charset_lines(path)
         if "pcltypeface" not in header or header.get("pclproportional") != "1":
             continue
-        widths, last = {}, None
+        widths, aliases, last = {}, [], None
         for fields in body:
             if len(fields) < 2:
                 continue
             if fields[1] != '"':
                 last = (int(fields[1].split(",")[0]), int(fields[3]) if len(fields) > 3 else 0)
             width, code = last
+            if fields[1] == '"' and len(fields[0]) == 1:
+                # groff's own aliases (` for the open quote, ~ for the tilde accent) give
+                # way to the glyph the printer sets at that character's code.
+                aliases.append((ord(fields[0]), width))
+                continue
             c = character(fields[0], code, tables)
             if c is not None and c >= 0x20:
                 widths.setdefault(c, width)
+        for c, width in aliases:
+            widths.setdefault(c, width)
         key = (int(header["pcltypeface"]), int(header["pclweight"]), int(header["pclstyle"]))
         if header.get("name") == "-" or name == "S":
             special = (key, widths)  # groff's special font prints in this typeface
