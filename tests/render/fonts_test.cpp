@@ -124,9 +124,9 @@ TEST(RenderFonts, ProportionalTextAdvancesAsThePrintersOwnTypeface) {
         {4101, 0, 0, "19U", '+', 0.885},  {4101, 0, 0, "19U", ',', 0.332},
         {4101, 0, 0, "19U", 'a', 0.443},  {4101, 3, 0, "7J", 0xC0, 0.885},  // bold minus
         {4101, 0, 0, "7J", 0xAD, 0.553},                                    // fi ligature
-        {4101, 0, 0, "10U", '`', 0.5},   // the grave accent, not the open quote
-        {4101, 0, 0, "8M", '-', 0.885},  // minus of the mathematics set
-        {5, 0, 0, "19U", '+', 0.885},    // the same typeface without its vendor number
+        {4101, 0, 0, "10U", '`', 0.498},  // the grave accent, not the open quote
+        {4101, 0, 0, "8M", '-', 0.885},   // minus of the mathematics set
+        {5, 0, 0, "19U", '+', 0.885},     // the same typeface without its vendor number
         {4148, 0, 0, "19U", 'a', 0.535},  {4148, 0, 1, "19U", 'W', 0.996},
         {4116, 0, 0, "19U", 'a', 0.332},   // only an italic is built in: its widths
         {4148, 0, 4, "19U", 'a', 0.406},   // condensed
