@@ -21,6 +21,8 @@ namespace {
 
 constexpr std::size_t kMaxRowBytes = 1 << 16;
 constexpr int kMaxPixels = 1 << 16;
+// Half a dot at 300 dots per inch, in points.
+constexpr double kHalfDot = 0.12;
 
 std::uint32_t argb(const Rgb& c) {
     auto channel = [](double v) {
@@ -287,6 +289,13 @@ void Interpreter::raster_move_to(double y) {
 void Interpreter::raster_pixels(const std::vector<std::uint8_t>& bytes) {
     // Rows past the height given by *r#T are not drawn.
     if (raster_height_ > 0 && raster_rows_ >= raster_height_) return;
+    // A raster that starts at the logical page's right edge (where the cursor stops when
+    // sent further) has no dot on the page: its rows only move the cursor down.
+    if (raster_presentation_ != 3 && raster_x_ > logical_width() - kHalfDot) {
+        ++raster_rows_;
+        raster_y_ += raster_step_y_;
+        return;
+    }
     const std::vector<std::uint8_t>* row = &bytes;
     const bool colour = indexed_by_pixel_ && pixel_bits_ == 8;
     int data_pixels = static_cast<int>(std::min<std::size_t>(colour ? row->size() : row->size() * 8,
@@ -417,6 +426,9 @@ void Interpreter::raster_flush() {
     cairo_set_source_surface(cr, image, 0, 0);
     // Each device pixel takes the raster pixel under its centre, as a printer does.
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+    // Its edges too: a device pixel is inked or not, never partly, so a row one dot
+    // high is printed whole where it holds a pixel's centre rather than as a pale line.
+    cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
     cairo_rectangle(cr, 0, 0, w, strip_rows_);
     cairo_fill(cr);
     cairo_restore(cr);
