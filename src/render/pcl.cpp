@@ -314,11 +314,16 @@ void Interpreter::control(int byte, long long offset) {
             if (line_termination_ & 2) x_ = left_margin_;
             y_ += vmi_;
             return;
-        case '\f':
+        case '\f': {
+            // A form feed keeps the horizontal position: the cursor goes to
+            // the top of the next page's text area, in the same column.
             flush_text();
             raster_end();
+            double column = x_;
             eject(true);
+            x_ = column;
             return;
+        }
         case '\b':
             flush_text();
             x_ = std::max(left_margin_, x_ - last_advance_);

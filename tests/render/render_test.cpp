@@ -122,6 +122,29 @@ TEST(Render, PagesFollowFormFeedsCopiesAndResets) {
     }
 }
 
+TEST(Render, AFormFeedKeepsTheColumnAndOtherEjectsGoToTheLeftMargin) {
+    // A rule at the cursor on the new page shows which column the cursor kept.
+    struct Case {
+        const char* name;
+        std::string eject;
+        int column;  // units
+    };
+    const std::vector<Case> cases = {
+        {"form feed", "\f", 600},
+        {"form feed inside a macro", "\033&f3y0X\f\033&f1X\033&f3y2X", 600},
+        {"orientation change", "\033&l1O\033&l0O", 0},
+        {"reset", "\033E\033&l26A\033&u300D", 0},
+    };
+    const std::string rule = "\033*c30a30b0P";
+    for (const Case& c : cases) {
+        test::Rendered r(100);
+        test::render_bytes(r, kSetup + "\033*p600x300Y" + rule + c.eject + "\033*p300Y" + rule);
+        EXPECT_EQ(r.pages, 2) << c.name;
+        const int x0 = px(c.column + 3), x1 = px(c.column + 27);
+        EXPECT_EQ(ink_in(r.device, x0, 101, x1, 109), (x1 - x0) * 8) << c.name;
+    }
+}
+
 TEST(Render, MacrosRunWhenExecutedAndAsOverlays) {
     const std::string rule = "\033*p300x300Y\033*c300a30b0P";
     test::Rendered executed(100);
