@@ -563,7 +563,6 @@ void Interpreter::run_macro(int id, int depth, bool call) {
     std::string_view bytes = body;
     FontRequest saved_font = font_;
     double saved_pitch = pitch_, saved_height = height_;
-    Point saved{x_, y_};
     MemoryInput in(bytes);
     run_stream(in, depth);
     if (defining_) {
@@ -572,13 +571,13 @@ void Interpreter::run_macro(int id, int depth, bool call) {
         in.capture = nullptr;
     }
     flush_text();
+    // A call gives back the font it found; the cursor stays where the macro
+    // left it, so text after a called macro follows what the macro printed.
     if (call) {
         font_ = saved_font;
         pitch_ = saved_pitch;
         height_ = saved_height;
         font_dirty_ = true;
-        x_ = saved.x;
-        y_ = saved.y;
     }
 }
 

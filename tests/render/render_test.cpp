@@ -172,6 +172,18 @@ TEST(Render, MacrosRunWhenExecutedAndAsOverlays) {
     EXPECT_GT(ink_in(overlay.device, px(303), 101, px(597), 109), 0);
 }
 
+TEST(Render, TextAfterAnExecutedOrCalledMacroFollowsWhatTheMacroPrinted) {
+    // The macro prints two letters of 10 pitch (60 units); a rule at the cursor afterwards
+    // starts where they end, whether the macro was executed (2) or called (3).
+    for (const char* run : {"2", "3"}) {
+        test::Rendered r(100);
+        test::render_bytes(r, kSetup + "\033(s0p10h0s0b4099T\033&f5y0XAB\033&f1X\033*p300x300Y" +
+                                  "\033&f5y" + run + "X\033*c30a30b0P");
+        EXPECT_EQ(ink_in(r.device, px(363), 101, px(387), 109), (px(387) - px(363)) * 8) << run;
+        EXPECT_EQ(ink_in(r.device, px(303), 101, px(357), 109), 0) << run;
+    }
+}
+
 TEST(Render, HpglRoundedBoxAndCentredLabel) {
     // The picture frame and scaling Morvel writes: one user unit is one dot, y downwards.
     const std::string frame =
