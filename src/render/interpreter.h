@@ -119,6 +119,7 @@ class Interpreter {
     cairo_t* page();
     void set_page_size(int code);
     void set_orientation(int o);
+    void default_margins();
     void default_cursor();
     void clamp_cursor();
     double logical_width() const;

@@ -360,8 +360,7 @@ void Interpreter::reset() {
     units_per_inch_ = 300;
     registration_x_ = registration_y_ = 0;
     vmi_ = 12;
-    top_margin_ = 36;
-    left_margin_ = 0;
+    default_margins();
     hmi_override_ = -1;
     line_termination_ = 0;
     wrap_ = false;
@@ -410,6 +409,12 @@ void Interpreter::clamp_cursor() {
     // The cursor cannot leave the logical page.
     x_ = std::clamp(x_, 0.0, logical_width());
     y_ = std::clamp(y_, 0.0, logical_height());
+}
+
+void Interpreter::default_margins() {
+    // Half an inch at the top; the left margin at the logical page's edge.
+    top_margin_ = 36;
+    left_margin_ = 0;
 }
 
 void Interpreter::default_cursor() {

@@ -31,6 +31,10 @@ struct PclCall {
     double moved(double current, double target) const {
         return c.has_sign ? current + target : target;
     }
+    /// A vertical move: absolute positions count from the top margin.
+    double moved_down(double current, double target) const {
+        return c.has_sign ? current + target : s.top_margin_ + target;
+    }
     /// PCL units (*p, *c) in points.
     double unit() const { return 72.0 / s.units_per_inch_; }
 };
@@ -84,6 +88,7 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                  s.flush_text();
                  if (s.marked_) s.eject(true);
                  s.set_orientation(o);
+                 s.default_margins();
                  s.default_cursor();
                  s.hpgl_default_frame();
              }},
@@ -95,6 +100,8 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                  double w = s.paper_w_, h = s.paper_h_;
                  s.set_page_size(code);
                  if ((w != s.paper_w_ || h != s.paper_h_) && s.marked_) s.eject(true);
+                 s.default_margins();
+                 s.default_cursor();
              }},
             {'&', 'l', 'E', F::Value, 0,
              [](PclCall& k) { k.s.top_margin_ = std::clamp(k.v, 0.0, 1000.0) * k.s.vmi_; }},
@@ -135,7 +142,7 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
             {'&', 'a', 'V', F::Value, 0,
              [](PclCall& k) {
                  k.s.flush_text();
-                 k.s.y_ = k.moved(k.s.y_, k.v / 10);
+                 k.s.y_ = k.moved_down(k.s.y_, k.v / 10);
                  k.s.clamp_cursor();
              }},
             {'&', 'a', 'C', F::Value, 0,
@@ -171,7 +178,7 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                  Interpreter& s = k.s;
                  s.flush_text();
                  // In raster graphics the cursor is where the next row goes.
-                 s.y_ = k.moved(s.raster_on_ ? s.raster_y_ : s.y_, k.v * k.unit());
+                 s.y_ = k.moved_down(s.raster_on_ ? s.raster_y_ : s.y_, k.v * k.unit());
                  s.clamp_cursor();
                  if (s.raster_on_) s.raster_move_to(s.y_);
              }},

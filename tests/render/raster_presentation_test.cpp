@@ -48,7 +48,7 @@ TEST(RasterPresentation, ScaledToTheDestinationSize) {
     };
     for (const Case& c : cases) {
         test::Rendered r(100);
-        test::render_bytes(r, "\033E\033&l26A\033*p300x300Y\033*t100R" + c.size +
+        test::render_bytes(r, "\033E\033&l26A\033&l0E\033*p300x300Y\033*t100R" + c.size +
                                   "\033*b1W\xc0\033*b1W\xc0\033*rB"s);
         Box b = ink_box(r.device);
         EXPECT_NEAR(b.x1 - b.x0 + 1, c.width, 1) << c.name;
@@ -63,15 +63,15 @@ TEST(RasterPresentation, ResolutionsPrintersLackTakeTheNextAbove) {
         bool reported;
     };
     const std::vector<Case> cases = {
-        {"75", 80, false}, {"50", 80, true},  {"90", 60, true},  {"120", 40, true},
+        {"75", 80, false}, {"50", 80, true},   {"90", 60, true},  {"120", 40, true},
         {"270", 20, true}, {"300", 20, false}, {"301", 10, true}, {"2400", 10, true},
     };
     for (const Case& c : cases) {
         std::string rows;
         for (int i = 0; i < 12; ++i) rows += "\033*b8W\xff\xff\xff\xff\xff\xff\xff\xf0"s;
         test::Rendered r(100);
-        test::render_bytes(r, "\033E\033&l26A\033*p300x300Y\033*t"s + c.value + "R\033*r1A" +
-                                  rows + "\033*rB");
+        test::render_bytes(r, "\033E\033&l26A\033&l0E\033*p300x300Y\033*t"s + c.value +
+                                  "R\033*r1A" + rows + "\033*rB");
         Box b = ink_box(r.device);
         EXPECT_NEAR(b.x1 - b.x0 + 1, c.width, 1) << c.value;
         EXPECT_EQ(r.problems.count() == 1, c.reported) << c.value << ": " << r.problems.text();
@@ -95,7 +95,7 @@ TEST(RasterPresentation, AlongTheSheetsWidthOnATurnedPage) {
     };
     for (const Case& c : cases) {
         test::Rendered r(100);
-        test::render_bytes(r, "\033E\033&l26A" + c.commands + "\033*p300x300Y" + image);
+        test::render_bytes(r, "\033E\033&l26A\033&l0E" + c.commands + "\033*p300x300Y" + image);
         Box b = ink_box(r.device);
         EXPECT_EQ(b.ink, 80) << c.name;
         if (c.rows_across) {
@@ -138,8 +138,8 @@ TEST(RasterPresentation, ColourPlanesMakeTheIndex) {
     const int x = static_cast<int>(100 + 71.0 / 3) + 2;  // inside the second pixel
     for (const Case& c : cases) {
         test::Rendered r(100);
-        test::render_bytes(r,
-                           "\033E\033&l26A\033*p300x300Y\033*t100R\033*r1A" + c.rows + "\033*rB");
+        test::render_bytes(
+            r, "\033E\033&l26A\033&l0E\033*p300x300Y\033*t100R\033*r1A" + c.rows + "\033*rB");
         EXPECT_TRUE(near_colour(r.device.pixel(x, 100), c.left))
             << c.name << std::hex << ": " << r.device.pixel(x, 100);
         EXPECT_TRUE(near_colour(r.device.pixel(x + 4, 100), c.right))
@@ -153,7 +153,7 @@ TEST(RasterPresentation, EachPlaneKeepsItsSeedRow) {
     // plane's seed; cyan and yellow make green.
     test::Rendered r(100);
     test::render_bytes(r,
-                       "\033E\033&l26A\033*p300x300Y\033*t100R\033*r-3U\033*r1A\033*b3M"
+                       "\033E\033&l26A\033&l0E\033*p300x300Y\033*t100R\033*r-3U\033*r1A\033*b3M"
                        "\033*b2V\x00\xff\033*b0V\033*b2W\x00\xff"
                        "\033*b0V\033*b0V\033*b0W\033*rB"s);
     const int x = static_cast<int>(100 + 71.0 / 3) + 2;

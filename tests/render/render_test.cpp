@@ -46,6 +46,33 @@ TEST(Render, RulesLandWhereTheCursorAndSizeSayAndWhiteRulesErase) {
     }
 }
 
+TEST(Render, AbsoluteVerticalMovesCountFromTheTopMargin) {
+    // A rule 30 units high at y = 300 units below the top margin; rows in pixels at 100 dpi.
+    struct Case {
+        const char* name;
+        std::string job;
+        int top;  // device row of the rule's top edge
+    };
+    const std::string rule = "\033*p300x300Y\033*c300a30b0P";
+    const std::vector<Case> cases = {
+        {"no top margin", kSetup + rule, 100},
+        {"half an inch after a reset", "\033E\033&l26A\033&u300D" + rule, 150},
+        {"two lines of 6 per inch", kSetup + "\033&l2E" + rule, 133},
+        {"orientation change restores the default", kSetup + "\033&l1O\033&l0O" + rule, 150},
+        {"page size change restores the default", kSetup + "\033&l2A\033&l26A" + rule, 150},
+        {"decipoints", kSetup + "\033&l2E\033&a720V\033*p300X\033*c300a30b0P", 133},
+        {"relative moves ignore it", kSetup + "\033&l2E\033*p300x0Y\033*p+300Y\033*c300a30b0P",
+         133},
+    };
+    for (const Case& c : cases) {
+        test::Rendered r(100);
+        test::render_bytes(r, c.job);
+        EXPECT_EQ(ink_in(r.device, px(303), c.top + 1, px(597), c.top + 9), (px(597) - px(303)) * 8)
+            << c.name;
+        EXPECT_EQ(ink_in(r.device, px(303), c.top - 10, px(597), c.top - 1), 0) << c.name;
+    }
+}
+
 TEST(Render, TextSitsOnTheBaselineAtTheCursorAndLandscapeTurnsThePage) {
     test::Rendered portrait(100);
     test::render_bytes(portrait, kSetup + "\033(s0p10h0s0b4099T\033*p300x300YHHHH");
@@ -55,7 +82,7 @@ TEST(Render, TextSitsOnTheBaselineAtTheCursorAndLandscapeTurnsThePage) {
     EXPECT_EQ(ink_in(portrait.device, px(300) - 6, 92, px(300) - 1, 100), 0);
 
     test::Rendered landscape(100);
-    test::render_bytes(landscape, "\033E\033&l26A\033&l1O\033&u300D\033*p300x300YHHHH");
+    test::render_bytes(landscape, "\033E\033&l26A\033&l1O\033&l0E\033&u300D\033*p300x300YHHHH");
     // Logical x runs up the sheet from its bottom-left corner, logical y to the right.
     const int sheet_h = landscape.device.height();
     const double left = 59.0 / 3;
@@ -132,8 +159,8 @@ TEST(Render, AFormFeedKeepsTheColumnAndOtherEjectsGoToTheLeftMargin) {
     const std::vector<Case> cases = {
         {"form feed", "\f", 600},
         {"form feed inside a macro", "\033&f3y0X\f\033&f1X\033&f3y2X", 600},
-        {"orientation change", "\033&l1O\033&l0O", 0},
-        {"reset", "\033E\033&l26A\033&u300D", 0},
+        {"orientation change", "\033&l1O\033&l0O\033&l0E", 0},
+        {"reset", "\033E\033&l26A\033&l0E\033&u300D", 0},
     };
     const std::string rule = "\033*c30a30b0P";
     for (const Case& c : cases) {
@@ -160,7 +187,8 @@ TEST(Render, MacrosRunWhenExecutedAndAsOverlays) {
     for (bool permanent : {false, true}) {
         test::Rendered reset(100);
         test::render_bytes(reset, kSetup + "\033&f7y0X" + rule + "\033&f1X" +
-                                      (permanent ? "\033&f10X" : "") + "\033E\033&l26A\033&f7y2X");
+                                      (permanent ? "\033&f10X" : "") +
+                                      "\033E\033&l26A\033&l0E\033&f7y2X");
         EXPECT_EQ(ink_in(reset.device, px(303), 101, px(597), 109) > 0, permanent);
         EXPECT_EQ(reset.problems.text().find("macro 7 is not defined") == std::string::npos,
                   permanent);
