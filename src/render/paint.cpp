@@ -51,8 +51,9 @@ cairo_pattern_t* tile(const std::vector<const char*>& rows, const Rgb& colour,
 }  // namespace
 
 Rgb Interpreter::palette_colour(long index) const {
-    if (index >= 0 && index < static_cast<long>(palette_.size()))
-        return palette_[static_cast<std::size_t>(index)];
+    // An index past the palette's end wraps round it, as on a printer.
+    if (index >= 0 && !palette_.empty())
+        return palette_[static_cast<std::size_t>(index) % palette_.size()];
     return Rgb{0, 0, 0};
 }
 

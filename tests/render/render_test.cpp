@@ -212,6 +212,21 @@ TEST(Render, TextAfterAnExecutedOrCalledMacroFollowsWhatTheMacroPrinted) {
     }
 }
 
+TEST(Render, ForegroundIndicesPastThePaletteWrapRoundIt) {
+    // After a reset the palette holds white (0) and black (1).
+    struct Case {
+        const char* index;
+        bool ink;
+    };
+    const std::vector<Case> cases = {
+        {"0", false}, {"1", true}, {"2", false}, {"3", true}, {"8", false}};
+    for (const Case& c : cases) {
+        test::Rendered r(100);
+        test::render_bytes(r, kSetup + "\033*v" + c.index + "S\033*p300x300Y\033*c300a30b0P");
+        EXPECT_EQ(ink_in(r.device, px(303), 101, px(597), 109) > 0, c.ink) << c.index;
+    }
+}
+
 TEST(Render, HpglRoundedBoxAndCentredLabel) {
     // The picture frame and scaling Morvel writes: one user unit is one dot, y downwards.
     const std::string frame =
