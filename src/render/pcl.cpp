@@ -59,7 +59,6 @@ std::string describe(const Command& c) {
 
 Interpreter::Interpreter(Device& device, FontCache& fonts, Problems& problems)
     : device_(device), fonts_(fonts), problems_(problems) {
-    set_page_size(2);
     reset();
 }
 
@@ -355,6 +354,8 @@ void Interpreter::control(int byte, long long offset) {
 void Interpreter::reset() {
     flush_text();
     raster_end();
+    // A reset goes back to the printer's default paper, letter.
+    set_page_size(2);
     orientation_ = 0;
     copies_ = 1;
     units_per_inch_ = 300;

@@ -172,6 +172,25 @@ TEST(Render, AFormFeedKeepsTheColumnAndOtherEjectsGoToTheLeftMargin) {
     }
 }
 
+TEST(Render, AResetGoesBackToLetterPaper) {
+    struct Case {
+        const char* name;
+        std::string job;
+        int height;  // of the last page, pixels at 100 dpi
+    };
+    const std::vector<Case> cases = {
+        {"A4", kSetup + "A", 1169},
+        {"a reset after A4", kSetup + "A\033EB", 1100},
+        {"A4 again after the reset", kSetup + "A\033E\033&l26AB", 1169},
+        {"a reset at the start", "\033EA", 1100},
+    };
+    for (const Case& c : cases) {
+        test::Rendered r(100);
+        test::render_bytes(r, c.job);
+        EXPECT_EQ(r.device.height(), c.height) << c.name;
+    }
+}
+
 TEST(Render, MacrosRunWhenExecutedAndAsOverlays) {
     const std::string rule = "\033*p300x300Y\033*c300a30b0P";
     test::Rendered executed(100);
