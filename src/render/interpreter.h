@@ -123,6 +123,7 @@ class Interpreter {
     /// Selects a paper size by its PCL code; false for a code the printer does not know.
     bool set_page_size(int code);
     void set_orientation(int o);
+    void default_margins();
     void default_cursor();
     void clamp_cursor();
     double logical_width() const;

@@ -65,8 +65,9 @@ void Interpreter::layer_blend(cairo_t* cr, bool transparent) const {
 }
 
 Rgb Interpreter::palette_colour(long index) const {
-    if (index >= 0 && index < static_cast<long>(palette_.size()))
-        return palette_[static_cast<std::size_t>(index)];
+    // An index past the palette's end wraps round it, as on a printer.
+    if (index >= 0 && !palette_.empty())
+        return palette_[static_cast<std::size_t>(index) % palette_.size()];
     return Rgb{0, 0, 0};
 }
 

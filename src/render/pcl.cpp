@@ -59,7 +59,6 @@ std::string describe(const Command& c) {
 
 Interpreter::Interpreter(Device& device, FontCache& fonts, Problems& problems)
     : device_(device), fonts_(fonts), problems_(problems) {
-    set_page_size(2);
     reset();
 }
 
@@ -314,11 +313,16 @@ void Interpreter::control(int byte, long long offset) {
             if (line_termination_ & 2) x_ = left_margin_;
             y_ += vmi_;
             return;
-        case '\f':
+        case '\f': {
+            // A form feed keeps the horizontal position: the cursor goes to
+            // the top of the next page's text area, in the same column.
             flush_text();
             raster_end();
+            double column = x_;
             eject(true);
+            x_ = column;
             return;
+        }
         case '\b':
             flush_text();
             x_ = std::max(left_margin_, x_ - last_advance_);
@@ -350,13 +354,14 @@ void Interpreter::control(int byte, long long offset) {
 void Interpreter::reset() {
     flush_text();
     raster_end();
+    // A reset goes back to the printer's default paper, letter.
+    set_page_size(2);
     orientation_ = 0;
     copies_ = 1;
     units_per_inch_ = 300;
     registration_x_ = registration_y_ = 0;
     vmi_ = 12;
-    top_margin_ = kDefaultTopMargin;
-    left_margin_ = 0;
+    default_margins();
     hmi_override_ = -1;
     line_termination_ = 0;
     wrap_ = false;
@@ -405,6 +410,12 @@ void Interpreter::clamp_cursor() {
     // The cursor cannot leave the logical page.
     x_ = std::clamp(x_, 0.0, logical_width());
     y_ = std::clamp(y_, 0.0, logical_height());
+}
+
+void Interpreter::default_margins() {
+    // Half an inch at the top; the left margin at the logical page's edge.
+    top_margin_ = kDefaultTopMargin;
+    left_margin_ = 0;
 }
 
 void Interpreter::default_cursor() {
@@ -559,7 +570,6 @@ void Interpreter::run_macro(int id, int depth, bool call) {
     std::string_view bytes = body;
     FontRequest saved_font = font_;
     double saved_pitch = pitch_, saved_height = height_;
-    Point saved{x_, y_};
     MemoryInput in(bytes);
     run_stream(in, depth);
     if (defining_) {
@@ -568,13 +578,13 @@ void Interpreter::run_macro(int id, int depth, bool call) {
         in.capture = nullptr;
     }
     flush_text();
+    // A call gives back the font it found; the cursor stays where the macro
+    // left it, so text after a called macro follows what the macro printed.
     if (call) {
         font_ = saved_font;
         pitch_ = saved_pitch;
         height_ = saved_height;
         font_dirty_ = true;
-        x_ = saved.x;
-        y_ = saved.y;
     }
 }
 

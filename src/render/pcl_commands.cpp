@@ -31,6 +31,10 @@ struct PclCall {
     double moved(double current, double target) const {
         return c.has_sign ? current + target : target;
     }
+    /// A vertical move: absolute positions count from the top margin.
+    double moved_down(double current, double target) const {
+        return c.has_sign ? current + target : s.top_margin_ + target;
+    }
     /// PCL units (*p, *c) in points.
     double unit() const { return 72.0 / s.units_per_inch_; }
 };
@@ -84,7 +88,7 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                  s.flush_text();
                  if (s.marked_) s.eject(true);
                  s.set_orientation(o);
-                 s.top_margin_ = kDefaultTopMargin;
+                 s.default_margins();
                  s.default_cursor();
                  s.hpgl_default_frame();
              }},
@@ -98,7 +102,7 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                  // frame anew; every page size command puts the cursor at the page's start.
                  if (s.set_page_size(code)) {
                      if ((w != s.paper_w_ || h != s.paper_h_) && s.marked_) s.eject(true);
-                     s.top_margin_ = kDefaultTopMargin;
+                     s.default_margins();
                      s.hpgl_default_frame();
                  }
                  s.default_cursor();
@@ -142,8 +146,7 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
             {'&', 'a', 'V', F::Value, 0,
              [](PclCall& k) {
                  k.s.flush_text();
-                 // Absolute vertical positions count from the top margin.
-                 k.s.y_ = k.moved(k.s.y_ - k.s.top_margin_, k.v / 10) + k.s.top_margin_;
+                 k.s.y_ = k.moved_down(k.s.y_, k.v / 10);
                  k.s.clamp_cursor();
              }},
             {'&', 'a', 'C', F::Value, 0,
@@ -179,8 +182,7 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                  Interpreter& s = k.s;
                  s.flush_text();
                  // In raster graphics the cursor is where the next row goes.
-                 const double from = s.raster_on_ ? s.raster_y_ : s.y_;
-                 s.y_ = k.moved(from - s.top_margin_, k.v * k.unit()) + s.top_margin_;
+                 s.y_ = k.moved_down(s.raster_on_ ? s.raster_y_ : s.y_, k.v * k.unit());
                  s.clamp_cursor();
                  if (s.raster_on_) s.raster_move_to(s.y_);
              }},

@@ -89,6 +89,33 @@ TEST(Render, TheDefaultPictureFrameHangsFromTheTopMargin) {
     EXPECT_EQ(ink_in(r.device, 0, 1066, r.device.width(), r.device.height()), 0);
 }
 
+TEST(Render, AbsoluteVerticalMovesCountFromTheTopMargin) {
+    // A rule 30 units high at y = 300 units below the top margin; rows in pixels at 100 dpi.
+    struct Case {
+        const char* name;
+        std::string job;
+        int top;  // device row of the rule's top edge
+    };
+    const std::string rule = "\033*p300x300Y\033*c300a30b0P";
+    const std::vector<Case> cases = {
+        {"no top margin", kSetup + rule, 100},
+        {"half an inch after a reset", "\033E\033&l26A\033&u300D" + rule, 150},
+        {"two lines of 6 per inch", kSetup + "\033&l2E" + rule, 133},
+        {"orientation change restores the default", kSetup + "\033&l1O\033&l0O" + rule, 150},
+        {"page size change restores the default", kSetup + "\033&l2A\033&l26A" + rule, 150},
+        {"decipoints", kSetup + "\033&l2E\033&a720V\033*p300X\033*c300a30b0P", 133},
+        {"relative moves ignore it", kSetup + "\033&l2E\033*p300x0Y\033*p+300Y\033*c300a30b0P",
+         133},
+    };
+    for (const Case& c : cases) {
+        test::Rendered r(100);
+        test::render_bytes(r, c.job);
+        EXPECT_EQ(ink_in(r.device, px(303), c.top + 1, px(597), c.top + 9), (px(597) - px(303)) * 8)
+            << c.name;
+        EXPECT_EQ(ink_in(r.device, px(303), c.top - 10, px(597), c.top - 1), 0) << c.name;
+    }
+}
+
 TEST(Render, TextSitsOnTheBaselineAtTheCursorAndLandscapeTurnsThePage) {
     test::Rendered portrait(100);
     test::render_bytes(portrait, kSetup + "\033(s0p10h0s0b4099T\033*p300x300YHHHH");
@@ -165,6 +192,48 @@ TEST(Render, PagesFollowFormFeedsCopiesAndResets) {
     }
 }
 
+TEST(Render, AFormFeedKeepsTheColumnAndOtherEjectsGoToTheLeftMargin) {
+    // A rule at the cursor on the new page shows which column the cursor kept.
+    struct Case {
+        const char* name;
+        std::string eject;
+        int column;  // units
+    };
+    const std::vector<Case> cases = {
+        {"form feed", "\f", 600},
+        {"form feed inside a macro", "\033&f3y0X\f\033&f1X\033&f3y2X", 600},
+        {"orientation change", "\033&l1O\033&l0O\033&l0E", 0},
+        {"reset", "\033E\033&l26A\033&l0E\033&u300D", 0},
+    };
+    const std::string rule = "\033*c30a30b0P";
+    for (const Case& c : cases) {
+        test::Rendered r(100);
+        test::render_bytes(r, kSetup + "\033*p600x300Y" + rule + c.eject + "\033*p300Y" + rule);
+        EXPECT_EQ(r.pages, 2) << c.name;
+        const int x0 = px(c.column + 3), x1 = px(c.column + 27);
+        EXPECT_EQ(ink_in(r.device, x0, 101, x1, 109), (x1 - x0) * 8) << c.name;
+    }
+}
+
+TEST(Render, AResetGoesBackToLetterPaper) {
+    struct Case {
+        const char* name;
+        std::string job;
+        int height;  // of the last page, pixels at 100 dpi
+    };
+    const std::vector<Case> cases = {
+        {"A4", kSetup + "A", 1169},
+        {"a reset after A4", kSetup + "A\033EB", 1100},
+        {"A4 again after the reset", kSetup + "A\033E\033&l26AB", 1169},
+        {"a reset at the start", "\033EA", 1100},
+    };
+    for (const Case& c : cases) {
+        test::Rendered r(100);
+        test::render_bytes(r, c.job);
+        EXPECT_EQ(r.device.height(), c.height) << c.name;
+    }
+}
+
 TEST(Render, MacrosRunWhenExecutedAndAsOverlays) {
     const std::string rule = "\033*p300x300Y\033*c300a30b0P";
     test::Rendered executed(100);
@@ -191,6 +260,33 @@ TEST(Render, MacrosRunWhenExecutedAndAsOverlays) {
     test::render_bytes(overlay, kSetup + "\033&f7y0X" + rule + "\033&f1X\033&f7y4XA\fB\f");
     EXPECT_EQ(overlay.pages, 2);
     EXPECT_GT(ink_in(overlay.device, px(303), 101, px(597), 109), 0);
+}
+
+TEST(Render, TextAfterAnExecutedOrCalledMacroFollowsWhatTheMacroPrinted) {
+    // The macro prints two letters of 10 pitch (60 units); a rule at the cursor afterwards
+    // starts where they end, whether the macro was executed (2) or called (3).
+    for (const char* run : {"2", "3"}) {
+        test::Rendered r(100);
+        test::render_bytes(r, kSetup + "\033(s0p10h0s0b4099T\033&f5y0XAB\033&f1X\033*p300x300Y" +
+                                  "\033&f5y" + run + "X\033*c30a30b0P");
+        EXPECT_EQ(ink_in(r.device, px(363), 101, px(387), 109), (px(387) - px(363)) * 8) << run;
+        EXPECT_EQ(ink_in(r.device, px(303), 101, px(357), 109), 0) << run;
+    }
+}
+
+TEST(Render, ForegroundIndicesPastThePaletteWrapRoundIt) {
+    // After a reset the palette holds white (0) and black (1).
+    struct Case {
+        const char* index;
+        bool ink;
+    };
+    const std::vector<Case> cases = {
+        {"0", false}, {"1", true}, {"2", false}, {"3", true}, {"8", false}};
+    for (const Case& c : cases) {
+        test::Rendered r(100);
+        test::render_bytes(r, kSetup + "\033*v" + c.index + "S\033*p300x300Y\033*c300a30b0P");
+        EXPECT_EQ(ink_in(r.device, px(303), 101, px(597), 109) > 0, c.ink) << c.index;
+    }
 }
 
 TEST(Render, HpglRoundedBoxAndCentredLabel) {

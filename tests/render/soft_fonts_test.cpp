@@ -126,8 +126,8 @@ TEST(SoftFonts, BitmapCharactersPrintAsDownloaded) {
          "font 5 has no character for byte 65"},
         {"a reset drops a temporary font", font + "\033E\033(5X" + at + "A", false,
          "font 5 was not downloaded"},
-        {"a permanent font stays after a reset", font + "\033*c5F\033E\033&l0E\033(5X" + at + "A",
-         true, nullptr},
+        {"a permanent font stays after a reset",
+         font + "\033*c5F\033E\033&l26A\033&l0E\033(5X" + at + "A", true, nullptr},
         {"secondary font after shift out",
          font + "\033)5X" + at +
              "\x0e"
