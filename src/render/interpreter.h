@@ -162,6 +162,8 @@ class Interpreter {
     /// Makes a transparent fill in PDF blend by the darker colour, so layers do not add up.
     void layer_blend(cairo_t* cr, bool transparent) const;
     cairo_pattern_t* hatch_pattern(int id, const Rgb& colour);
+    /// From the user space now in effect to the logical page, where pattern cells are counted.
+    cairo_matrix_t user_to_logical() const;
     Rgb palette_colour(long index) const;
 
     // The print model (print_model.cpp)
@@ -239,7 +241,7 @@ class Interpreter {
     double paper_w_ = 595.276, paper_h_ = 841.89;  ///< points
     double offset_portrait_ = 0, offset_landscape_ = 0;
     int orientation_ = 0;
-    cairo_matrix_t orientation_matrix_{1, 0, 0, 1, 0, 0};  ///< logical page to sheet, points
+    cairo_matrix_t logical_to_device_{1, 0, 0, 1, 0, 0};  ///< logical page to device space
     int copies_ = 1;
     double top_margin_ = kDefaultTopMargin;
     double left_margin_ = 0;

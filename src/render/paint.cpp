@@ -24,7 +24,7 @@ std::uint32_t argb(const Rgb& c) {
 /// A repeating pattern from rows of '#' (ink) and '.' (no ink: transparent, or white when
 /// `opaque`).
 cairo_pattern_t* tile(const std::vector<const char*>& rows, const Rgb& colour,
-                      const cairo_matrix_t& orientation, bool opaque) {
+                      const cairo_matrix_t& to_logical, bool opaque) {
     int h = static_cast<int>(rows.size());
     int w = static_cast<int>(std::char_traits<char>::length(rows[0]));
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
@@ -42,10 +42,10 @@ cairo_pattern_t* tile(const std::vector<const char*>& rows, const Rgb& colour,
     cairo_surface_destroy(s);
     cairo_pattern_set_extend(p, CAIRO_EXTEND_REPEAT);
     cairo_pattern_set_filter(p, CAIRO_FILTER_NEAREST);
-    // Cells are counted from the corner of the sheet, whatever the orientation.
+    // Cells are counted from the corner of the logical page, in its orientation.
     cairo_matrix_t scale, m;
     cairo_matrix_init_scale(&scale, 1 / kCell, 1 / kCell);
-    cairo_matrix_multiply(&m, &orientation, &scale);
+    cairo_matrix_multiply(&m, &to_logical, &scale);
     cairo_pattern_set_matrix(p, &m);
     return p;
 }
@@ -71,6 +71,17 @@ Rgb Interpreter::palette_colour(long index) const {
     return Rgb{0, 0, 0};
 }
 
+cairo_matrix_t Interpreter::user_to_logical() const {
+    cairo_matrix_t m{1, 0, 0, 1, 0, 0};
+    if (!cr_) return m;
+    cairo_matrix_t to_logical = logical_to_device_;
+    if (cairo_matrix_invert(&to_logical) != CAIRO_STATUS_SUCCESS) return m;
+    cairo_matrix_t user_to_device;
+    cairo_get_matrix(cr_, &user_to_device);
+    cairo_matrix_multiply(&m, &user_to_device, &to_logical);
+    return m;
+}
+
 cairo_pattern_t* Interpreter::shading_pattern(int level, const Rgb& colour) {
     if (level <= 0) return nullptr;
     const bool opaque = opaque_patterns();
@@ -81,27 +92,36 @@ cairo_pattern_t* Interpreter::shading_pattern(int level, const Rgb& colour) {
         return cairo_pattern_create_rgb(1 - k * (1 - colour.r), 1 - k * (1 - colour.g),
                                         1 - k * (1 - colour.b));
     }
+    // The printer's seven halftones: dots that grow in clusters on a 45 degree screen,
+    // two clusters to a cell, turned with the logical page.
+    const cairo_matrix_t space = user_to_logical();
     if (level <= 2)
+        return tile({"#.......", "........", "........", "........", "........", "........",
+                     "........", "........"},
+                    colour, space, opaque);
+    if (level <= 10)
         return tile({"#.......", "........", "........", "........", "....#...", "........",
                      "........", "........"},
-                    colour, orientation_matrix_, opaque);
-    if (level <= 10)
+                    colour, space, opaque);
+    if (level <= 20)
         return tile({"##......", "##......", "........", "........", "....##..", "....##..",
                      "........", "........"},
-                    colour, orientation_matrix_, opaque);
-    if (level <= 20)
-        return tile({"##......", "........", "........", "....##..", "....##..", "........",
-                     "........", "##......"},
-                    colour, orientation_matrix_, opaque);
+                    colour, space, opaque);
     if (level <= 35)
-        return tile({"##..", "##..", "....", "...."}, colour, orientation_matrix_, opaque);
+        return tile({"##.....#", "##.....#", "#.......", "....#...", "...###..", "...###..",
+                     "....#...", "#......."},
+                    colour, space, opaque);
     if (level <= 55)
-        return tile({"##..", "##..", "..##", "..##"}, colour, orientation_matrix_, opaque);
+        return tile({"##.....#", "###.#.##", "##.....#", "#...#...", "...###..", "#.#####.",
+                     "...###..", "#...#..."},
+                    colour, space, opaque);
     if (level <= 80)
-        return tile({"####", "####", "..##", "..##"}, colour, orientation_matrix_, opaque);
-    return tile({"########", "########", "######..", "######..", "########", "########", "..######",
-                 "..######"},
-                colour, orientation_matrix_, opaque);
+        return tile({"###...##", "###...##", "###...##", "##.###.#", "..#####.", "..#####.",
+                     "..#####.", "##.###.#"},
+                    colour, space, opaque);
+    return tile({"####.###", "###...##", "####.###", "########", ".#######", "..#####.", ".#######",
+                 "########"},
+                colour, space, opaque);
 }
 
 cairo_pattern_t* Interpreter::hatch_pattern(int id, const Rgb& colour) {
@@ -110,27 +130,27 @@ cairo_pattern_t* Interpreter::hatch_pattern(int id, const Rgb& colour) {
         case 1:
             return tile({"########", "........", "........", "........", "........", "........",
                          "........", "........"},
-                        colour, orientation_matrix_, opaque);
+                        colour, user_to_logical(), opaque);
         case 2:
             return tile({"#.......", "#.......", "#.......", "#.......", "#.......", "#.......",
                          "#.......", "#......."},
-                        colour, orientation_matrix_, opaque);
+                        colour, user_to_logical(), opaque);
         case 3:
             return tile({".......#", "......#.", ".....#..", "....#...", "...#....", "..#.....",
                          ".#......", "#......."},
-                        colour, orientation_matrix_, opaque);
+                        colour, user_to_logical(), opaque);
         case 4:
             return tile({"#.......", ".#......", "..#.....", "...#....", "....#...", ".....#..",
                          "......#.", ".......#"},
-                        colour, orientation_matrix_, opaque);
+                        colour, user_to_logical(), opaque);
         case 5:
             return tile({"########", "#.......", "#.......", "#.......", "#.......", "#.......",
                          "#.......", "#......."},
-                        colour, orientation_matrix_, opaque);
+                        colour, user_to_logical(), opaque);
         default:
             return tile({"#......#", ".#....#.", "..#..#..", "...##...", "...##...", "..#..#..",
                          ".#....#.", "#......#"},
-                        colour, orientation_matrix_, opaque);
+                        colour, user_to_logical(), opaque);
     }
 }
 

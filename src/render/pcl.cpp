@@ -451,16 +451,23 @@ void Interpreter::set_orientation(int o) {
 cairo_t* Interpreter::page() {
     if (cr_) return device_.mark(cr_);
     cr_ = device_.begin_page(paper_w_, paper_h_);
+    // On pixels the sheet is a whole number of them, and the far edges the logical
+    // page is placed from are the sheet's edges as the device made it.
+    double sheet_w = paper_w_, sheet_h = paper_h_;
+    if (double ppp = device_.pixels_per_point(); ppp > 0) {
+        sheet_w = std::round(paper_w_ * ppp) / ppp;
+        sheet_h = std::round(paper_h_ * ppp) / ppp;
+    }
     cairo_matrix_t m;
     switch (orientation_) {
         case 1:
-            cairo_matrix_init(&m, 0, -1, 1, 0, 0, paper_h_ - offset_landscape_);
+            cairo_matrix_init(&m, 0, -1, 1, 0, 0, sheet_h - offset_landscape_);
             break;
         case 2:
-            cairo_matrix_init(&m, -1, 0, 0, -1, paper_w_ - offset_portrait_, paper_h_);
+            cairo_matrix_init(&m, -1, 0, 0, -1, sheet_w - offset_portrait_, sheet_h);
             break;
         case 3:
-            cairo_matrix_init(&m, 0, 1, -1, 0, paper_w_, offset_landscape_);
+            cairo_matrix_init(&m, 0, 1, -1, 0, sheet_w, offset_landscape_);
             break;
         default:
             cairo_matrix_init(&m, 1, 0, 0, 1, offset_portrait_, 0);
@@ -475,7 +482,7 @@ cairo_t* Interpreter::page() {
         m.y0 = std::round(m.y0 * ppp) / ppp;
     }
     cairo_transform(cr_, &m);
-    orientation_matrix_ = m;
+    cairo_get_matrix(cr_, &logical_to_device_);
     marked_ = true;
     return cr_;
 }
