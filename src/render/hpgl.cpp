@@ -169,14 +169,6 @@ cairo_pattern_t* Interpreter::hpgl_fill_source(const Rgb& colour) {
             if (it == gl_.raster_fills.end())
                 return cairo_pattern_create_rgb(colour.r, colour.g, colour.b);
             auto [w, h] = gl_.raster_fill_size[index];
-            std::vector<std::string> rows(static_cast<std::size_t>(h),
-                                          std::string(static_cast<std::size_t>(w), '.'));
-            for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; ++x)
-                    if (it->second[static_cast<std::size_t>(y * w + x)])
-                        rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] = '#';
-            std::vector<const char*> pointers;
-            for (const auto& r : rows) pointers.push_back(r.c_str());
             // The cells take the colour of the pen that fills.
             cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
             cairo_surface_flush(s);

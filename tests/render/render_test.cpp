@@ -67,6 +67,9 @@ TEST(Render, VerticalPositionsCountFromTheTopMargin) {
         {"paper size again", "\033&l0E\033&l26A\033*p300x300Y", 150},
         {"cursor after a paper size", "\033&l0E\033*p300x300Y\033&l26A", 62},
         {"same orientation again", "\033&l0E\033&l0O\033*p300x300Y", 100},
+        {"orientation change", "\033&l0E\033&l1O\033&l0O\033*p300x300Y", 150},
+        {"other paper size", "\033&l0E\033&l2A\033&l26A\033*p300x300Y", 150},
+        {"relative moves", "\033&l2E\033*p300x0Y\033*p+300Y", 133},
     };
     for (const Case& c : cases) {
         test::Rendered r(100);
@@ -87,33 +90,6 @@ TEST(Render, TheDefaultPictureFrameHangsFromTheTopMargin) {
                        "0,-1500;\033%0A");
     EXPECT_GT(ink_in(r.device, px(300), 1057, px(600), 1063), 90);
     EXPECT_EQ(ink_in(r.device, 0, 1066, r.device.width(), r.device.height()), 0);
-}
-
-TEST(Render, AbsoluteVerticalMovesCountFromTheTopMargin) {
-    // A rule 30 units high at y = 300 units below the top margin; rows in pixels at 100 dpi.
-    struct Case {
-        const char* name;
-        std::string job;
-        int top;  // device row of the rule's top edge
-    };
-    const std::string rule = "\033*p300x300Y\033*c300a30b0P";
-    const std::vector<Case> cases = {
-        {"no top margin", kSetup + rule, 100},
-        {"half an inch after a reset", "\033E\033&l26A\033&u300D" + rule, 150},
-        {"two lines of 6 per inch", kSetup + "\033&l2E" + rule, 133},
-        {"orientation change restores the default", kSetup + "\033&l1O\033&l0O" + rule, 150},
-        {"page size change restores the default", kSetup + "\033&l2A\033&l26A" + rule, 150},
-        {"decipoints", kSetup + "\033&l2E\033&a720V\033*p300X\033*c300a30b0P", 133},
-        {"relative moves ignore it", kSetup + "\033&l2E\033*p300x0Y\033*p+300Y\033*c300a30b0P",
-         133},
-    };
-    for (const Case& c : cases) {
-        test::Rendered r(100);
-        test::render_bytes(r, c.job);
-        EXPECT_EQ(ink_in(r.device, px(303), c.top + 1, px(597), c.top + 9), (px(597) - px(303)) * 8)
-            << c.name;
-        EXPECT_EQ(ink_in(r.device, px(303), c.top - 10, px(597), c.top - 1), 0) << c.name;
-    }
 }
 
 TEST(Render, TextSitsOnTheBaselineAtTheCursorAndLandscapeTurnsThePage) {
