@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <span>
 
 #include "core/strfmt.h"
 #include "render/interpreter.h"
@@ -23,7 +24,7 @@ std::uint32_t argb(const Rgb& c) {
 
 /// A repeating pattern from rows of '#' (ink) and '.' (no ink: transparent, or white when
 /// `opaque`).
-cairo_pattern_t* tile(const std::vector<const char*>& rows, const Rgb& colour,
+cairo_pattern_t* tile(std::span<const char* const> rows, const Rgb& colour,
                       const cairo_matrix_t& to_logical, bool opaque) {
     int h = static_cast<int>(rows.size());
     int w = static_cast<int>(std::char_traits<char>::length(rows[0]));
@@ -94,64 +95,63 @@ cairo_pattern_t* Interpreter::shading_pattern(int level, const Rgb& colour) {
     }
     // The printer's seven halftones: dots that grow in clusters on a 45 degree screen,
     // two clusters to a cell, turned with the logical page.
-    const cairo_matrix_t space = user_to_logical();
-    if (level <= 2)
-        return tile({"#.......", "........", "........", "........", "........", "........",
-                     "........", "........"},
-                    colour, space, opaque);
-    if (level <= 10)
-        return tile({"#.......", "........", "........", "........", "....#...", "........",
-                     "........", "........"},
-                    colour, space, opaque);
-    if (level <= 20)
-        return tile({"##......", "##......", "........", "........", "....##..", "....##..",
-                     "........", "........"},
-                    colour, space, opaque);
-    if (level <= 35)
-        return tile({"##.....#", "##.....#", "#.......", "....#...", "...###..", "...###..",
-                     "....#...", "#......."},
-                    colour, space, opaque);
-    if (level <= 55)
-        return tile({"##.....#", "###.#.##", "##.....#", "#...#...", "...###..", "#.#####.",
-                     "...###..", "#...#..."},
-                    colour, space, opaque);
-    if (level <= 80)
-        return tile({"###...##", "###...##", "###...##", "##.###.#", "..#####.", "..#####.",
-                     "..#####.", "##.###.#"},
-                    colour, space, opaque);
-    return tile({"####.###", "###...##", "####.###", "########", ".#######", "..#####.", ".#######",
-                 "########"},
-                colour, space, opaque);
+    struct Halftone {
+        int up_to;  ///< the highest shading level in per cent that prints this cell
+        std::array<const char*, 8> rows;
+    };
+    static constexpr std::array<Halftone, 7> kHalftones{{
+        {2,
+         {"#.......", "........", "........", "........", "........", "........", "........",
+          "........"}},
+        {10,
+         {"#.......", "........", "........", "........", "....#...", "........", "........",
+          "........"}},
+        {20,
+         {"##......", "##......", "........", "........", "....##..", "....##..", "........",
+          "........"}},
+        {35,
+         {"##.....#", "##.....#", "#.......", "....#...", "...###..", "...###..", "....#...",
+          "#......."}},
+        {55,
+         {"##.....#", "###.#.##", "##.....#", "#...#...", "...###..", "#.#####.", "...###..",
+          "#...#..."}},
+        {80,
+         {"###...##", "###...##", "###...##", "##.###.#", "..#####.", "..#####.", "..#####.",
+          "##.###.#"}},
+        {99,
+         {"####.###", "###...##", "####.###", "########", ".#######", "..#####.", ".#######",
+          "########"}},
+    }};
+    const Halftone* cell = &kHalftones.back();
+    for (const Halftone& h : kHalftones)
+        if (level <= h.up_to) {
+            cell = &h;
+            break;
+        }
+    return tile(cell->rows, colour, user_to_logical(), opaque);
 }
 
 cairo_pattern_t* Interpreter::hatch_pattern(int id, const Rgb& colour) {
-    const bool opaque = opaque_patterns();
-    switch (id) {
-        case 1:
-            return tile({"########", "........", "........", "........", "........", "........",
-                         "........", "........"},
-                        colour, user_to_logical(), opaque);
-        case 2:
-            return tile({"#.......", "#.......", "#.......", "#.......", "#.......", "#.......",
-                         "#.......", "#......."},
-                        colour, user_to_logical(), opaque);
-        case 3:
-            return tile({".......#", "......#.", ".....#..", "....#...", "...#....", "..#.....",
-                         ".#......", "#......."},
-                        colour, user_to_logical(), opaque);
-        case 4:
-            return tile({"#.......", ".#......", "..#.....", "...#....", "....#...", ".....#..",
-                         "......#.", ".......#"},
-                        colour, user_to_logical(), opaque);
-        case 5:
-            return tile({"########", "#.......", "#.......", "#.......", "#.......", "#.......",
-                         "#.......", "#......."},
-                        colour, user_to_logical(), opaque);
-        default:
-            return tile({"#......#", ".#....#.", "..#..#..", "...##...", "...##...", "..#..#..",
-                         ".#....#.", "#......#"},
-                        colour, user_to_logical(), opaque);
-    }
+    // The six cross-hatch patterns, by their number: horizontal, vertical, two diagonals,
+    // square and diagonal cross-hatch.
+    using Cell = std::array<const char*, 8>;
+    static constexpr std::array<Cell, 6> kHatches{{
+        {"########", "........", "........", "........", "........", "........", "........",
+         "........"},
+        {"#.......", "#.......", "#.......", "#.......", "#.......", "#.......", "#.......",
+         "#......."},
+        {".......#", "......#.", ".....#..", "....#...", "...#....", "..#.....", ".#......",
+         "#......."},
+        {"#.......", ".#......", "..#.....", "...#....", "....#...", ".....#..", "......#.",
+         ".......#"},
+        {"########", "#.......", "#.......", "#.......", "#.......", "#.......", "#.......",
+         "#......."},
+        {"#......#", ".#....#.", "..#..#..", "...##...", "...##...", "..#..#..", ".#....#.",
+         "#......#"},
+    }};
+    // Numbers outside 1..5 print the last pattern.
+    const Cell& cell = kHatches[id >= 1 && id <= 5 ? static_cast<std::size_t>(id - 1) : 5];
+    return tile(cell, colour, user_to_logical(), opaque_patterns());
 }
 
 void Interpreter::set_fill_source(cairo_t* cr, int pattern, int id, const Rgb& colour) {
