@@ -83,7 +83,7 @@ class Encoder {
                 ++i;
                 continue;
             }
-            int step = set_ == kSetA ? in_set_a(b) : set_ == kSetB ? in_set_b(b) : in_set_c(i, b);
+            int step = set_ == kSetC ? in_set_c(i, b) : in_set_ab(b);
             if (step < 0) return 3;
             i += static_cast<std::size_t>(step);
         }
@@ -115,9 +115,16 @@ class Encoder {
 
     // Each handler returns how many bytes it consumed (0: handle the byte again in the
     // set just switched to), or -1 after reporting an illegal byte.
-    int in_set_a(int b) {
-        if (b < 32) return put(b + 64);
-        if (b < 96) return put(b - 32);
+    // Sets A and B: the same handler with the two sets' roles swapped.
+    int in_set_ab(int b) {
+        const bool in_a = set_ == kSetA;
+        const int value = in_a ? (b < 32   ? b + 64
+                                  : b < 96 ? b - 32
+                                           : -1)
+                               : (b >= 32 && b < 128 ? b - 32 : -1);
+        if (value >= 0) return put(value);
+        const int other = in_a ? kSetB : kSetA;
+        const int other_code = in_a ? kCodeB : kCodeA;
         switch (b) {
             case kByteFnc1:
                 return put(kFnc1);
@@ -126,63 +133,28 @@ class Encoder {
             case kByteFnc3:
                 return put(kFnc3);
             case kByteFnc4:
-                return put(kCodeA);
+                return put(in_a ? kCodeA : kCodeB);
             case kByteUseA:
-                return 1;
             case kByteUseB:
-                return put(kCodeB, kSetB);
+                return (b == kByteUseA) == in_a ? 1 : put(other_code, other);
             case kByteUseC:
                 return put(kCodeC, kSetC);
-            case kByteShiftB:
-                return shift(kSetB);
             default:
                 break;
         }
-        if (b < 128 && mode_ >= 2) {
+        if (b == (in_a ? kByteShiftB : kByteShiftA)) return shift(other);
+        const char from = in_a ? 'A' : 'B';
+        const char to = in_a ? 'B' : 'A';
+        if ((in_a ? b < 128 : b < 32) && mode_ >= 2) {
             report_warning(run_, 1,
-                           "Bar128: Code ('%c', %d, 0x%02x) triggered auto-switch from Code A to "
-                           "Code B",
-                           shown(b), b, static_cast<unsigned>(b));
-            emit(kCodeB, kSetB);
+                           "Bar128: Code ('%c', %d, 0x%02x) triggered auto-switch from Code %c to "
+                           "Code %c",
+                           shown(b), b, static_cast<unsigned>(b), from, to);
+            emit(other_code, other);
             return 0;
         }
-        report_error(run_, 1, "Bar128: Illegal code ('%c', %d, 0x%02x) for Code A", shown(b), b,
-                     static_cast<unsigned>(b));
-        return -1;
-    }
-
-    int in_set_b(int b) {
-        if (b >= 32 && b < 128) return put(b - 32);
-        switch (b) {
-            case kByteFnc1:
-                return put(kFnc1);
-            case kByteFnc2:
-                return put(kFnc2);
-            case kByteFnc3:
-                return put(kFnc3);
-            case kByteFnc4:
-                return put(kCodeB);
-            case kByteUseA:
-                return put(kCodeA, kSetA);
-            case kByteUseB:
-                return 1;
-            case kByteUseC:
-                return put(kCodeC, kSetC);
-            case kByteShiftA:
-                return shift(kSetA);
-            default:
-                break;
-        }
-        if (b < 32 && mode_ >= 2) {
-            report_warning(run_, 1,
-                           "Bar128: Code ('%c', %d, 0x%02x) triggered auto-switch from Code B to "
-                           "Code A",
-                           shown(b), b, static_cast<unsigned>(b));
-            emit(kCodeA, kSetA);
-            return 0;
-        }
-        report_error(run_, 1, "Bar128: Illegal code ('%c', %d, 0x%02x) for Code B", shown(b), b,
-                     static_cast<unsigned>(b));
+        report_error(run_, 1, "Bar128: Illegal code ('%c', %d, 0x%02x) for Code %c", shown(b), b,
+                     static_cast<unsigned>(b), from);
         return -1;
     }
 
