@@ -163,6 +163,10 @@ cairo_pattern_t* Interpreter::hpgl_fill_source(const Rgb& colour) {
         }
         case 10:
             return shading_pattern(static_cast<int>(std::clamp(gl_.fill_a, 0.0, 100.0)), colour);
+        case 22:
+            // A pattern downloaded in PCL (ESC*c#W) by its ID.
+            if (cairo_pattern_t* p = user_pattern(to_int(gl_.fill_a), colour)) return p;
+            return cairo_pattern_create_rgb(colour.r, colour.g, colour.b);
         case 11: {
             int index = to_int(gl_.fill_a);
             auto it = gl_.raster_fills.find(index);

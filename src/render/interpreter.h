@@ -162,6 +162,13 @@ class Interpreter {
     /// Makes a transparent fill in PDF blend by the darker colour, so layers do not add up.
     void layer_blend(cairo_t* cr, bool transparent) const;
     cairo_pattern_t* hatch_pattern(int id, const Rgb& colour);
+    /// ESC*c#W: a user-defined pattern for the current pattern ID.
+    void download_pattern(const std::string& data, long long offset);
+    /// ESC*c#Q: deletes patterns or makes the current one temporary or permanent.
+    void pattern_control(int op);
+    /// The downloaded pattern `id` in `colour` (its one bits) or the palette (a colour
+    /// pattern); nullptr when there is none.
+    cairo_pattern_t* user_pattern(int id, const Rgb& colour);
     /// From the user space now in effect to the logical page, where pattern cells are counted.
     cairo_matrix_t user_to_logical() const;
     Rgb palette_colour(long index) const;
@@ -299,6 +306,15 @@ class Interpreter {
     Rgb foreground_;
     int pattern_ = 0;  ///< *v#T
     int area_id_ = 0;  ///< *c#G
+    struct UserPattern {
+        int width = 0, height = 0;
+        double cell_x = 0, cell_y = 0;  ///< points a pattern dot covers
+        bool colour = false;            ///< cells index the palette; else 1 is ink, 0 paper
+        bool permanent = false;
+        std::vector<std::uint8_t> cells;
+    };
+    std::map<int, UserPattern> user_patterns_;
+    std::size_t user_pattern_bytes_ = 0;
     bool source_transparent_ = true;
     bool pattern_transparent_ = true;
     int rop_ = 252;  ///< *l#O logical operation

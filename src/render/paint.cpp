@@ -14,6 +14,9 @@ namespace {
 
 // Pattern cells are 1/100 inch, anchored at the corner of the sheet.
 constexpr double kCell = 0.72;
+// The largest user-defined pattern kept, in dots, and all of them together.
+constexpr std::size_t kMaxPatternCells = 1u << 16;
+constexpr std::size_t kMaxPatternBytes = 16u << 20;
 
 std::uint32_t argb(const Rgb& c) {
     auto channel = [](double v) {
@@ -22,33 +25,41 @@ std::uint32_t argb(const Rgb& c) {
     return 0xFF000000u | channel(c.r) << 16 | channel(c.g) << 8 | channel(c.b);
 }
 
-/// A repeating pattern from rows of '#' (ink) and '.' (no ink: transparent, or white when
-/// `opaque`).
-cairo_pattern_t* tile(std::span<const char* const> rows, const Rgb& colour,
-                      const cairo_matrix_t& to_logical, bool opaque) {
-    int h = static_cast<int>(rows.size());
-    int w = static_cast<int>(std::char_traits<char>::length(rows[0]));
+/// A repeating pattern of `w` x `h` cells whose ARGB colour `at(x, y)` gives, each `cell_x`
+/// by `cell_y` points, counted from the corner of the logical page in its orientation.
+template <class At>
+cairo_pattern_t* repeat_cells(int w, int h, double cell_x, double cell_y,
+                              const cairo_matrix_t& to_logical, At at) {
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
     cairo_surface_flush(s);
     unsigned char* data = cairo_image_surface_get_data(s);
     int stride = cairo_image_surface_get_stride(s);
-    const std::uint32_t ink = argb(colour), paper = opaque ? 0xFFFFFFFFu : 0;
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(data + y * stride);
-        for (int x = 0; x < w; ++x)
-            row[x] = rows[static_cast<std::size_t>(y)][x] == '#' ? ink : paper;
+        for (int x = 0; x < w; ++x) row[x] = at(x, y);
     }
     cairo_surface_mark_dirty(s);
     cairo_pattern_t* p = cairo_pattern_create_for_surface(s);
     cairo_surface_destroy(s);
     cairo_pattern_set_extend(p, CAIRO_EXTEND_REPEAT);
     cairo_pattern_set_filter(p, CAIRO_FILTER_NEAREST);
-    // Cells are counted from the corner of the logical page, in its orientation.
     cairo_matrix_t scale, m;
-    cairo_matrix_init_scale(&scale, 1 / kCell, 1 / kCell);
+    cairo_matrix_init_scale(&scale, 1 / cell_x, 1 / cell_y);
     cairo_matrix_multiply(&m, &to_logical, &scale);
     cairo_pattern_set_matrix(p, &m);
     return p;
+}
+
+/// A repeating pattern from rows of '#' (ink) and '.' (no ink: transparent, or white when
+/// `opaque`).
+cairo_pattern_t* tile(std::span<const char* const> rows, const Rgb& colour,
+                      const cairo_matrix_t& to_logical, bool opaque) {
+    const int h = static_cast<int>(rows.size());
+    const int w = static_cast<int>(std::char_traits<char>::length(rows[0]));
+    const std::uint32_t ink = argb(colour), paper = opaque ? 0xFFFFFFFFu : 0;
+    return repeat_cells(w, h, kCell, kCell, to_logical, [&](int x, int y) {
+        return rows[static_cast<std::size_t>(y)][x] == '#' ? ink : paper;
+    });
 }
 
 }  // namespace
@@ -154,6 +165,93 @@ cairo_pattern_t* Interpreter::hatch_pattern(int id, const Rgb& colour) {
     return tile(cell, colour, user_to_logical(), opaque_patterns());
 }
 
+void Interpreter::download_pattern(const std::string& data, long long offset) {
+    auto byte = [&](std::size_t i) { return static_cast<unsigned char>(data[i]); };
+    auto word = [&](std::size_t i) { return byte(i) << 8 | byte(i + 1); };
+    const int format = data.size() >= 8 ? byte(0) : -1;
+    const std::size_t header = format == 20 ? 12 : 8;
+    if (data.size() < header || (format != 0 && format != 1 && format != 20)) {
+        problems_.report(offset, "user pattern", "a pattern of unknown form is not kept");
+        return;
+    }
+    UserPattern u;
+    const int bits = format == 1 ? byte(2) : 1;
+    u.height = word(4);
+    u.width = word(6);
+    u.colour = format == 1;
+    // Pattern dots are printer dots at 300 dpi unless the pattern names its resolution.
+    const int dpi_x = format == 20 && word(8) > 0 ? word(8) : 300;
+    const int dpi_y = format == 20 && word(10) > 0 ? word(10) : 300;
+    u.cell_x = 72.0 / dpi_x;
+    u.cell_y = 72.0 / dpi_y;
+    const auto cells = static_cast<std::size_t>(u.width) * static_cast<std::size_t>(u.height);
+    const std::size_t row_bytes = (static_cast<std::size_t>(u.width) * bits + 7) / 8;
+    if ((bits != 1 && bits != 8) || cells == 0 || cells > kMaxPatternCells ||
+        data.size() < header + row_bytes * static_cast<std::size_t>(u.height)) {
+        problems_.report(
+            offset, "user pattern",
+            strfmt("a %dx%d pattern of %d bits per dot is not kept", u.width, u.height, bits));
+        return;
+    }
+    auto old = user_patterns_.find(area_id_);
+    const std::size_t kept =
+        user_pattern_bytes_ - (old != user_patterns_.end() ? old->second.cells.size() : 0);
+    if (kept + cells > kMaxPatternBytes) {
+        problems_.report(offset, "user pattern", "pattern memory is full: the pattern is not kept");
+        return;
+    }
+    u.cells.resize(cells);
+    for (int y = 0; y < u.height; ++y) {
+        const std::size_t row = header + row_bytes * static_cast<std::size_t>(y);
+        for (int x = 0; x < u.width; ++x) {
+            const auto ux = static_cast<std::size_t>(x);
+            u.cells[static_cast<std::size_t>(y * u.width + x)] =
+                bits == 8 ? byte(row + ux) : (byte(row + ux / 8) >> (7 - ux % 8)) & 1;
+        }
+    }
+    user_pattern_bytes_ = kept + cells;
+    user_patterns_[area_id_] = std::move(u);
+}
+
+void Interpreter::pattern_control(int op) {
+    auto drop = [&](auto it) {
+        user_pattern_bytes_ -= it->second.cells.size();
+        return user_patterns_.erase(it);
+    };
+    auto current = user_patterns_.find(area_id_);
+    switch (op) {
+        case 0:
+        case 1:
+            for (auto it = user_patterns_.begin(); it != user_patterns_.end();)
+                it = op == 0 || !it->second.permanent ? drop(it) : std::next(it);
+            break;
+        case 2:
+            if (current != user_patterns_.end()) drop(current);
+            break;
+        case 4:
+        case 5:
+            if (current != user_patterns_.end()) current->second.permanent = op == 5;
+            break;
+        default:
+            break;
+    }
+}
+
+cairo_pattern_t* Interpreter::user_pattern(int id, const Rgb& colour) {
+    auto it = user_patterns_.find(id);
+    if (it == user_patterns_.end()) return nullptr;
+    const UserPattern& u = it->second;
+    const std::uint32_t ink = argb(colour), paper = opaque_patterns() ? 0xFFFFFFFFu : 0;
+    return repeat_cells(
+        u.width, u.height, u.cell_x, u.cell_y, user_to_logical(), [&](int x, int y) {
+            const std::uint8_t cell = u.cells[static_cast<std::size_t>(y * u.width + x)];
+            if (!u.colour) return cell ? ink : paper;
+            // A colour pattern's white dots are paper.
+            const Rgb c = palette_colour(cell);
+            return c.r >= 1 && c.g >= 1 && c.b >= 1 ? paper : argb(c);
+        });
+}
+
 void Interpreter::set_fill_source(cairo_t* cr, int pattern, int id, const Rgb& colour) {
     if (rop_ != 252 && rop_source(cr)) return;
     cairo_pattern_t* p = nullptr;
@@ -161,6 +259,13 @@ void Interpreter::set_fill_source(cairo_t* cr, int pattern, int id, const Rgb& c
         p = shading_pattern(id, colour);
     else if (pattern == 3)
         p = hatch_pattern(id, colour);
+    else if (pattern == 4)
+        p = user_pattern(id, colour);
+    if (!p && pattern == 4) {
+        // A pattern ID with no pattern marks nothing.
+        cairo_set_source_rgba(cr, 0, 0, 0, 0);
+        return;
+    }
     if (!p) {
         if (pattern == 2 && id <= 0)
             cairo_set_source_rgba(cr, 1, 1, 1, pattern_transparent_ ? 0 : 1);
@@ -242,14 +347,13 @@ void Interpreter::fill_rule(int kind) {
     cairo_save(cr);
     rule_path(cr, x_, y_, rule_w_, rule_h_);
     int pattern = kind;
-    if (kind == 5) pattern = pattern_ == 4 ? 0 : pattern_;
-    if (kind == 4) pattern = 0;
+    if (kind == 5) pattern = pattern_;
     if (pattern == 2 && area_id_ >= 100) pattern = 0;
     if (pattern == 1) {
         cairo_set_source_rgb(cr, 1, 1, 1);
         cairo_fill(cr);
     } else {
-        if ((pattern == 2 || pattern == 3) && !pattern_transparent_) {
+        if (pattern >= 2 && !pattern_transparent_) {
             cairo_set_source_rgb(cr, 1, 1, 1);
             cairo_fill_preserve(cr);
         }

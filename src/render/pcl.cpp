@@ -392,6 +392,7 @@ void Interpreter::reset() {
     soft_.reset();
     soft_primary_ = soft_secondary_ = -1;
     primary_by_id_ = shifted_out_ = false;
+    pattern_control(1);  // temporary patterns go too
     // Temporary macros go with a reset; permanent ones stay.
     for (auto it = macros_.begin(); it != macros_.end();) {
         if (!it->second.permanent) {

@@ -16,6 +16,8 @@ constexpr std::size_t kMaxRasterRowBytes = 1 << 16;
 constexpr int kMaxCopies = 99;
 // A font header or character block larger than this is cut short.
 constexpr std::size_t kMaxSoftFontBlock = 4u << 20;
+// A user-defined pattern's header and dots, at most 65536 of 8 bits.
+constexpr std::size_t kMaxPatternBlock = 12 + (1u << 16);
 
 }  // namespace
 
@@ -295,7 +297,8 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
              }},
             {'*', 'c', 'K', F::Value, 0, ignore},
             {'*', 'c', 'L', F::Value, 0, ignore},
-            {'*', 'c', 'Q', F::Value, 0, ignore},
+            {'*', 'c', 'Q', F::Value, 0,
+             [](PclCall& k) { k.s.pattern_control(clamp_int(k.v, 0, 100)); }},
             // Downloaded fonts: font ID, character code, font control.
             {'*', 'c', 'D', F::Value, 0,
              [](PclCall& k) { k.s.font_id_ = clamp_int(k.v, 0, 32767); }},
@@ -314,11 +317,8 @@ const std::vector<PclCommands::Row>& PclCommands::rows() {
                                         strfmt("unknown font control %d skipped", op));
                  }
              }},
-            {'*', 'c', 'W', F::Data, 0,
-             [](PclCall& k) {
-                 k.s.problems_.report(k.c.offset, "user pattern",
-                                      "user-defined patterns are not drawn: they fill solid");
-             }},
+            {'*', 'c', 'W', F::Data, kMaxPatternBlock,
+             [](PclCall& k) { k.s.download_pattern(k.data, k.c.offset); }},
 
             // Colour and the print model (*v)
             // Text placed so far is drawn in the pattern it was placed with.
