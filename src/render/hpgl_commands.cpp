@@ -331,6 +331,7 @@ const std::vector<GlCommands::Row>& GlCommands::rows() {
              [](GlCall& k) {
                  Hpgl& gl = k.gl();
                  gl.fill_type = 1;
+                 gl.fill_last.clear();
                  gl.transparent = true;
                  gl.label_origin = 1;
                  gl.dir_run = 1;
@@ -434,12 +435,20 @@ const std::vector<GlCommands::Row>& GlCommands::rows() {
              [](GlCall& k) {
                  const auto& p = k.p;
                  Hpgl& gl = k.gl();
-                 gl.fill_type = p.empty() ? 1 : static_cast<int>(std::clamp(p[0], 0.0, 100.0));
-                 if (p.size() > 1)
-                     gl.fill_a = p[1];
-                 else if (gl.fill_type == 10)
-                     gl.fill_a = 100;
-                 if (p.size() > 2) gl.fill_b = p[2];
+                 const int type = p.empty() ? 1 : to_int(p[0]);
+                 // A fill type or parameter out of range leaves the fill as it was.
+                 static constexpr int kTypes[] = {1, 2, 3, 4, 10, 11, 21, 22};
+                 if (std::find(std::begin(kTypes), std::end(kTypes), type) == std::end(kTypes))
+                     return;
+                 if (p.size() > 1 && ((type == 10 && (p[1] < 0 || p[1] > 100)) ||
+                                      ((type == 3 || type == 4) && p[1] < 0)))
+                     return;
+                 auto last = gl.fill_last.try_emplace(type, type == 10 ? 100 : 0, 0).first;
+                 if (p.size() > 1) last->second.first = p[1];
+                 if (p.size() > 2) last->second.second = p[2];
+                 gl.fill_type = type;
+                 gl.fill_a = last->second.first;
+                 gl.fill_b = last->second.second;
              }},
             // The cells follow the three leading numbers.
             {'R', 'F', F::Own, 0,

@@ -55,6 +55,8 @@ struct Hpgl {
     double sc[4] = {0, 1, 0, 1};
     int fill_type = 1;
     double fill_a = 0, fill_b = 0;
+    /// The parameters last given for each fill type, which FT without them takes again.
+    std::map<int, std::pair<double, double>> fill_last;
     bool transparent = true;
     int label_origin = 1;
     double dir_run = 1, dir_rise = 0;

@@ -77,6 +77,32 @@ TEST(HpglFills, HatchingIsLinesAtItsSpacingAndAngle) {
     EXPECT_NE(fine.problems.text().find("hatch lines closer"), std::string::npos);
 }
 
+TEST(HpglFills, FillTypesOutOfRangeAreIgnoredAndParametersRemembered) {
+    // A 2000-unit square after each fill set-up; solid fills it, 30 % shading about a
+    // third of it (the 8x8 cell's dots), 50 % about half.
+    struct Case {
+        const char* name;
+        std::string fill;
+        int low, high;  // ink in per cent of the square's inside
+    };
+    const std::vector<Case> cases = {
+        {"solid by default", "FT10;", 99, 100},
+        {"a negative level", "FT10,30;FT10,-20;", 20, 40},
+        {"a level past 100", "FT10,30;FT10,150;", 20, 40},
+        {"an unknown type", "FT10,30;FT7;", 20, 40},
+        {"negative hatch spacing", "FT10,30;FT3,-50;", 20, 40},
+        {"the last level of the type", "FT10,50;FT3,100,45;FT10;", 40, 60},
+        {"forgotten by DF", "FT10,50;DF;SP1;FT10;", 99, 100},
+    };
+    for (const Case& c : cases) {
+        test::Rendered r = render_gl(c.fill + "PU1000,1000;RA3000,3000;");
+        const int inside = (px(3000) - px(1000) - 4) * (py(1000) - py(3000) - 4);
+        const int share = 100 * ink_box(r.device, 1000, 1000, 3000, 3000) / inside;
+        EXPECT_GE(share, c.low) << c.name;
+        EXPECT_LE(share, c.high) << c.name;
+    }
+}
+
 TEST(HpglFills, WedgesFillOrEdgeASliceRoundThePen) {
     struct Case {
         const char* name;
