@@ -484,6 +484,9 @@ cairo_t* Interpreter::page() {
     }
     cairo_transform(cr_, &m);
     cairo_get_matrix(cr_, &logical_to_device_);
+    // Nothing prints outside the logical page: marks that cross its edges are cut there.
+    cairo_rectangle(cr_, 0, 0, logical_width(), logical_height());
+    cairo_clip(cr_);
     marked_ = true;
     return cr_;
 }

@@ -85,6 +85,26 @@ TEST(RenderOutput, MarksOffThePageAreReportedOncePerPageWithWhereTheyAre) {
     EXPECT_NE(text.find("page 3: a mark reaches"), std::string::npos) << text;
 }
 
+TEST(RenderOutput, MarksAreCutAtTheLogicalPagesEdge) {
+    // A4's logical page ends 71 + 2338 dots from the sheet's left edge (803 px at 100 dpi);
+    // the sheet goes on to 827 px.
+    struct Case {
+        const char* name;
+        std::string job;
+        int y;  // a row through the mark
+    };
+    const std::vector<Case> cases = {
+        {"rule", "\033*p2300x300Y\033*c150a60b0P", 110},
+        {"text", "\033*p2300x600Y\033(s0p10h12v0s0b4099TWWWWWWWW", 197},
+    };
+    for (const Case& c : cases) {
+        test::Rendered r(100);
+        test::render_bytes(r, kSetup + c.job);
+        EXPECT_GT(test::ink_in(r.device, 790, c.y, 802, c.y + 1), 0) << c.name;
+        EXPECT_EQ(test::ink_in(r.device, 805, 0, r.device.width(), r.device.height()), 0) << c.name;
+    }
+}
+
 TEST(RenderOutput, PagesAndCopiesStopAtThePageLimit) {
     struct Case {
         const char* name;

@@ -12,9 +12,10 @@ namespace {
 
 // A pattern of `w` x `h` dots in `format` (0 and 20: one bit a dot; 1: a byte a dot) with
 // the given row bytes; `extra` holds format 20's resolutions.
-std::string pattern(int format, int w, int h, const std::string& rows, const std::string& extra = "",
-                    int bits = 1) {
-    std::string data{static_cast<char>(format), 0, static_cast<char>(bits), 0,
+std::string pattern(int format, int w, int h, const std::string& rows,
+                    const std::string& extra = "", int bits = 1) {
+    std::string data{static_cast<char>(format), 0,
+                     static_cast<char>(bits),   0,
                      static_cast<char>(h >> 8), static_cast<char>(h & 255),
                      static_cast<char>(w >> 8), static_cast<char>(w & 255)};
     data += extra + rows;
@@ -63,24 +64,41 @@ TEST(UserPatterns, DotsAreCountedFromThePageCornerAndKeptUntilDeleted) {
          300,
          {"##..##....", "##..##....", "..##......"}},
         {"the current pattern (*c5P)",
-         "\033*c7G" + kSmall + "\033*v4T\033*p300x300Y\033*c100a100b5P", 300, 300,
+         "\033*c7G" + kSmall + "\033*v4T\033*p300x300Y\033*c100a100b5P",
+         300,
+         300,
          {"#.#..#.#..", ".#....#...", "##########"}},
-        {"an ID without a pattern", "\033*c7G" + kSmall + "\033*c8G\033*p300x300Y" + kRule, 300,
-         300, {blank, blank, blank}},
-        {"deleted", "\033*c7G" + kSmall + "\033*c2Q\033*p300x300Y" + kRule, 300, 300,
+        {"an ID without a pattern",
+         "\033*c7G" + kSmall + "\033*c8G\033*p300x300Y" + kRule,
+         300,
+         300,
+         {blank, blank, blank}},
+        {"deleted",
+         "\033*c7G" + kSmall + "\033*c2Q\033*p300x300Y" + kRule,
+         300,
+         300,
          {blank, blank, blank}},
         {"dropped by a reset",
-         "\033*c7G" + kSmall + test::kSetup + "\033*c7G\033*p300x300Y" + kRule, 300, 300,
+         "\033*c7G" + kSmall + test::kSetup + "\033*c7G\033*p300x300Y" + kRule,
+         300,
+         300,
          {blank, blank, blank}},
         {"permanent over a reset",
-         "\033*c7G" + kSmall + "\033*c5Q" + test::kSetup + "\033*c7G\033*p300x300Y" + kRule, 300,
-         300, {"#.#..#.#..", ".#....#...", "##########"}},
+         "\033*c7G" + kSmall + "\033*c5Q" + test::kSetup + "\033*c7G\033*p300x300Y" + kRule,
+         300,
+         300,
+         {"#.#..#.#..", ".#....#...", "##########"}},
         {"too large to keep",
          "\033*c7G" + pattern(0, 400, 400, std::string(50 * 400, '\xff')) + "\033*p300x300Y" +
              kRule,
-         300, 300, {blank, blank, blank}},
-        {"cut short", "\033*c7G" + pattern(0, 5, 3, "\xa0\x40") + "\033*p300x300Y" + kRule, 300,
-         300, {blank, blank, blank}},
+         300,
+         300,
+         {blank, blank, blank}},
+        {"cut short",
+         "\033*c7G" + pattern(0, 5, 3, "\xa0\x40") + "\033*p300x300Y" + kRule,
+         300,
+         300,
+         {blank, blank, blank}},
     };
     for (const Case& c : cases) {
         test::Rendered r(300);
