@@ -36,7 +36,9 @@ double Interpreter::font_size_pt() const {
 const ActiveFont* Interpreter::current_font() {
     if (font_dirty_) {
         std::string error;
-        active_ = fonts_.get(font_, error);
+        FontRequest request = font_;
+        request.pitch = pitch_;
+        active_ = fonts_.get(request, error);
         if (!active_) problems_.report(offset_now_, "font " + error, error);
         font_dirty_ = false;
     }
