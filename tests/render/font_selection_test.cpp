@@ -1,5 +1,6 @@
 // Which built-in face a request gets when the printer has no face of exactly that
-// typeface, style and stroke weight: style before weight before typeface.
+// typeface, style and stroke weight (style before weight before typeface), and how far
+// its characters advance.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -91,6 +92,21 @@ int rule_at(const render::ImageDevice& d, int from, int y) {
     return -1;
 }
 
+// Two one-dot rules hanging 100 units below the text, the lowest ink of the page: the
+// pixels from the left edge of the first to that of the second (-1: not found).
+const std::string kRule = "\033*p+100Y\033*c1a30b0P\033*p-100Y";
+int rules_apart(const render::ImageDevice& d) {
+    int row = std::min(d.height() - 1, 1000);  // below the rules at 300 dpi
+    while (row > 0 && rule_at(d, 0, row) < 0) --row;
+    row -= 15;
+    const int start = rule_at(d, 0, row);
+    if (start < 0) return -1;
+    int past = start;
+    while (past < d.width() && d.ink(past, row)) ++past;
+    const int end = rule_at(d, past, row);
+    return end < 0 ? -1 : end - start;
+}
+
 TEST(FontSelection, TextAdvancesAsTheChosenFace) {
     // "ma " five times at 40 points, between two rules: its advance in ems is the sum of
     // the chosen face's m, a and space.
@@ -112,21 +128,30 @@ TEST(FontSelection, TextAdvancesAsTheChosenFace) {
     const double units_per_em = 40.0 / 72 * 300;
     for (const Case& c : cases) {
         test::Rendered r(300);
-        // The rules hang well below the text, the lowest ink of the page.
-        const std::string rule = "\033*p+100Y\033*c1a30b0P\033*p-100Y";
-        std::string job = test::kSetup + "\033(19U" + c.font + "\033*p100x600Y" + rule;
+        std::string job = test::kSetup + "\033(19U" + c.font + "\033*p100x600Y" + kRule;
         for (int i = 0; i < 5; ++i) job += "ma ";
-        test::render_bytes(r, job + rule);
-        int row = std::min(r.device.height() - 1, 1000);  // below the rules (rows 850-880)
-        while (row > 0 && rule_at(r.device, 0, row) < 0) --row;
-        row -= 15;
-        const int start = rule_at(r.device, 0, row);
-        int past = std::max(start, 0);
-        while (past < r.device.width() && r.device.ink(past, row)) ++past;
-        const int end = rule_at(r.device, past, row);
-        ASSERT_GT(start, 0) << c.font + 1;
-        ASSERT_GT(end, start) << c.font + 1;
-        EXPECT_NEAR((end - start) / (5 * units_per_em), c.em, 0.003) << c.font + 1;
+        test::render_bytes(r, job + kRule);
+        EXPECT_NEAR(rules_apart(r.device) / (5 * units_per_em), c.em, 0.003) << c.font + 1;
+    }
+}
+
+TEST(FontSelection, FixedPitchAdvancesByWholeDots) {
+    // Ten characters, or a move to column ten, between two rules, at 300 dpi.
+    struct Case {
+        const char* pitch;
+        int dots;  // per character
+    };
+    const std::vector<Case> cases = {
+        {"10", 30}, {"24", 13}, {"17", 18}, {"9", 33}, {"7", 43}, {"16.67", 18},
+    };
+    for (const Case& c : cases) {
+        for (const std::string& move : {std::string(10, 'i'), std::string("\033&a10C")}) {
+            test::Rendered r(300);
+            test::render_bytes(r, test::kSetup + "\033(19U\033(s0p" + c.pitch +
+                                      "h0s0b4099T\033*p0x600Y" + kRule + move + kRule);
+            EXPECT_EQ(rules_apart(r.device), 10 * c.dots)
+                << c.pitch << (move[0] == 'i' ? " text" : " column");
+        }
     }
 }
 
