@@ -6,7 +6,8 @@ Source: the font description files of groff's lj4 device (Debian package groff-b
 /usr/share/groff/current/font/devlj4), which list each built-in font's widths as the
 printer sets them. A glyph's character is its name when that is one character or
 uXXXX; else the character its symbol set and code stand for (the set tables of
-src/render/symbol_sets.cpp, or Python's codec of the set). Fixed-pitch faces are left
+src/render/symbol_sets.cpp, or Python's codec of the set). The space has the font's
+space width. Fixed-pitch faces are left
 out: their advance is the pitch.
 
 usage: scripts/gen-printer-metrics.py [DEVLJ4_DIR] |
@@ -111,6 +112,8 @@ def main():
                 widths.setdefault(c, width)
         for c, width in aliases:
             widths.setdefault(c, width)
+        if "spacewidth" in header:
+            widths.setdefault(0x20, int(header["spacewidth"]))
         key = (int(header["pcltypeface"]), int(header["pclweight"]), int(header["pclstyle"]))
         if header.get("name") == "-" or name == "S":
             special = (key, widths)  # groff's special font prints in this typeface

@@ -6,6 +6,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <tuple>
 
@@ -64,7 +65,133 @@ long typeface_base(long typeface) {
     return (typeface < 0 ? -typeface : typeface) % 4096;
 }
 
+constexpr const char* kMono[] = {"NimbusMonoPS-Regular", "NimbusMonoPS-Italic", "NimbusMonoPS-Bold",
+                                 "NimbusMonoPS-BoldItalic"};
+constexpr const char* kSans[] = {"NimbusSans-Regular", "NimbusSans-Italic", "NimbusSans-Bold",
+                                 "NimbusSans-BoldItalic"};
+constexpr const char* kSerif[] = {"NimbusRoman-Regular", "NimbusRoman-Italic", "NimbusRoman-Bold",
+                                  "NimbusRoman-BoldItalic"};
+
+// The printer's built-in faces, by typeface number. Its own typefaces are drawn with the
+// URW family of their kind (sans or serif); the faces it shares with PostScript printers
+// with their URW equivalents.
+constexpr BuiltinFace kBuiltinFaces[] = {
+    {0, 0, 0, false, kMono[0]},  // line printer: at its own pitch only
+    {4099, 0, 0, false, kMono[0]},
+    {4099, 0, 1, false, kMono[1]},
+    {4099, 3, 0, false, kMono[2]},
+    {4099, 3, 1, false, kMono[3]},
+    {4101, 0, 0, true, kSerif[0]},  // CG times
+    {4101, 0, 1, true, kSerif[1]},
+    {4101, 3, 0, true, kSerif[2]},
+    {4101, 3, 1, true, kSerif[3]},
+    {4102, 0, 0, false, kMono[0]},  // letter gothic
+    {4102, 0, 1, false, kMono[1]},
+    {4102, 3, 0, false, kMono[2]},
+    {4113, 0, 0, true, kSans[0]},  // omega
+    {4113, 0, 1, true, kSans[1]},
+    {4113, 3, 0, true, kSans[2]},
+    {4113, 3, 1, true, kSans[3]},
+    {4116, 0, 1, true, kSerif[1]},  // coronet
+    {4140, 3, 4, true, kSerif[2]},  // clarendon condensed
+    {4148, 0, 0, true, kSans[0]},   // univers
+    {4148, 0, 1, true, kSans[1]},
+    {4148, 3, 0, true, kSans[2]},
+    {4148, 3, 1, true, kSans[3]},
+    {4148, 0, 4, true, kSans[0]},  // univers condensed, drawn narrowed
+    {4148, 0, 5, true, kSans[1]},
+    {4148, 3, 4, true, kSans[2]},
+    {4148, 3, 5, true, kSans[3]},
+    {4168, 0, 0, true, kSans[0]},  // antique olive
+    {4168, 0, 1, true, kSans[1]},
+    {4168, 3, 0, true, kSans[2]},
+    {4197, 0, 0, true, kSerif[0]},  // garamond
+    {4197, 0, 1, true, kSerif[1]},
+    {4197, 3, 0, true, kSerif[2]},
+    {4197, 3, 1, true, kSerif[3]},
+    {4297, 0, 0, true, kSerif[0]},  // marigold
+    {4362, 1, 0, true, kSans[0]},   // albertus medium
+    {4362, 4, 0, true, kSans[2]},   // albertus extra bold
+    {16602, 0, 0, true, kSans[0]},  // arial
+    {16602, 0, 1, true, kSans[1]},
+    {16602, 3, 0, true, kSans[2]},
+    {16602, 3, 1, true, kSans[3]},
+    {16901, 0, 0, true, kSerif[0]},  // times new
+    {16901, 0, 1, true, kSerif[1]},
+    {16901, 3, 0, true, kSerif[2]},
+    {16901, 3, 1, true, kSerif[3]},
+    {24580, 0, 0, true, kSans[0]},  // helvetica
+    {24580, 0, 1, true, kSans[1]},
+    {24580, 3, 0, true, kSans[2]},
+    {24580, 3, 1, true, kSans[3]},
+    {24580, 0, 4, true, "NimbusSansNarrow-Regular"},
+    {24580, 0, 5, true, "NimbusSansNarrow-Oblique"},
+    {24580, 3, 4, true, "NimbusSansNarrow-Bold"},
+    {24580, 3, 5, true, "NimbusSansNarrow-BoldOblique"},
+    {24591, 0, 0, true, "P052-Roman"},  // palatino
+    {24591, 0, 1, true, "P052-Italic"},
+    {24591, 3, 0, true, "P052-Bold"},
+    {24591, 3, 1, true, "P052-BoldItalic"},
+    {24607, 0, 0, true, "URWGothic-Book"},  // avant garde
+    {24607, 0, 1, true, "URWGothic-BookOblique"},
+    {24607, 2, 0, true, "URWGothic-Demi"},
+    {24607, 2, 1, true, "URWGothic-DemiOblique"},
+    {24623, -3, 0, true, "URWBookman-Light"},  // bookman
+    {24623, -3, 1, true, "URWBookman-LightItalic"},
+    {24623, 2, 0, true, "URWBookman-Demi"},
+    {24623, 2, 1, true, "URWBookman-DemiItalic"},
+    {24703, 0, 0, true, "C059-Roman"},  // century schoolbook
+    {24703, 0, 1, true, "C059-Italic"},
+    {24703, 3, 0, true, "C059-Bold"},
+    {24703, 3, 1, true, "C059-BdIta"},
+    {25093, 0, 0, true, kSerif[0]},  // times
+    {25093, 0, 1, true, kSerif[1]},
+    {25093, 3, 0, true, kSerif[2]},
+    {25093, 3, 1, true, kSerif[3]},
+    {45099, 0, 1, true, "Z003-MediumItalic"},  // chancery
+};
+
+constexpr double kLinePrinterPitch = 16.67;
+
+// The faces a request can get at all: those of its spacing; the line printer face only at
+// (about) its own pitch.
+bool spacing_fits(const BuiltinFace& face, const FontRequest& request) {
+    if (face.proportional != request.proportional) return false;
+    return face.typeface != 0 || std::abs(request.pitch - kLinePrinterPitch) < 0.05;
+}
+
+// The stroke weight a request gets among the weights of the faces left.
+long chosen_weight(const FontRequest& request, long style) {
+    const long wanted = request.weight;
+    long thinner = -100, heavier = 100;
+    for (const BuiltinFace& f : kBuiltinFaces) {
+        if (!spacing_fits(f, request) || f.style != style) continue;
+        if (f.weight == wanted) return wanted;
+        if (f.weight < wanted) thinner = std::max(thinner, f.weight);
+        if (f.weight > wanted) heavier = std::min(heavier, f.weight);
+    }
+    if (wanted < 0) return thinner != -100 ? thinner : heavier;
+    return heavier != 100 ? heavier : thinner;
+}
+
 }  // namespace
+
+const BuiltinFace& select_builtin_face(const FontRequest& request) {
+    // Structure (the bits above posture and width) does not part the built-in faces.
+    long style = request.style % 32;
+    if (std::none_of(std::begin(kBuiltinFaces), std::end(kBuiltinFaces), [&](const BuiltinFace& f) {
+            return spacing_fits(f, request) && f.style == style;
+        }))
+        style = 0;
+    const long weight = chosen_weight(request, style);
+    const BuiltinFace* first = nullptr;
+    for (const BuiltinFace& f : kBuiltinFaces) {
+        if (!spacing_fits(f, request) || f.style != style || f.weight != weight) continue;
+        if (typeface_base(f.typeface) == typeface_base(request.typeface)) return f;
+        if (!first) first = &f;
+    }
+    return first ? *first : kBuiltinFaces[1];
+}
 
 const PrinterMetrics* printer_metrics_for(long typeface, long weight, long style) {
     // The printer's own face of that style and weight; else the nearest face of the
@@ -93,8 +220,8 @@ double printer_advance(const PrinterMetrics& metrics, char32_t c) {
 }
 
 bool FontRequest::operator<(const FontRequest& o) const {
-    return std::tie(proportional, typeface, style, weight, symbol_set) <
-           std::tie(o.proportional, o.typeface, o.style, o.weight, o.symbol_set);
+    return std::tie(proportional, typeface, style, weight, symbol_set, pitch) <
+           std::tie(o.proportional, o.typeface, o.style, o.weight, o.symbol_set, o.pitch);
 }
 
 Family family_for(long typeface, bool proportional) {
@@ -219,7 +346,11 @@ FontCache::~FontCache() {
 }
 
 FontCache::Face* FontCache::face(Family family, bool bold, bool italic, std::string& error) {
-    std::string stem = file_stem(family, bold, italic);
+    return face(file_stem(family, bold, italic),
+                family == Family::Symbol || family == Family::Dingbats, error);
+}
+
+FontCache::Face* FontCache::face(const std::string& stem, bool symbolic, std::string& error) {
     auto it = faces_.find(stem);
     if (it != faces_.end()) return it->second.get();
     if (!library_->ft) {
@@ -255,18 +386,26 @@ FontCache::Face* FontCache::face(Family family, bool bold, bool italic, std::str
         FT_Done_Face(owned->face);
         delete owned;
     });
-    face->symbolic = family == Family::Symbol || family == Family::Dingbats;
+    face->symbolic = symbolic;
     Face* result = face.get();
     faces_[stem] = std::move(face);
     return result;
 }
 
-const ActiveFont* FontCache::get(const FontRequest& request, std::string& error) {
+const ActiveFont* FontCache::get(const FontRequest& asked, std::string& error) {
+    // Of the pitch only one thing parts fixed-pitch faces: whether it is the line printer's.
+    FontRequest request = asked;
+    request.pitch = !request.proportional && std::abs(request.pitch - kLinePrinterPitch) < 0.05
+                        ? kLinePrinterPitch
+                        : 0;
     auto it = fonts_.find(request);
     if (it != fonts_.end()) return it->second.get();
-    Family family = family_for(request.typeface, request.proportional);
-    const bool line_printer = !request.proportional && typeface_base(request.typeface) == 0;
-    Face* f = face(family, request.weight > 0, slanted(request.style), error);
+    const Family family = family_for(request.typeface, request.proportional);
+    const bool symbolic = family == Family::Symbol || family == Family::Dingbats;
+    const BuiltinFace* builtin = symbolic ? nullptr : &select_builtin_face(request);
+    const bool line_printer = builtin && builtin->typeface == 0;
+    Face* f = builtin ? face(builtin->urw, false, error)
+                      : face(family, request.weight > 0, slanted(request.style), error);
     if (!f) {
         fonts_[request] = nullptr;
         return nullptr;
@@ -319,14 +458,13 @@ const ActiveFont* FontCache::get(const FontRequest& request, std::string& error)
     // it; a face narrower than the URW one that draws it (condensed, script faces) is drawn
     // narrowed by as much, so its letters keep within their advances.
     if (request.proportional) {
-        // A typeface without widths of its own takes those of the face the printer puts in
-        // its place: Arial's for Helvetica (they share them), CG Times' for the serif default.
+        // Faces the printer shares with PostScript printers advance as their URW equivalents;
+        // Helvetica as Arial (they share widths).
         const PrinterMetrics* m =
-            printer_metrics_for(request.typeface, request.weight, request.style);
-        if (!m && family == Family::Serif)
-            m = printer_metrics_for(4101, request.weight, request.style);
-        if (!m && typeface_base(request.typeface) == 4)
-            m = printer_metrics_for(16602, request.weight, request.style);
+            builtin ? printer_metrics_for(builtin->typeface, builtin->weight, builtin->style)
+                    : printer_metrics_for(request.typeface, request.weight, request.style);
+        if (!m && builtin && typeface_base(builtin->typeface) == 4)
+            m = printer_metrics_for(16602, builtin->weight, builtin->style);
         if (m) {
             double printer = 0, drawn = 0;
             for (std::size_t i = 0; i < 256; ++i) {

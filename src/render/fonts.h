@@ -19,8 +19,26 @@ struct FontRequest {
     long style = 0;                  ///< 0 upright; odd values slant
     long weight = 0;                 ///< stroke weight, -7..7
     std::string symbol_set = "10U";  ///< PC-8, what printers select after a reset
+    double pitch = 10;               ///< characters an inch of a fixed-pitch request
     bool operator<(const FontRequest& o) const;
 };
+
+/// A face the printer has built in, and the URW face that draws it.
+struct BuiltinFace {
+    long typeface;
+    long weight;
+    long style;  ///< posture + 4 * width
+    bool proportional;
+    const char* urw;  ///< file name of the URW face, without its extension
+};
+
+/// The built-in face a request gets, chosen as the printer chooses: spacing first (and for
+/// the line printer face its one pitch), then style, then stroke weight, then typeface.
+/// A style no face has reads as upright; a weight no face of that style has gives the
+/// next thinner one for a light request (else the next heavier), the next heavier for
+/// others (else the next thinner); a typeface no face of that style and weight has gives
+/// the one of them with the lowest number.
+const BuiltinFace& select_builtin_face(const FontRequest& request);
 
 /// The URW families the typefaces map to.
 enum class Family : std::uint8_t { Mono, Sans, Serif, Symbol, Dingbats };
@@ -71,6 +89,7 @@ class FontCache {
   private:
     struct Face;
     Face* face(Family family, bool bold, bool italic, std::string& error);
+    Face* face(const std::string& stem, bool symbolic, std::string& error);
     struct Library;
     std::shared_ptr<Library> library_;
     std::map<std::string, std::unique_ptr<Face>> faces_;

@@ -330,7 +330,9 @@ void Interpreter::hpgl_rectangle(double x2, double y2, bool fill) {
 
 void Interpreter::hpgl_label(const std::string& text) {
     std::string error;
-    const ActiveFont* font = fonts_.get(gl_.font, error);
+    FontRequest request = gl_.font;
+    request.pitch = gl_.font_pitch;
+    const ActiveFont* font = fonts_.get(request, error);
     if (!font) {
         problems_.report(offset_now_, "font " + error, error);
         return;

@@ -36,7 +36,9 @@ double Interpreter::font_size_pt() const {
 const ActiveFont* Interpreter::current_font() {
     if (font_dirty_) {
         std::string error;
-        active_ = fonts_.get(font_, error);
+        FontRequest request = font_;
+        request.pitch = pitch_;
+        active_ = fonts_.get(request, error);
         if (!active_) problems_.report(offset_now_, "font " + error, error);
         font_dirty_ = false;
     }
@@ -45,7 +47,9 @@ const ActiveFont* Interpreter::current_font() {
 
 double Interpreter::hmi() const {
     if (hmi_override_ >= 0) return hmi_override_;
-    if (!font_.proportional) return 72.0 / pitch_;
+    // A fixed pitch advances by whole dots of 1/300 inch (half a dot up): 13 dots at 24
+    // characters an inch, 18 at 17.
+    if (!font_.proportional) return std::floor(300.0 / pitch_ + 0.5) * 72.0 / 300;
     if (active_) return active_->advance[' '] * font_size_pt();
     return font_size_pt() / 4;
 }

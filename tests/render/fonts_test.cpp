@@ -128,8 +128,10 @@ TEST(RenderFonts, ProportionalTextAdvancesAsThePrintersOwnTypeface) {
         {4101, 0, 0, "8M", '-', 0.885},   // minus of the mathematics set
         {5, 0, 0, "19U", '+', 0.885},     // the same typeface without its vendor number
         {4148, 0, 0, "19U", 'a', 0.535},  {4148, 0, 1, "19U", 'W', 0.996},
-        {4116, 0, 0, "19U", 'a', 0.332},   // only an italic is built in: its widths
-        {4148, 0, 4, "19U", 'a', 0.406},   // condensed
+        {4116, 0, 1, "19U", 'a', 0.332},  // coronet is built in as an italic only
+        {4116, 0, 0, "19U", 'a', 0.443},  // so style before typeface: upright CG Times
+        {4101, 0, 0, "19U", ' ', 0.295},  // the space is as wide as the printer's
+        {4148, 3, 0, "19U", ' ', 0.332},  {4148, 0, 4, "19U", 'a', 0.406},  // condensed
         {4362, 4, 0, "19U", 'a', 0.498},   // the heavier of two weights of a face
         {9999, 0, 0, "19U", '+', 0.885},   // unknown: the serif default's widths
         {4099, 0, 0, "19U", 'i', 0.277},   // courier asked proportional: the same
@@ -168,10 +170,12 @@ TEST(RenderFonts, ProportionalTextAdvancesAsThePrintersOwnTypeface) {
         EXPECT_GE(font->x_scale, c.low) << c.typeface << " " << c.style;
         EXPECT_LE(font->x_scale, c.high) << c.typeface << " " << c.style;
     }
-    // The line printer face is drawn taller than Courier at its pitch; Courier is not.
+    // The line printer face (only at its own pitch) is drawn taller than Courier at that
+    // pitch; Courier is not.
     for (long typeface : {0L, 4099L}) {
         render::FontRequest request;
         request.typeface = typeface;
+        request.pitch = 16.67;
         std::string error;
         const render::ActiveFont* font = cache.get(request, error);
         ASSERT_NE(font, nullptr) << error;
