@@ -204,15 +204,19 @@ void PngDevice::work() {
 }
 
 std::string PngDevice::file_name(int page) const {
+    return png_file_name(pattern_, page);
+}
+
+std::string png_file_name(const std::string& pattern, int page) {
     std::string number = std::to_string(page);
-    std::size_t at = pattern_.find("%d");
-    if (at != std::string::npos) return pattern_.substr(0, at) + number + pattern_.substr(at + 2);
-    if (page == 1) return pattern_;
-    std::size_t dot = pattern_.rfind('.');
-    std::size_t slash = pattern_.rfind('/');
+    std::size_t at = pattern.find("%d");
+    if (at != std::string::npos) return pattern.substr(0, at) + number + pattern.substr(at + 2);
+    if (page == 1) return pattern;
+    std::size_t dot = pattern.rfind('.');
+    std::size_t slash = pattern.rfind('/');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return pattern_ + "-" + number;
-    return pattern_.substr(0, dot) + "-" + number + pattern_.substr(dot);
+        return pattern + "-" + number;
+    return pattern.substr(0, dot) + "-" + number + pattern.substr(dot);
 }
 
 cairo_t* PngDevice::open_page(double width_pt, double height_pt) {

@@ -93,6 +93,11 @@ class PdfDevice : public Device {
 /// a page's drawing in memory until the page is finished.
 constexpr long kMaxPdfMarks = 250000;
 
+/// The file that page `page` (1-based) of a PNG output named `pattern` goes to: "%d" stands
+/// for the page number; without it, pages after the first get "-2", "-3" ... before the
+/// extension.
+std::string png_file_name(const std::string& pattern, int page);
+
 /// Each page as a PNG at `dpi`; `pattern` names the files, "%d" standing for the page number.
 /// Finished pages are encoded and written by worker threads while the next pages are drawn;
 /// at most a few pages wait, so memory stays bounded.

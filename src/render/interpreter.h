@@ -109,6 +109,8 @@ class Interpreter {
 
     // Parsing (pcl.cpp)
     void run_stream(Input& in, int depth);
+    /// Takes the job's first bytes and reports a job in another language.
+    void note_job_start(int byte);
     bool read_command(Input& in, int first, Command& c, bool& more);
     void skip_data(Input& in, long long count, std::string* keep, std::size_t keep_max);
     void execute(Input& in, Command& c, int depth);
@@ -317,6 +319,7 @@ class Interpreter {
     };
     std::map<int, UserPattern> user_patterns_;
     std::size_t user_pattern_bytes_ = 0;
+    std::string job_start_;  ///< the job's first bytes
     bool source_transparent_ = true;
     bool pattern_transparent_ = true;
     int rop_ = 252;  ///< *l#O logical operation

@@ -74,6 +74,19 @@ void Interpreter::run(Input& in) {
     }
 }
 
+void Interpreter::note_job_start(int byte) {
+    job_start_.push_back(static_cast<char>(byte));
+    // Files a printer of this language would print as text, given by mistake.
+    static constexpr std::pair<const char*, const char*> kOthers[] = {
+        {"%PDF-", "a PDF file"},
+        {"%!PS", "a PostScript file"},
+    };
+    for (const auto& [start, what] : kOthers)
+        if (job_start_ == start)
+            problems_.report(0, "not pcl",
+                             strfmt("the job is %s, not a PCL job: it is drawn as text", what));
+}
+
 void Interpreter::finish() {
     flush_text();
     raster_end();
@@ -84,7 +97,10 @@ void Interpreter::run_stream(Input& in, int depth) {
     for (;;) {
         int b = in.get();
         if (b < 0) return;
-        if (depth == 0) offset_now_ = in.offset() - 1;
+        if (depth == 0) {
+            offset_now_ = in.offset() - 1;
+            if (offset_now_ < 5) note_job_start(b);
+        }
         if (b == 0x1b) {
             Command c;
             c.offset = offset_now_;

@@ -1,5 +1,7 @@
 #include "render/render.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +39,14 @@ bool ends_with(const std::string& s, const char* tail) {
     for (std::size_t i = 0; i < n; ++i)
         if (std::tolower(static_cast<unsigned char>(s[s.size() - n + i])) != tail[i]) return false;
     return true;
+}
+
+/// True when `path` names the file `job` reads (writing there would destroy the job).
+bool is_the_job(std::FILE* job, const std::string& path) {
+    struct stat a {};
+    struct stat b {};
+    return fstat(fileno(job), &a) == 0 && stat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+           a.st_ino == b.st_ino;
 }
 
 int usage(std::FILE* err, const std::string& problem) {
@@ -133,6 +143,12 @@ int render_run(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* 
             return 2;
         }
         job = owned_in.get();
+    }
+    const std::string first_file = pdf ? output : png_file_name(output, 1);
+    if (first_file != "-" && is_the_job(job, first_file)) {
+        std::fprintf(err, "morvel-render: the output %s is the job itself; nothing is written\n",
+                     first_file.c_str());
+        return 2;
     }
     FileHandle owned_out;
     std::unique_ptr<Device> device;

@@ -20,6 +20,9 @@ const std::string kJob =
 TEST(RenderCli, ExitCodesSayWhatHappened) {
     test::TempDir dir;
     std::string bad = dir.write("bad.pcl", "Hello\033&z9Q");
+    std::string postscript = dir.write("letter.ps", "%!PS-Adobe-3.0\n/Times findfont\n");
+    std::string self = dir.write("self.pdf", "\033EHello\f");
+    std::string self_png = dir.write("self.png", "\033EHello\f");
     struct Case {
         const char* name;
         std::string args;
@@ -34,9 +37,15 @@ TEST(RenderCli, ExitCodesSayWhatHappened) {
         {"unreadable job", "-o " + dir.file("d.pdf") + " " + dir.file("missing.pcl"), 2},
         {"resolution out of range", "-r 0 -o " + dir.file("e.png") + " " + kJob, 2},
         {"unknown output type", "-o " + dir.file("f.tiff") + " " + kJob, 2},
+        {"a PostScript file", "-o " + dir.file("g.pdf") + " " + postscript, 1},
+        {"output over the job", "-o " + self + " " + self, 2},
+        {"first page over the job", "-o " + self_png + " " + self_png, 2},
     };
     for (const Case& c : cases)
         EXPECT_EQ(test::run_command(kRender + " " + c.args), c.status) << c.name;
+    // A job named as its own output is left as it was.
+    EXPECT_EQ(std::filesystem::file_size(self), 8u);
+    EXPECT_EQ(std::filesystem::file_size(self_png), 8u);
 }
 
 TEST(RenderCli, PngPagesAreNumberedAndAPipeGivesAPdf) {
