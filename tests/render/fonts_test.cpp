@@ -82,6 +82,31 @@ TEST(RenderFonts, SymbolSetsGiveTheirCharacters) {
         {"8U", '~', U'~', true},
         {"8U", '\'', U'\u2019', true},
         {"8U", '`', U'\u2018', true},
+        {"99Q", '\'', U'\u2019', false},  // a set the printer lacks prints as Roman-8
+        {"2N", '^', U'\u02C6', true},
+        {"2N", 0x80, U'\u20AC', true},
+        // Windows 3.0 Latin 1: ISO Latin 1 above 159, below it only the euro and quotes.
+        {"9U", 0xE9, U'\u00E9', true},
+        {"9U", 0x80, U'\u20AC', true},
+        {"9U", 0x92, U'\u2019', true},
+        {"9U", 0x85, U'\uFFFD', true},
+        // PC-858: PC-850 with the euro in place of the dotless i.
+        {"13U", 0x84, U'\u00E4', true},
+        {"13U", 0xD5, U'\u20AC', true},
+        {"13U", '^', U'\u02C6', true},
+        // The ISO 7-bit sets: their national letters, nothing above 126.
+        {"0U", '\'', U'\u2019', true},
+        {"0U", '`', U'\u2018', true},
+        {"0U", 0xE9, U'\uFFFD', true},
+        {"1E", '#', U'\u00A3', true},
+        {"1E", '\'', U'\'', true},
+        {"1E", 0xC5, U'\uFFFD', true},
+        {"0I", '@', U'\u00A7', true},
+        {"0I", '}', U'\u00E8', true},
+        {"0I", '`', U'\u00F9', true},
+        {"0S", '[', U'\u00C4', true},
+        {"0S", '`', U'\u00E9', true},
+        {"0S", 0xE9, U'\uFFFD', true},
     };
     for (const Case& c : cases) {
         bool known = !c.known;
