@@ -65,6 +65,20 @@ long typeface_base(long typeface) {
     return (typeface < 0 ? -typeface : typeface) % 4096;
 }
 
+// The word space a printer gives the regular and bold faces of normal width of CG Times
+// and Univers, wider than their width tables say; 0 where the table holds.
+double word_space(const PrinterMetrics& m) {
+    if ((m.style >> 2) != 0 || (m.weight != 0 && m.weight != 3)) return 0;
+    switch (typeface_base(m.typeface)) {
+        case 5:
+            return 0.296;
+        case 52:
+            return 0.332;
+        default:
+            return 0;
+    }
+}
+
 }  // namespace
 
 const PrinterMetrics* printer_metrics_for(long typeface, long weight, long style) {
@@ -349,6 +363,10 @@ const ActiveFont* FontCache::get(const FontRequest& request, std::string& error)
                 }
                 font->advance[i] = advance;
             }
+            if (double space = word_space(*m); space > 0)
+                for (std::size_t i = 0; i < 256; ++i)
+                    if (font->character[i] == U' ' || font->character[i] == U'\u00A0')
+                        font->advance[i] = space;
             if (drawn > 0 && printer / drawn < 0.95) font->x_scale = printer / drawn;
         }
     }

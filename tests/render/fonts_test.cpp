@@ -146,20 +146,32 @@ TEST(RenderFonts, ProportionalTextAdvancesAsThePrintersOwnTypeface) {
         double em;
     };
     const std::vector<Case> cases = {
-        {4101, 0, 0, "19U", '+', 0.885},  {4101, 0, 0, "19U", ',', 0.332},
-        {4101, 0, 0, "19U", 'a', 0.443},  {4101, 3, 0, "7J", 0xC0, 0.885},  // bold minus
-        {4101, 0, 0, "7J", 0xAD, 0.553},                                    // fi ligature
+        {4101, 0, 0, "19U", '+', 0.885},
+        {4101, 0, 0, "19U", ',', 0.332},
+        {4101, 0, 0, "19U", 'a', 0.443},
+        {4101, 3, 0, "7J", 0xC0, 0.885},  // bold minus
+        {4101, 0, 0, "7J", 0xAD, 0.553},  // fi ligature
         {4101, 0, 0, "10U", '`', 0.498},  // the grave accent, not the open quote
         {4101, 0, 0, "8M", '-', 0.885},   // minus of the mathematics set
         {5, 0, 0, "19U", '+', 0.885},     // the same typeface without its vendor number
-        {4148, 0, 0, "19U", 'a', 0.535},  {4148, 0, 1, "19U", 'W', 0.996},
+        {4148, 0, 0, "19U", 'a', 0.535},
+        {4148, 0, 1, "19U", 'W', 0.996},
         {4116, 0, 0, "19U", 'a', 0.332},   // only an italic is built in: its widths
         {4148, 0, 4, "19U", 'a', 0.406},   // condensed
         {4362, 4, 0, "19U", 'a', 0.498},   // the heavier of two weights of a face
         {9999, 0, 0, "19U", '+', 0.885},   // unknown: the serif default's widths
         {4099, 0, 0, "19U", 'i', 0.277},   // courier asked proportional: the same
         {24580, 0, 0, "19U", 'a', 0.556},  // helvetica shares arial's widths
-        {4362, 1, 0, "19U", 'a', 0.461},  {4362, 7, 0, "19U", 'a', 0.498},  // nearest weight
+        {4362, 1, 0, "19U", 'a', 0.461},
+        {4362, 7, 0, "19U", 'a', 0.498},  // nearest weight
+        // The word space of CG Times and Univers is wider than their tables; Arial's is not.
+        {4101, 0, 0, "19U", ' ', 0.296},
+        {4101, 3, 1, "19U", ' ', 0.296},
+        {4101, 0, 0, "0N", 0xA0, 0.296},
+        {9999, 0, 0, "19U", ' ', 0.296},
+        {4148, 0, 0, "19U", ' ', 0.332},
+        {4148, 3, 0, "19U", ' ', 0.332},
+        {16602, 0, 0, "19U", ' ', 0.278},
     };
     render::FontCache cache;
     for (const Case& c : cases) {
