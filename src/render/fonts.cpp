@@ -144,6 +144,10 @@ Family family_for(long typeface, bool proportional) {
     }
 }
 
+bool dingbat_set(const std::string& set) {
+    return set == "579L";
+}
+
 bool pc8_family(const std::string& set) {
     return set == "10U" || set == "11U" || set == "12U" || set == "17U";
 }
@@ -289,8 +293,11 @@ FontCache::Face* FontCache::face(Family family, bool bold, bool italic, std::str
 const ActiveFont* FontCache::get(const FontRequest& request, std::string& error) {
     auto it = fonts_.find(request);
     if (it != fonts_.end()) return it->second.get();
-    Family family = family_for(request.typeface, request.proportional);
-    const bool line_printer = !request.proportional && typeface_base(request.typeface) == 0;
+    Family family = dingbat_set(request.symbol_set)
+                        ? Family::Dingbats
+                        : family_for(request.typeface, request.proportional);
+    const bool line_printer =
+        family != Family::Dingbats && !request.proportional && typeface_base(request.typeface) == 0;
     Face* f = face(family, request.weight > 0, slanted(request.style), error);
     if (!f) {
         fonts_[request] = nullptr;
@@ -343,7 +350,7 @@ const ActiveFont* FontCache::get(const FontRequest& request, std::string& error)
     // Proportional text advances as the printer's own typeface does, whatever face draws
     // it; a face narrower than the URW one that draws it (condensed, script faces) is drawn
     // narrowed by as much, so its letters keep within their advances.
-    if (request.proportional) {
+    if (request.proportional && family != Family::Dingbats) {
         // A typeface without widths of its own takes those of the face the printer puts in
         // its place: Arial's for Helvetica (they share them), CG Times' for the serif default.
         const PrinterMetrics* m =

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
 #include "render/device.h"
+#include "render_support.h"
 
 namespace morvel {
 namespace {
@@ -231,6 +233,27 @@ TEST(RenderFonts, PngFilesAreNamedByPage) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(render::PngDevice(c.pattern, 100).file_name(c.page), c.name) << c.pattern;
+}
+
+TEST(RenderFonts, TheDingbatSetPrintsWithTheDingbatFaceWhateverTheTypeface) {
+    // Only the dingbat face has the set, so a printer takes it, proportional, at the height
+    // asked for, whatever typeface, weight and spacing the selection names.
+    const std::string text = "\033*p100x200Y\"#$%&()*+\033*p100x400Y" + std::string(10, '!');
+    auto ink = [&](const std::string& selection) {
+        test::Rendered r(100);
+        test::render_bytes(r, test::kSetup + "\033(579L" + selection + text);
+        return std::array<int, 2>{test::ink_in(r.device, 0, 0, 800, 110),
+                                  test::ink_in(r.device, 0, 110, 800, 180)};
+    };
+    const std::array<int, 2> dingbats = ink("\033(s1p12v0s0b2730T");
+    ASSERT_GT(dingbats[0], 100);
+    const char* selections[] = {
+        "\033(s0p10h12v0s0b4099T",  // fixed-pitch Courier
+        "\033(s1p12v0s0b4101T",     // Times
+        "\033(s1p12v0s3b4148T",     // Univers bold
+        "\033(s0p16.67h12v0s0b0T",  // line printer
+    };
+    for (const char* selection : selections) EXPECT_EQ(ink(selection), dingbats) << selection + 1;
 }
 
 }  // namespace
