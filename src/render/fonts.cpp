@@ -47,10 +47,11 @@ std::string file_stem(Family family, bool bold, bool italic) {
 const char* charset_of(const std::string& set) {
     static constexpr std::pair<const char*, const char*> kSets[] = {
         {"8U", "HP-ROMAN8"},   {"0N", "ISO-8859-1"}, {"19U", "CP1252"},     {"10U", "CP437"},
-        {"12U", "CP850"},      {"0U", "ASCII"},      {"2N", "ISO-8859-2"},  {"9N", "ISO-8859-15"},
+        {"12U", "CP850"},      {"13U", "CP858"},     {"2N", "ISO-8859-2"},  {"9N", "ISO-8859-15"},
         {"9E", "CP1250"},      {"5N", "ISO-8859-9"}, {"10N", "ISO-8859-5"}, {"9R", "CP1251"},
         {"5T", "CP1254"},      {"17U", "CP852"},     {"11U", "CP850"},      {"12N", "ISO-8859-7"},
         {"18N", "ISO-8859-1"}, {"1U", "ASCII"},      {"6N", "ISO-8859-10"}, {"9T", "CP1254"},
+        {"9U", "CP1252"},
     };
     for (const auto& [name, charset] : kSets)
         if (set == name) return charset;
@@ -212,6 +213,7 @@ const PrinterMetrics* printer_metrics_for(long typeface, long weight, long style
 }
 
 double printer_advance(const PrinterMetrics& metrics, char32_t c) {
+    if (c == U'\u00A0') c = U' ';  // the no-break space is as wide as the space
     auto it =
         std::lower_bound(metrics.widths.begin(), metrics.widths.end(), c,
                          [](const PrinterWidth& w, char32_t key) { return w.character < key; });
@@ -256,6 +258,10 @@ Family family_for(long typeface, bool proportional) {
     }
 }
 
+bool dingbat_set(const std::string& set) {
+    return set == "579L";
+}
+
 bool pc8_family(const std::string& set) {
     return set == "10U" || set == "11U" || set == "12U" || set == "17U";
 }
@@ -291,10 +297,11 @@ std::array<char32_t, 256> symbol_set_table(const std::string& set, bool& known) 
     iconv_close(cd);
     if (pc8_family(set))
         for (const SymbolSetEntry& e : pc8_low_codes()) table[e.code] = e.character;
-    // Where a printer's sets part from the code pages they are named after: Roman-8 has
-    // typographic single quotes for the apostrophe and the grave accent, and the ISO and
-    // PC sets have the small tilde accent, ISO Latin 1 also the small circumflex.
-    if (set == "8U") {
+    // Where a printer's sets part from the code pages they are named after: Roman-8 (also
+    // standing in for a set the printer does not have) has typographic single quotes for the
+    // apostrophe and the grave accent, and the ISO and PC sets have the small tilde accent,
+    // ISO Latin 1 and 2 and PC-858 also the small circumflex.
+    if (set == "8U" || !known) {
         table[0x27] = U'\u2019';
         table[0x60] = U'\u2018';
     }
@@ -302,7 +309,16 @@ std::array<char32_t, 256> symbol_set_table(const std::string& set, bool& known) 
                                                        "10U", "11U", "12U", "13U", "17U"};
     if (std::find(std::begin(kSmallTilde), std::end(kSmallTilde), set) != std::end(kSmallTilde))
         table[0x7E] = U'\u02DC';
-    if (set == "0N") table[0x5E] = U'\u02C6';
+    static constexpr std::string_view kSmallCircumflex[] = {"0N", "2N", "13U"};
+    if (std::find(std::begin(kSmallCircumflex), std::end(kSmallCircumflex), set) !=
+        std::end(kSmallCircumflex))
+        table[0x5E] = U'\u02C6';
+    // Windows 3.0 Latin 1 has of the codes 128 to 159 only the euro and the single quotes;
+    // the printer's ISO Latin 2 has the euro at 128 too.
+    if (set == "9U")
+        for (std::size_t i = 0x81; i < 0xA0; ++i)
+            if (i != 0x91 && i != 0x92) table[i] = 0xFFFD;
+    if (set == "2N") table[0x80] = U'\u20AC';
     return table;
 }
 
@@ -400,7 +416,9 @@ const ActiveFont* FontCache::get(const FontRequest& asked, std::string& error) {
                         : 0;
     auto it = fonts_.find(request);
     if (it != fonts_.end()) return it->second.get();
-    const Family family = family_for(request.typeface, request.proportional);
+    const Family family = dingbat_set(request.symbol_set)
+                              ? Family::Dingbats
+                              : family_for(request.typeface, request.proportional);
     const bool symbolic = family == Family::Symbol || family == Family::Dingbats;
     const BuiltinFace* builtin = symbolic ? nullptr : &select_builtin_face(request);
     const bool line_printer = builtin && builtin->typeface == 0;
@@ -457,7 +475,7 @@ const ActiveFont* FontCache::get(const FontRequest& asked, std::string& error) {
     // Proportional text advances as the printer's own typeface does, whatever face draws
     // it; a face narrower than the URW one that draws it (condensed, script faces) is drawn
     // narrowed by as much, so its letters keep within their advances.
-    if (request.proportional) {
+    if (request.proportional && family != Family::Dingbats) {
         // Faces the printer shares with PostScript printers advance as their URW equivalents;
         // Helvetica as Arial (they share widths).
         const PrinterMetrics* m =

@@ -46,6 +46,10 @@ enum class Family : std::uint8_t { Mono, Sans, Serif, Symbol, Dingbats };
 /// The family that stands for a PCL typeface number of the given spacing.
 Family family_for(long typeface, bool proportional);
 
+/// Whether only the dingbat face has the symbol set: a printer then prints it with that
+/// proportional face whatever typeface and spacing the job asks for.
+bool dingbat_set(const std::string& set);
+
 /// A loaded face with the glyph and advance (in ems) of every byte of its symbol set.
 struct ActiveFont {
     cairo_font_face_t* face = nullptr;  ///< owned by the FontCache

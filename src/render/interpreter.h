@@ -138,6 +138,7 @@ class Interpreter {
     void flush_text();
     const ActiveFont* current_font();
     double font_size_pt() const;
+    bool proportional_now() const;
     double hmi() const;
     void set_fill_source(cairo_t* cr, int pattern, int id, const Rgb& colour);
 

@@ -1,7 +1,9 @@
 // Symbol sets that iconv does not know, as tables of the codes that differ from the
 // base (ASCII or nothing). The codes of 6J, 7J, 8M, 15U, 5M, 19M and 579L follow the
 // assignments groff's lj4 device prints with; 10J is the PostScript standard encoding;
-// the PC-8 family prints symbols for codes 1 to 31 and 127.
+// the PC-8 family prints symbols for codes 1 to 31 and 127. The ISO 7-bit sets (ASCII and
+// its national variants) print nothing for codes above 126; ASCII and the Italian set have
+// typographic quotes for the apostrophe as Roman-8 does, the British and Swedish sets not.
 #include "render/symbol_sets.h"
 
 namespace morvel::render {
@@ -152,6 +154,31 @@ constexpr SymbolSetEntry kSet5M[] = {
     {195, 0x2118}, {224, 0x25CA}, {225, 0x27E8}, {229, 0x2211}, {241, 0x27E9},
 };
 
+constexpr SymbolSetEntry kSet0U[] = {
+    {39, 0x2019},
+    {96, 0x2018},
+};
+
+// ISO 4, United Kingdom.
+constexpr SymbolSetEntry kSet1E[] = {
+    {35, 0x00A3},
+    {94, 0x02C6},
+    {96, 0x2018},
+    {126, 0x203E},
+};
+
+// ISO 15, Italian.
+constexpr SymbolSetEntry kSet0I[] = {
+    {35, 0x00A3}, {39, 0x2019}, {64, 0x00A7},  {91, 0x00B0},  {92, 0x00E7},  {93, 0x00E9},
+    {94, 0x02C6}, {96, 0x00F9}, {123, 0x00E0}, {124, 0x00F2}, {125, 0x00E8}, {126, 0x00EC},
+};
+
+// ISO 11, Swedish names.
+constexpr SymbolSetEntry kSet0S[] = {
+    {36, 0x00A4}, {64, 0x00C9},  {91, 0x00C4},  {92, 0x00D6},  {93, 0x00C5},  {94, 0x00DC},
+    {96, 0x00E9}, {123, 0x00E4}, {124, 0x00F6}, {125, 0x00E5}, {126, 0x00FC},
+};
+
 constexpr SymbolSetEntry kPc8Low[] = {
     {1, 0x263A},  {2, 0x263B},   {3, 0x2665},  {4, 0x2666},  {5, 0x2663},  {6, 0x2660},
     {7, 0x2022},  {8, 0x25D8},   {9, 0x25CB},  {10, 0x25D9}, {11, 0x2642}, {12, 0x2640},
@@ -164,7 +191,8 @@ constexpr SymbolSetEntry kPc8Low[] = {
 constexpr SymbolSetTable kTables[] = {
     {"7J", true, kSet7J},      {"10J", true, kSet10J},  {"6J", false, kSet6J},
     {"8M", false, kSet8M},     {"15U", false, kSet15U}, {"19M", false, kSet19M},
-    {"579L", false, kSet579L}, {"5M", false, kSet5M},
+    {"579L", false, kSet579L}, {"5M", false, kSet5M},   {"0U", true, kSet0U},
+    {"1E", true, kSet1E},      {"0I", true, kSet0I},    {"0S", true, kSet0S},
 };
 
 }  // namespace

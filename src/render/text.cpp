@@ -29,8 +29,12 @@ void append_utf8(std::string& out, char32_t c) {
 
 }  // namespace
 
+bool Interpreter::proportional_now() const {
+    return font_.proportional || dingbat_set(font_.symbol_set);
+}
+
 double Interpreter::font_size_pt() const {
-    return font_.proportional ? height_ : 120.0 / pitch_;
+    return proportional_now() ? height_ : 120.0 / pitch_;
 }
 
 const ActiveFont* Interpreter::current_font() {
@@ -49,7 +53,7 @@ double Interpreter::hmi() const {
     if (hmi_override_ >= 0) return hmi_override_;
     // A fixed pitch advances by whole dots of 1/300 inch (half a dot up): 13 dots at 24
     // characters an inch, 18 at 17.
-    if (!font_.proportional) return std::floor(300.0 / pitch_ + 0.5) * 72.0 / 300;
+    if (!proportional_now()) return std::floor(300.0 / pitch_ + 0.5) * 72.0 / 300;
     if (active_) return active_->advance[' '] * font_size_pt();
     return font_size_pt() / 4;
 }
@@ -90,7 +94,7 @@ void Interpreter::text_byte(int byte, long long offset) {
                              strfmt("character U+%04X of symbol set %s is in none of the fonts",
                                     static_cast<unsigned>(character), font_.symbol_set.c_str()));
     }
-    double advance = (hmi_override_ >= 0 || !font_.proportional) ? hmi() : advance_em * size;
+    double advance = (hmi_override_ >= 0 || !proportional_now()) ? hmi() : advance_em * size;
     // With end-of-line wrap a character that would pass the right edge starts a new line.
     if (wrap_ && x_ > left_margin_ && x_ + advance > logical_width() + 1e-6) {
         flush_text();

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
 #include "render/device.h"
+#include "render_support.h"
 
 namespace morvel {
 namespace {
@@ -82,6 +84,31 @@ TEST(RenderFonts, SymbolSetsGiveTheirCharacters) {
         {"8U", '~', U'~', true},
         {"8U", '\'', U'\u2019', true},
         {"8U", '`', U'\u2018', true},
+        {"99Q", '\'', U'\u2019', false},  // a set the printer lacks prints as Roman-8
+        {"2N", '^', U'\u02C6', true},
+        {"2N", 0x80, U'\u20AC', true},
+        // Windows 3.0 Latin 1: ISO Latin 1 above 159, below it only the euro and quotes.
+        {"9U", 0xE9, U'\u00E9', true},
+        {"9U", 0x80, U'\u20AC', true},
+        {"9U", 0x92, U'\u2019', true},
+        {"9U", 0x85, U'\uFFFD', true},
+        // PC-858: PC-850 with the euro in place of the dotless i.
+        {"13U", 0x84, U'\u00E4', true},
+        {"13U", 0xD5, U'\u20AC', true},
+        {"13U", '^', U'\u02C6', true},
+        // The ISO 7-bit sets: their national letters, nothing above 126.
+        {"0U", '\'', U'\u2019', true},
+        {"0U", '`', U'\u2018', true},
+        {"0U", 0xE9, U'\uFFFD', true},
+        {"1E", '#', U'\u00A3', true},
+        {"1E", '\'', U'\'', true},
+        {"1E", 0xC5, U'\uFFFD', true},
+        {"0I", '@', U'\u00A7', true},
+        {"0I", '}', U'\u00E8', true},
+        {"0I", '`', U'\u00F9', true},
+        {"0S", '[', U'\u00C4', true},
+        {"0S", '`', U'\u00E9', true},
+        {"0S", 0xE9, U'\uFFFD', true},
     };
     for (const Case& c : cases) {
         bool known = !c.known;
@@ -121,22 +148,33 @@ TEST(RenderFonts, ProportionalTextAdvancesAsThePrintersOwnTypeface) {
         double em;
     };
     const std::vector<Case> cases = {
-        {4101, 0, 0, "19U", '+', 0.885},  {4101, 0, 0, "19U", ',', 0.332},
-        {4101, 0, 0, "19U", 'a', 0.443},  {4101, 3, 0, "7J", 0xC0, 0.885},  // bold minus
-        {4101, 0, 0, "7J", 0xAD, 0.553},                                    // fi ligature
+        {4101, 0, 0, "19U", '+', 0.885},
+        {4101, 0, 0, "19U", ',', 0.332},
+        {4101, 0, 0, "19U", 'a', 0.443},
+        {4101, 3, 0, "7J", 0xC0, 0.885},  // bold minus
+        {4101, 0, 0, "7J", 0xAD, 0.553},  // fi ligature
         {4101, 0, 0, "10U", '`', 0.498},  // the grave accent, not the open quote
         {4101, 0, 0, "8M", '-', 0.885},   // minus of the mathematics set
         {5, 0, 0, "19U", '+', 0.885},     // the same typeface without its vendor number
-        {4148, 0, 0, "19U", 'a', 0.535},  {4148, 0, 1, "19U", 'W', 0.996},
-        {4116, 0, 1, "19U", 'a', 0.332},  // coronet is built in as an italic only
-        {4116, 0, 0, "19U", 'a', 0.443},  // so style before typeface: upright CG Times
-        {4101, 0, 0, "19U", ' ', 0.295},  // the space is as wide as the printer's
-        {4148, 3, 0, "19U", ' ', 0.332},  {4148, 0, 4, "19U", 'a', 0.406},  // condensed
+        {4148, 0, 0, "19U", 'a', 0.535},
+        {4148, 0, 1, "19U", 'W', 0.996},
+        {4116, 0, 1, "19U", 'a', 0.332},   // coronet is built in as an italic only
+        {4116, 0, 0, "19U", 'a', 0.443},   // so style before typeface: upright CG Times
+        {4148, 0, 4, "19U", 'a', 0.406},   // condensed
         {4362, 4, 0, "19U", 'a', 0.498},   // the heavier of two weights of a face
         {9999, 0, 0, "19U", '+', 0.885},   // unknown: the serif default's widths
         {4099, 0, 0, "19U", 'i', 0.277},   // courier asked proportional: the same
         {24580, 0, 0, "19U", 'a', 0.556},  // helvetica shares arial's widths
-        {4362, 1, 0, "19U", 'a', 0.461},  {4362, 7, 0, "19U", 'a', 0.498},  // nearest weight
+        {4362, 1, 0, "19U", 'a', 0.461},
+        {4362, 7, 0, "19U", 'a', 0.498},  // nearest weight
+        // The word space of CG Times and Univers is wider than their tables; Arial's is not.
+        {4101, 0, 0, "19U", ' ', 0.296},
+        {4101, 3, 1, "19U", ' ', 0.296},
+        {4101, 0, 0, "0N", 0xA0, 0.296},
+        {9999, 0, 0, "19U", ' ', 0.296},
+        {4148, 0, 0, "19U", ' ', 0.332},
+        {4148, 3, 0, "19U", ' ', 0.332},
+        {16602, 0, 0, "19U", ' ', 0.278},
     };
     render::FontCache cache;
     for (const Case& c : cases) {
@@ -198,6 +236,27 @@ TEST(RenderFonts, PngFilesAreNamedByPage) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(render::PngDevice(c.pattern, 100).file_name(c.page), c.name) << c.pattern;
+}
+
+TEST(RenderFonts, TheDingbatSetPrintsWithTheDingbatFaceWhateverTheTypeface) {
+    // Only the dingbat face has the set, so a printer takes it, proportional, at the height
+    // asked for, whatever typeface, weight and spacing the selection names.
+    const std::string text = "\033*p100x200Y\"#$%&()*+\033*p100x400Y" + std::string(10, '!');
+    auto ink = [&](const std::string& selection) {
+        test::Rendered r(100);
+        test::render_bytes(r, test::kSetup + "\033(579L" + selection + text);
+        return std::array<int, 2>{test::ink_in(r.device, 0, 0, 800, 110),
+                                  test::ink_in(r.device, 0, 110, 800, 180)};
+    };
+    const std::array<int, 2> dingbats = ink("\033(s1p12v0s0b2730T");
+    ASSERT_GT(dingbats[0], 100);
+    const char* selections[] = {
+        "\033(s0p10h12v0s0b4099T",  // fixed-pitch Courier
+        "\033(s1p12v0s0b4101T",     // Times
+        "\033(s1p12v0s3b4148T",     // Univers bold
+        "\033(s0p16.67h12v0s0b0T",  // line printer
+    };
+    for (const char* selection : selections) EXPECT_EQ(ink(selection), dingbats) << selection + 1;
 }
 
 }  // namespace
